@@ -1,0 +1,74 @@
+#ifndef KORVEL_MODBUSRTU_H
+#define KORVEL_MODBUSRTU_H
+
+// Modbus RTU frames as the tool puts them on the wire, and the tests its
+// replies must pass. Pure functions: no widget, no port.
+
+#include <QByteArray>
+#include <QtGlobal>
+
+// CRC-16/MODBUS over the whole byte string, returned with its two bytes
+// exchanged: the high byte of the result is the CRC's low byte, so a caller
+// appends (crc >> 8) and then (crc & 0xFF). An empty string gives 0xFFFF.
+quint16 ModbusCrc16(const QByteArray &Data);
+
+namespace ModbusRtu {
+
+// Every request goes to this address; the address byte of a reply is never read.
+constexpr quint8 DeviceAddress = 0x00;
+
+constexpr quint8 FuncReadHolding = 0x03;
+constexpr quint8 FuncWriteSingle = 0x06;
+constexpr quint8 FuncWriteMultiple = 0x10;
+
+// Command register and the codes that make the device take a setting over.
+constexpr int CommandRegister = 40001;
+constexpr quint16 CommitParamCode = 6;
+constexpr quint16 CommitEidCode = 8;
+
+// A block carries at most this many EIDs (two registers each).
+constexpr int EidsPerBlock = 25;
+
+// Reply lengths handed to MySerialPort::SendAndWait.
+constexpr quint8 ParamReadReplyLength = 7;
+constexpr quint8 ParamWriteReplyLength = 8;
+constexpr quint8 CommitReplyLength = 8;
+constexpr quint8 EidWriteReplyLength = 8;
+// 4n + 5 for a block of n EIDs (9 to 105).
+quint8 EidReadReplyLength(int Count);
+
+// ModbusCrc16 over the whole reply, its own CRC included, is 0.
+bool CrcResidueOk(const QByteArray &Reply);
+// Appends the CRC of everything in Frame, low byte first.
+void AppendCrc(QByteArray &Frame);
+
+// Requests. Register numbers and values are cut to their low 16 bits.
+QByteArray BuildParamRead(int Register);
+QByteArray BuildParamWrite(int Register, int Value);
+QByteArray BuildCommit(quint16 Code);
+
+// EID block requests are built in two steps: opened at the block's first
+// register, then closed once the block's EID count is known.
+void OpenEidBlockRead(QByteArray &Frame, int FirstRegister);
+void CloseEidBlockRead(QByteArray &Frame, int Count);
+// Opening places bytes 4 to 6 as 00 00 00; closing fills in the register
+// count and byte count, then appends the CRC.
+void OpenEidBlockWrite(QByteArray &Frame, int FirstRegister);
+void AppendEidValue(QByteArray &Frame, qint32 Value);
+void CloseEidBlockWrite(QByteArray &Frame, int Count);
+
+// Reply tests, each in the order the device protocol fixes.
+bool ParamReadReplyOk(const QByteArray &Reply);
+quint16 ParamReadValue(const QByteArray &Reply);      // bytes 3..4
+bool ParamWriteReplyOk(const QByteArray &Reply);
+quint16 ParamWriteEchoValue(const QByteArray &Reply); // bytes 4..5
+bool CommitReplyOk(const QByteArray &Reply, quint16 Code);
+bool EidReadReplyOk(const QByteArray &Reply, int Count);
+// EID m of a block read reply, most significant byte first; positions past
+// the end of the reply read as 0.
+qint32 EidReadValue(const QByteArray &Reply, int Index);
+bool EidWriteReplyOk(const QByteArray &Reply, int Count);
+
+} // namespace ModbusRtu
+
+#endif
