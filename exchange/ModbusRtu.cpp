@@ -1,1 +1,219 @@
-// placeholder
+#include "ModbusRtu.h"
+
+quint16 ModbusCrc16(const QByteArray &Data)
+{
+    quint16 Crc = 0xFFFF;
+    for (int i = 0; i < Data.size(); ++i) {
+        Crc ^= static_cast<quint8>(Data.at(i));
+        for (int Bit = 0; Bit < 8; ++Bit) {
+            const bool Out = (Crc & 0x0001) != 0;
+            Crc >>= 1;
+            if (Out)
+                Crc ^= 0xA001;
+        }
+    }
+    // Exchanged so that the CRC's low byte, which goes on the wire first,
+    // is the high byte of the result.
+    return static_cast<quint16>((Crc << 8) | (Crc >> 8));
+}
+
+namespace ModbusRtu {
+
+namespace {
+
+// Places Value at Pos, growing the frame with zeros to reach it.
+void PutByte(QByteArray &Frame, int Pos, quint32 Value)
+{
+    if (Pos >= Frame.size())
+        Frame.append(QByteArray(Pos + 1 - Frame.size(), '\0'));
+    Frame[Pos] = static_cast<char>(Value & 0xFF);
+}
+
+void PutWord(QByteArray &Frame, int Pos, quint32 Value)
+{
+    PutByte(Frame, Pos, (Value >> 8) & 0xFF);
+    PutByte(Frame, Pos + 1, Value & 0xFF);
+}
+
+// A reply byte; a position outside the reply reads as 0, so no reply,
+// however short, is read beyond its end.
+quint32 ByteAt(const QByteArray &Reply, qint64 Pos)
+{
+    if (Pos < 0 || Pos >= Reply.size())
+        return 0;
+    return static_cast<quint8>(Reply.at(static_cast<int>(Pos)));
+}
+
+quint32 WordAt(const QByteArray &Reply, qint64 Pos)
+{
+    return (ByteAt(Reply, Pos) << 8) | ByteAt(Reply, Pos + 1);
+}
+
+bool CountInBlock(int Count)
+{
+    return Count >= 1 && Count <= EidsPerBlock;
+}
+
+// Header of a request for one register range: address, function, register.
+void OpenFrame(QByteArray &Frame, quint8 Function, int Register)
+{
+    Frame.clear();
+    PutByte(Frame, 0, DeviceAddress);
+    PutByte(Frame, 1, Function);
+    PutWord(Frame, 2, static_cast<quint32>(Register));
+}
+
+QByteArray SingleRegisterFrame(quint8 Function, int Register, int Word)
+{
+    QByteArray Frame;
+    OpenFrame(Frame, Function, Register);
+    PutWord(Frame, 4, static_cast<quint32>(Word));
+    AppendCrc(Frame);
+    return Frame;
+}
+
+} // namespace
+
+quint8 EidReadReplyLength(int Count)
+{
+    // A block holds 1 to EidsPerBlock EIDs; anything else is held to that
+    // range so the length always fits the byte SendAndWait stores it in.
+    const int N = Count < 1 ? 1 : (Count > EidsPerBlock ? EidsPerBlock : Count);
+    return static_cast<quint8>(4 * N + 5);
+}
+
+bool CrcResidueOk(const QByteArray &Reply)
+{
+    return ModbusCrc16(Reply) == 0;
+}
+
+void AppendCrc(QByteArray &Frame)
+{
+    const quint16 Crc = ModbusCrc16(Frame);
+    const int End = Frame.size();
+    PutByte(Frame, End, Crc >> 8);
+    PutByte(Frame, End + 1, Crc & 0xFF);
+}
+
+QByteArray BuildParamRead(int Register)
+{
+    return SingleRegisterFrame(FuncReadHolding, Register, 1);
+}
+
+QByteArray BuildParamWrite(int Register, int Value)
+{
+    return SingleRegisterFrame(FuncWriteSingle, Register, Value);
+}
+
+QByteArray BuildCommit(quint16 Code)
+{
+    return SingleRegisterFrame(FuncWriteSingle, CommandRegister, Code);
+}
+
+void OpenEidBlockRead(QByteArray &Frame, int FirstRegister)
+{
+    OpenFrame(Frame, FuncReadHolding, FirstRegister);
+}
+
+void CloseEidBlockRead(QByteArray &Frame, int Count)
+{
+    Frame.truncate(4);
+    PutWord(Frame, 4, static_cast<quint32>(Count) * 2u);
+    AppendCrc(Frame);
+}
+
+void OpenEidBlockWrite(QByteArray &Frame, int FirstRegister)
+{
+    OpenFrame(Frame, FuncWriteMultiple, FirstRegister);
+    PutWord(Frame, 4, 0);
+    PutByte(Frame, 6, 0);
+}
+
+void AppendEidValue(QByteArray &Frame, qint32 Value)
+{
+    const quint32 Bits = static_cast<quint32>(Value);
+    const int End = Frame.size();
+    PutByte(Frame, End, Bits >> 24);
+    PutByte(Frame, End + 1, Bits >> 16);
+    PutByte(Frame, End + 2, Bits >> 8);
+    PutByte(Frame, End + 3, Bits);
+}
+
+void CloseEidBlockWrite(QByteArray &Frame, int Count)
+{
+    const quint32 N = static_cast<quint32>(Count);
+    PutWord(Frame, 4, N * 2u);
+    PutByte(Frame, 6, N * 4u);
+    AppendCrc(Frame);
+}
+
+bool ParamReadReplyOk(const QByteArray &Reply)
+{
+    return Reply.size() == ParamReadReplyLength
+        && CrcResidueOk(Reply)
+        && ByteAt(Reply, 2) == 0x02;
+}
+
+quint16 ParamReadValue(const QByteArray &Reply)
+{
+    return static_cast<quint16>(WordAt(Reply, 3));
+}
+
+bool ParamWriteReplyOk(const QByteArray &Reply)
+{
+    return Reply.size() == ParamWriteReplyLength && CrcResidueOk(Reply);
+}
+
+quint16 ParamWriteEchoValue(const QByteArray &Reply)
+{
+    return static_cast<quint16>(WordAt(Reply, 4));
+}
+
+bool CommitReplyOk(const QByteArray &Reply, quint16 Code)
+{
+    return Reply.size() == CommitReplyLength
+        && CrcResidueOk(Reply)
+        && WordAt(Reply, 4) == Code;
+}
+
+bool EidReadReplyOk(const QByteArray &Reply, int Count)
+{
+    if (Reply.size() <= 0)
+        return false;
+    if (!CrcResidueOk(Reply))
+        return false;
+    if (Reply.size() <= 2)
+        return false;
+    // No block of another size is ever sent, so no reply can match one.
+    if (!CountInBlock(Count))
+        return false;
+    return ByteAt(Reply, 2) == static_cast<quint32>(4 * Count);
+}
+
+qint32 EidReadValue(const QByteArray &Reply, int Index)
+{
+    const qint64 Pos = 3 + 4 * static_cast<qint64>(Index);
+    const quint32 Bits = (ByteAt(Reply, Pos) << 24) | (ByteAt(Reply, Pos + 1) << 16)
+        | (ByteAt(Reply, Pos + 2) << 8) | ByteAt(Reply, Pos + 3);
+    return static_cast<qint32>(Bits);
+}
+
+bool EidWriteReplyOk(const QByteArray &Reply, int Count)
+{
+    if (Reply.size() <= 0)
+        return false;
+    if (!CrcResidueOk(Reply))
+        return false;
+    if (Reply.size() <= 1)
+        return false;
+    if (ByteAt(Reply, 1) != FuncWriteMultiple)
+        return false;
+    if (Reply.size() <= 4)
+        return false;
+    if (!CountInBlock(Count))
+        return false;
+    // A 5-byte reply has no byte 5; it reads as 0 rather than past the end.
+    return WordAt(Reply, 4) == static_cast<quint32>(2 * Count);
+}
+
+} // namespace ModbusRtu
