@@ -192,6 +192,8 @@ bool EidReadReplyOk(const QByteArray &Reply, int Count)
 
 qint32 EidReadValue(const QByteArray &Reply, int Index)
 {
+    if (Index < 0)
+        return 0;
     const qint64 Pos = 3 + 4 * static_cast<qint64>(Index);
     const quint32 Bits = (ByteAt(Reply, Pos) << 24) | (ByteAt(Reply, Pos + 1) << 16)
         | (ByteAt(Reply, Pos + 2) << 8) | ByteAt(Reply, Pos + 3);
