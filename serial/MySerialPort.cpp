@@ -11,7 +11,7 @@ MySerialPort::MySerialPort(QObject *parent)
 {
     connect(this, SIGNAL(readyRead()), this, SLOT(onRecvData()));
     // A vanished device (adapter unplugged, far end of the line closed)
-    // makes the port report a resource error over and over, at full CPU.
+    // makes the port report a read or resource error over and over, at full CPU.
     // Stop reading from the dead port; PortOpened stays as the operator
     // left it, so the next exchange fails and "Закрыть" still closes.
     // Queued, so the port is not closed inside its own notifier callback.
@@ -27,7 +27,9 @@ MySerialPort::~MySerialPort()
 
 void MySerialPort::OnPortError(QSerialPort::SerialPortError Error)
 {
-    if (Error == QSerialPort::ResourceError && isOpen())
+    // A pseudo-terminal whose far end closed reports ReadError, a vanished
+    // USB adapter ResourceError; either way the line is gone.
+    if ((Error == QSerialPort::ResourceError || Error == QSerialPort::ReadError) && isOpen())
         close();
 }
 
@@ -113,6 +115,9 @@ bool MySerialPort::SendData(const QByteArray &Data)
 {
     RecvBuffer.clear();
     if (Data.isEmpty())
+        return false;
+    // A port closed under us by a lost line accepts nothing.
+    if (!isOpen())
         return false;
     return write(Data) == Data.size();
 }
