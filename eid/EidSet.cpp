@@ -1,5 +1,45 @@
+// The EID list as a configuration document: the 200 fields to a request,
+// and a reply back into the fields.
+
 #include "OrvaneUI.h"
 
-// Placeholder until the EID set is built.
-QJsonObject OrvaneUI::CollectEidSet() const { return QJsonObject(); }
-void OrvaneUI::ApplyEidSet(const QJsonObject &) {}
+#include "ConfigDocument.h"
+#include "EidRegisters.h"
+
+#include <QJsonArray>
+#include <QJsonValue>
+#include <QLineEdit>
+
+namespace {
+const QString EidName = QStringLiteral("Eid");
+} // namespace
+
+QJsonObject OrvaneUI::CollectEidSet() const
+{
+    QJsonObject Request = ConfigDocument::NewRequest(ConfigDocument::KindEidSet);
+    QJsonArray Entries;
+    for (int Slot = 0; Slot < EidCount; ++Slot) {
+        // Empty, non-numeric or out-of-range text gives 0; no slot is left out.
+        const int Value = QLineEdit_Eid[Slot]->text().toInt(nullptr, 10);
+        Entries.append(ConfigDocument::MakeEntry(EidName, EidRegisters::OfSlot(Slot), Value));
+    }
+    Request.insert(ConfigDocument::KeyParamArray, Entries);
+    return Request;
+}
+
+void OrvaneUI::ApplyEidSet(const QJsonObject &Reply)
+{
+    if (!ConfigDocument::ReplyHeaderOk(Reply, ConfigDocument::KindEidSet, false))
+        return;
+
+    const QJsonArray Entries = ConfigDocument::ReplyArray(Reply);
+    for (const QJsonValue &Element : Entries) {
+        if (!Element.isObject())
+            continue;
+        const QJsonObject Entry = Element.toObject();
+        const int Slot = EidRegisters::SlotOf(ConfigDocument::EntryRegister(Entry));
+        if (Slot < 0)
+            continue;
+        QLineEdit_Eid[Slot]->setText(QString::number(ConfigDocument::EntryValue(Entry)));
+    }
+}
