@@ -1,4 +1,159 @@
 #ifndef KORVEL_DEVICECORE_H
 #define KORVEL_DEVICECORE_H
-// Placeholder until the device simulator is built.
+
+// The simulated radio device without any line: bytes received go in, a
+// description of what to send back (bytes, chunking, delay, hang-up) comes
+// out. No I/O, no timers, no clock, so tests drive it in-process and the
+// serial line layer of the program only carries out what it decides.
+//
+// Holding registers, numbered as they go on the wire (no base subtracted):
+//   40001..40320  parameter block, contiguous; 40001 is the command register
+//                 (reads 0; writing 6 takes the parameters over, 8 the EIDs,
+//                 any other code is refused with exception 0x03);
+//   47001..47400  EID block, 200 EIDs of two registers, high half first.
+// A request must stay inside one block, otherwise exception 0x02.
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+#include <QVector>
+
+// A fault the device plays on demand, on every answered request or only on
+// the Nth (counted from 1 over the requests addressed to the device).
+struct DeviceFault
+{
+    enum Kind {
+        Silence,    // no reply; the request is not carried out
+        BadCrc,     // the reply's CRC is damaged
+        ShortReply, // the reply loses its last Arg bytes (default 1)
+        ExtraBytes, // Arg bytes 0xFF follow the reply (default 1)
+        Chunks,     // the reply goes out in pieces of Arg bytes (default 2), Arg2 ms apart (default 20)
+        Slow,       // the reply starts Arg ms late (default 2000)
+        WrongCount, // a read reply claims two bytes more; a multiple-write echo one register more
+        EchoValue,  // a single-register write is echoed with value Arg (default: written value + 1)
+        CommitCode, // a commit is echoed with code Arg (default 0)
+        Exception,  // exception reply with code Arg (default 4); the request is not carried out
+        HangUp,     // the line is hung up instead of a reply; the request is not carried out
+    };
+    static constexpr int KindCount = HangUp + 1;
+
+    Kind What = Silence;
+    int Nth = 0;   // 0: every answered request
+    int Arg = -1;  // -1: the kind's default
+    int Arg2 = -1;
+
+    bool AppliesTo(int Transaction) const { return Nth == 0 || Nth == Transaction; }
+
+    // KIND[=ARG[,ARG2]][@N], for instance "silence", "chunks=3,50@2",
+    // "exception=2@1". Numbers may be given in hex with 0x.
+    static bool Parse(const QString &Text, DeviceFault &Out, QString *Error);
+    QString ToString() const;
+    // One line per kind, for the program's help.
+    static QString Usage();
+};
+
+// What the line layer does about the pending input.
+struct DeviceReply
+{
+    enum Event {
+        Waiting,  // an incomplete frame: wait for more bytes (Consumed is 0)
+        Garbage,  // bytes that start no frame were dropped (Consumed of them)
+        NotOurs,  // a good frame for another address, ignored
+        Answered, // a request for this device (Chunks may be empty: silence, hang-up)
+    };
+
+    Event What = Waiting;
+    int Consumed = 0;         // bytes of the pending input used up
+    QByteArray Request;       // the bytes used up
+    int Transaction = 0;      // number of the answered request, from 1
+    QList<QByteArray> Chunks; // reply, written chunk by chunk
+    int DelayMs = 0;          // extra delay before the first chunk
+    int GapMs = 0;            // between chunks
+    bool HangUp = false;      // close the line instead of (after) the reply
+    bool Committed = false;   // the committed image changed: keep it
+    QString Note;             // what happened, for a log
+
+    QByteArray Bytes() const;
+};
+
+class DeviceCore
+{
+public:
+    static constexpr int ParamFirst = 40001;
+    static constexpr int ParamLast = 40320;
+    static constexpr int EidFirst = 47001;
+    static constexpr int EidLast = 47400;
+    static constexpr int EidCount = 200;
+    static constexpr int CommandRegister = 40001;
+    static constexpr int AddressRegister = 40003; // ModbusID
+    static constexpr quint16 CommitParamCode = 6;
+    static constexpr quint16 CommitEidCode = 8;
+    static constexpr int MaxReadCount = 125;
+    static constexpr int MaxWriteCount = 123;
+
+    static constexpr quint8 ExIllegalFunction = 0x01;
+    static constexpr quint8 ExIllegalAddress = 0x02;
+    static constexpr quint8 ExIllegalValue = 0x03;
+    static constexpr quint8 ExDeviceFailure = 0x04;
+
+    // The fourteen parameters a unit leaves the factory with: inside the
+    // configuration tool's ranges and different from what the tool shows
+    // before its first read, so that a read visibly changes the fields.
+    struct Param
+    {
+        const char *Name;
+        int Register;
+        quint16 Start;
+    };
+    static const QVector<Param> &Params();
+
+    // Working: what writes change and reads return. Committed: what the
+    // device took over with a commit and keeps over a power cycle.
+    // Both: a setter changes both; a getter reads the working image.
+    enum Image { Working, Committed, Both };
+
+    DeviceCore();
+
+    // Looks at the start of the pending input and decides what to do about
+    // it; call again after removing Consumed bytes while input remains.
+    DeviceReply Take(const QByteArray &Pending);
+
+    // Back to the factory image, no faults, transaction count 0.
+    void Reset();
+
+    static bool HasRegister(int Register);
+    quint16 Register(int Register, Image Which = Working) const;
+    void SetRegister(int Register, quint16 Value, Image Which = Both);
+    qint32 Eid(int Slot, Image Which = Working) const;
+    void SetEid(int Slot, qint32 Value, Image Which = Both);
+
+    // The RS-485 address it answers besides 0x00: the committed ModbusID,
+    // or 0 when that is not a usable address (then only 0x00 is answered).
+    quint8 OwnAddress() const;
+
+    int Transactions() const { return Count; }
+    void AddFault(const DeviceFault &Fault) { FaultList.append(Fault); }
+    void ClearFaults() { FaultList.clear(); }
+    const QList<DeviceFault> &Faults() const { return FaultList; }
+
+    // The committed image as a JSON object, and back. Loading sets both
+    // images; registers the object does not name keep their factory values.
+    QJsonObject SaveState() const;
+    bool LoadState(const QJsonObject &State, QString *Error);
+
+    // Frame helpers shared with the tests.
+    static QByteArray WithCrc(QByteArray Frame);
+    static bool CrcOk(const QByteArray &Frame);
+
+private:
+    DeviceReply Answer(const QByteArray &Frame, int Transaction);
+    QByteArray Execute(const QByteArray &Frame, bool &Committed, QString &Note);
+    void Commit(quint16 Code);
+
+    QVector<quint16> WorkParams, WorkEids, KeptParams, KeptEids;
+    QList<DeviceFault> FaultList;
+    int Count = 0;
+};
+
 #endif

@@ -1,0 +1,324 @@
+#include "SerialLine.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// As the tool logs frames: two capital hex digits a byte, no separator.
+QString Hex(const QByteArray &Bytes)
+{
+    return QString::fromLatin1(Bytes.toHex().toUpper());
+}
+
+bool MakeRaw(int Fd, int Baud, QString *Error)
+{
+    termios Mode {};
+    if (tcgetattr(Fd, &Mode) != 0) {
+        if (Error)
+            *Error = QStringLiteral("not a serial line: %1").arg(QString::fromLocal8Bit(strerror(errno)));
+        return false;
+    }
+    // 8N1, no echo, no line editing, no translation, no flow control.
+    cfmakeraw(&Mode);
+    Mode.c_cflag &= ~tcflag_t(CSTOPB | PARENB | CRTSCTS | CSIZE);
+    Mode.c_cflag |= CS8 | CLOCAL | CREAD;
+    Mode.c_iflag &= ~tcflag_t(IXON | IXOFF | IXANY);
+    Mode.c_cc[VMIN] = 1;
+    Mode.c_cc[VTIME] = 0;
+    const speed_t Speed = SerialLine::SpeedConstant(Baud);
+    if (Speed) {
+        cfsetispeed(&Mode, Speed);
+        cfsetospeed(&Mode, Speed);
+    }
+    if (tcsetattr(Fd, TCSANOW, &Mode) != 0) {
+        if (Error)
+            *Error = QStringLiteral("cannot set the line to raw 8N1: %1")
+                         .arg(QString::fromLocal8Bit(strerror(errno)));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+SerialLine::SerialLine(DeviceCore &TheCore, const Options &TheSettings, QObject *Parent)
+    : QObject(Parent)
+    , Core(TheCore)
+    , Settings(TheSettings)
+{
+    PumpTimer = new QTimer(this);
+    PumpTimer->setSingleShot(true);
+    PumpTimer->setTimerType(Qt::PreciseTimer);
+    connect(PumpTimer, &QTimer::timeout, this, &SerialLine::Pump);
+    Clock.start();
+}
+
+SerialLine::~SerialLine()
+{
+    Close();
+}
+
+unsigned SerialLine::SpeedConstant(int Baud)
+{
+    switch (Baud) {
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    case 230400: return B230400;
+#ifdef B460800
+    case 460800: return B460800;
+#endif
+#ifdef B921600
+    case 921600: return B921600;
+#endif
+    default: return 0;
+    }
+}
+
+bool SerialLine::OpenPty(QString *SlavePath, QString *Error)
+{
+    Close();
+    const int Master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (Master < 0 || grantpt(Master) != 0 || unlockpt(Master) != 0) {
+        if (Error)
+            *Error = QStringLiteral("cannot create a pseudo-terminal: %1")
+                         .arg(QString::fromLocal8Bit(strerror(errno)));
+        if (Master >= 0)
+            ::close(Master);
+        return false;
+    }
+    const char *Name = ptsname(Master);
+    const int Slave = Name ? ::open(Name, O_RDWR | O_NOCTTY) : -1;
+    if (Slave < 0) {
+        if (Error)
+            *Error = QStringLiteral("cannot open the pseudo-terminal's slave: %1")
+                         .arg(QString::fromLocal8Bit(strerror(errno)));
+        ::close(Master);
+        return false;
+    }
+    // Raw from the start: an echoing slave would hand our replies back to us.
+    if (!MakeRaw(Slave, Settings.Baud, Error)) {
+        ::close(Slave);
+        ::close(Master);
+        return false;
+    }
+    fcntl(Master, F_SETFD, FD_CLOEXEC);
+    fcntl(Slave, F_SETFD, FD_CLOEXEC);
+    SlaveFd = Slave;
+    *SlavePath = QString::fromLocal8Bit(Name);
+    return Setup(Master, Error);
+}
+
+bool SerialLine::OpenPort(const QString &Path, QString *Error)
+{
+    Close();
+    const int Port = ::open(QFile::encodeName(Path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (Port < 0) {
+        if (Error)
+            *Error = QStringLiteral("cannot open %1: %2").arg(Path, QString::fromLocal8Bit(strerror(errno)));
+        return false;
+    }
+    fcntl(Port, F_SETFD, FD_CLOEXEC);
+    QString Why;
+    if (!MakeRaw(Port, Settings.Baud > 0 ? Settings.Baud : 9600, &Why)) {
+        if (Error)
+            *Error = QStringLiteral("%1: %2").arg(Path, Why);
+        ::close(Port);
+        return false;
+    }
+    tcflush(Port, TCIOFLUSH);
+    return Setup(Port, Error);
+}
+
+bool SerialLine::Setup(int Line, QString *Error)
+{
+    Q_UNUSED(Error);
+    fcntl(Line, F_SETFL, fcntl(Line, F_GETFL) | O_NONBLOCK);
+    Fd = Line;
+    Notifier = new QSocketNotifier(Fd, QSocketNotifier::Read, this);
+    connect(Notifier, &QSocketNotifier::activated, this, &SerialLine::OnReadable);
+    return true;
+}
+
+void SerialLine::Close()
+{
+    PumpTimer->stop();
+    Out.clear();
+    delete Notifier;
+    Notifier = nullptr;
+    if (Fd >= 0)
+        ::close(Fd);
+    if (SlaveFd >= 0)
+        ::close(SlaveFd);
+    Fd = SlaveFd = -1;
+    Pending.clear();
+}
+
+bool SerialLine::SaveState(QString *Error)
+{
+    if (Settings.StatePath.isEmpty())
+        return true;
+    QSaveFile File(Settings.StatePath);
+    if (!File.open(QIODevice::WriteOnly)) {
+        if (Error)
+            *Error = QStringLiteral("cannot write %1: %2").arg(Settings.StatePath, File.errorString());
+        return false;
+    }
+    File.write(QJsonDocument(Core.SaveState()).toJson());
+    if (!File.commit()) {
+        if (Error)
+            *Error = QStringLiteral("cannot write %1: %2").arg(Settings.StatePath, File.errorString());
+        return false;
+    }
+    return true;
+}
+
+void SerialLine::OnReadable()
+{
+    char Buffer[4096];
+    for (;;) {
+        const ssize_t Got = ::read(Fd, Buffer, sizeof Buffer);
+        if (Got > 0) {
+            Pending.append(Buffer, int(Got));
+            continue;
+        }
+        if (Got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+            break;
+        // End of file or an error: the adapter is gone.
+        const QString Why = Got == 0 ? QStringLiteral("end of file")
+                                     : QString::fromLocal8Bit(strerror(errno));
+        std::fprintf(stderr, "korvel-devsim: the line is lost (%s)\n", Why.toLocal8Bit().constData());
+        Close();
+        emit Finished(1);
+        return;
+    }
+    Serve();
+}
+
+void SerialLine::Serve()
+{
+    while (!Pending.isEmpty()) {
+        const DeviceReply Reply = Core.Take(Pending);
+        if (Reply.Consumed <= 0)
+            return;
+        const qint64 NowUs = Clock.nsecsElapsed() / 1000;
+        Pending.remove(0, Reply.Consumed);
+        if (Settings.Verbose) {
+            QString Line = QStringLiteral("<- ") + Hex(Reply.Request) + QStringLiteral("  ");
+            if (Reply.What == DeviceReply::Answered)
+                Line += QStringLiteral("#%1 ").arg(Reply.Transaction);
+            Log(Line + Reply.Note);
+        }
+        if (Reply.Committed) {
+            QString Error;
+            if (!SaveState(&Error))
+                std::fprintf(stderr, "korvel-devsim: %s\n", Error.toLocal8Bit().constData());
+        }
+        if (Reply.What != DeviceReply::Answered)
+            continue;
+        Schedule(Reply, NowUs);
+        if (Reply.HangUp) {
+            // Nothing more is taken from a line about to be hung up.
+            Pending.clear();
+            if (Notifier)
+                Notifier->setEnabled(false);
+            return;
+        }
+    }
+}
+
+qint64 SerialLine::CharUs(int Bytes) const
+{
+    return Settings.Baud > 0 ? qint64(Bytes) * 10 * 1000000 / Settings.Baud : 0;
+}
+
+void SerialLine::Schedule(const DeviceReply &Reply, qint64 ReceivedUs)
+{
+    qint64 Start = qMax(ReceivedUs + qint64(Settings.TurnaroundMs + Reply.DelayMs) * 1000, LineFreeUs);
+    for (int I = 0; I < Reply.Chunks.size(); ++I) {
+        Segment S;
+        S.Bytes = Reply.Chunks[I];
+        S.StartUs = Start;
+        if (Reply.Chunks.size() > 1)
+            S.Note = QStringLiteral("  chunk %1/%2").arg(I + 1).arg(Reply.Chunks.size());
+        Out.enqueue(S);
+        LineFreeUs = Start + CharUs(S.Bytes.size());
+        Start = LineFreeUs + qint64(Reply.GapMs) * 1000;
+    }
+    if (Reply.HangUp) {
+        Segment S;
+        S.HangUp = true;
+        S.StartUs = Reply.Chunks.isEmpty() ? Start : LineFreeUs;
+        Out.enqueue(S);
+    }
+    Pump();
+}
+
+void SerialLine::Pump()
+{
+    while (!Out.isEmpty() && Fd >= 0) {
+        Segment &S = Out.head();
+        const qint64 NowUs = Clock.nsecsElapsed() / 1000;
+        if (NowUs < S.StartUs) {
+            PumpTimer->start(int((S.StartUs - NowUs + 999) / 1000));
+            return;
+        }
+        if (S.HangUp) {
+            DoHangUp();
+            return;
+        }
+        // Paced: a byte goes out once the line would have carried it.
+        const qint64 Char = CharUs(1);
+        const int Due = Char > 0 ? int(qMin<qint64>(S.Bytes.size(), (NowUs - S.StartUs) / Char))
+                                 : S.Bytes.size();
+        bool Blocked = false;
+        if (Due > S.Written) {
+            if (S.Written == 0 && Settings.Verbose)
+                Log(QStringLiteral("-> ") + Hex(S.Bytes) + S.Note);
+            const ssize_t Put = ::write(Fd, S.Bytes.constData() + S.Written, size_t(Due - S.Written));
+            if (Put > 0)
+                S.Written += int(Put);
+            else
+                Blocked = true; // a full line: try again shortly
+        }
+        if (S.Written >= S.Bytes.size()) {
+            Out.dequeue();
+            continue;
+        }
+        const qint64 NextUs = Blocked ? NowUs + 2000 : S.StartUs + (S.Written + 1) * Char;
+        PumpTimer->start(int(qMax<qint64>(0, (NextUs - NowUs + 999) / 1000)));
+        return;
+    }
+}
+
+void SerialLine::DoHangUp()
+{
+    Log(QStringLiteral("-- line hung up"));
+    Close();
+    emit Finished(0);
+}
+
+void SerialLine::Log(const QString &Line) const
+{
+    const QString Stamp = QDateTime::currentDateTime().toString(QStringLiteral("hh:mm:ss.zzz"));
+    std::fprintf(stderr, "%s %s\n", Stamp.toLocal8Bit().constData(), Line.toLocal8Bit().constData());
+    std::fflush(stderr);
+}

@@ -1,0 +1,83 @@
+#ifndef KORVEL_SERIALLINE_H
+#define KORVEL_SERIALLINE_H
+
+// The simulator's end of a serial line (Unix): a pseudo-terminal it creates
+// or a serial device it is given, in raw 8N1 mode, watched from the Qt event
+// loop. Received bytes go to the device core; its replies are written after
+// the turnaround delay and, with a baud rate, paced at 10 bits a byte.
+
+#include "DeviceCore.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QQueue>
+#include <QString>
+
+class QSocketNotifier;
+class QTimer;
+
+class SerialLine : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Options
+    {
+        int Baud = 0;         // 0: no pacing
+        int TurnaroundMs = 3;
+        bool Verbose = false;
+        QString StatePath;    // saved after every commit when set
+    };
+
+    SerialLine(DeviceCore &Core, const Options &Settings, QObject *Parent = nullptr);
+    ~SerialLine() override;
+
+    // Creates a pseudo-terminal pair and keeps its slave open as well, so
+    // that the master never reads end-of-line while the tool has it closed.
+    bool OpenPty(QString *SlavePath, QString *Error);
+    bool OpenPort(const QString &Path, QString *Error);
+    void Close();
+
+    // Writes the committed image to the state file, if there is one.
+    bool SaveState(QString *Error);
+
+    // Terminal speed constant for a baud rate, 0 if the system has none.
+    static unsigned SpeedConstant(int Baud);
+
+signals:
+    // The line is gone: hung up on demand (code 0) or lost (code 1).
+    void Finished(int ExitCode);
+
+private:
+    struct Segment
+    {
+        QByteArray Bytes;
+        qint64 StartUs = 0; // when its first byte may go out
+        int Written = 0;
+        bool HangUp = false;
+        QString Note;
+    };
+
+    bool Setup(int Fd, QString *Error);
+    void OnReadable();
+    void Serve();
+    void Schedule(const DeviceReply &Reply, qint64 ReceivedUs);
+    void Pump();
+    void DoHangUp();
+    void Log(const QString &Line) const;
+    qint64 CharUs(int Bytes) const;
+
+    DeviceCore &Core;
+    Options Settings;
+    int Fd = -1;
+    int SlaveFd = -1;
+    QSocketNotifier *Notifier = nullptr;
+    QTimer *PumpTimer = nullptr;
+    QElapsedTimer Clock;
+    QByteArray Pending;
+    QQueue<Segment> Out;
+    qint64 LineFreeUs = 0; // end of the last byte scheduled so far
+};
+
+#endif
