@@ -63,21 +63,14 @@ bool OpenExchange(const QJsonObject &Request, bool Write, QJsonObject *Reply,
     return Entries->size() <= EidCount;
 }
 
-// The slot an entry claims, -1 for an entry that pass 1 passes over, or
-// -2 for one whose register lies past the list (the request is refused).
+// The slot an entry names, or -1 for an entry that pass 1 passes over: not
+// an object, or a register outside the list. A request with such an entry
+// leaves a position unnamed and is refused before anything is sent.
 int EntrySlot(const QJsonValue &Element)
 {
     if (!Element.isObject())
         return -1;
-    const int Register = ConfigDocument::EntryRegister(Element.toObject());
-    if (Register < EidRegisters::First)
-        return -1;
-    const int Slot = EidRegisters::SlotOf(Register);
-    if (Slot < 0) {
-        qDebug().noquote() << "EidSet entry past the list:" << Register;
-        return -2;
-    }
-    return Slot;
+    return EidRegisters::SlotOf(ConfigDocument::EntryRegister(Element.toObject()));
 }
 
 } // namespace
@@ -93,8 +86,6 @@ bool OrvaneUI::ExchangeEidRead(const QJsonObject &Request)
     NameList Names;
     for (int I = 0; I < Count; ++I) {
         const int Slot = EntrySlot(Entries.at(I));
-        if (Slot == -2)
-            return false;
         if (Slot < 0)
             continue;
         Names.Set(I, ConfigDocument::EntryName(Entries.at(I).toObject()));
@@ -157,8 +148,6 @@ bool OrvaneUI::ExchangeEidWrite(const QJsonObject &Request)
     NameList Names;
     for (int I = 0; I < Count; ++I) {
         const int Slot = EntrySlot(Entries.at(I));
-        if (Slot == -2)
-            return false;
         if (Slot < 0)
             continue;
         const QJsonObject Entry = Entries.at(I).toObject();
