@@ -1,12 +1,12 @@
-// The EID list read from and written to a device over a real pty: the
-// block frames byte for byte, the commit, the fields afterwards, the log,
-// and the failures that must leave every field as it was.
+// The EID list read from and written to the simulated device over a real
+// pty: the block frames byte for byte, the commit, the fields afterwards,
+// the log, and the failures that must leave every field as it was.
 
 #include "LogCapture.h"
 #include "MySerialPort.h"
 #include "OrvaneUI.h"
 #include "PtyPair.h"
-#include "ScriptedPeer.h"
+#include "SimPeer.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -93,89 +93,6 @@ QJsonObject WithEntries(QJsonObject Doc, const QJsonArray &Entries)
     return Doc;
 }
 
-// The EID registers of a device and the three requests the tool sends
-// them. Every request is recorded with the reply length the port was
-// waiting for when it arrived; Tamper may change or replace any reply.
-class EidDevice
-{
-public:
-    using Tamperer = std::function<QByteArray(int Number, const QByteArray &Reply)>;
-
-    explicit EidDevice(MySerialPort *Port)
-        : Port(Port)
-        , Registers(400, 0)
-    {
-    }
-
-    qint32 Eid(int Slot) const
-    {
-        return qint32((quint32(Registers[2 * Slot]) << 16) | Registers[2 * Slot + 1]);
-    }
-    void SetEid(int Slot, qint32 Value)
-    {
-        Registers[2 * Slot] = quint16(quint32(Value) >> 16);
-        Registers[2 * Slot + 1] = quint16(quint32(Value) & 0xFFFF);
-    }
-
-    PeerAnswer Answer(const QByteArray &Pending)
-    {
-        PeerAnswer Out;
-        if (Pending.size() < 8)
-            return Out;
-        const quint8 Function = quint8(Pending[1]);
-        int Length = 8;
-        if (Function == 0x10)
-            Length = 9 + quint8(Pending[6]);
-        if (Pending.size() < Length)
-            return Out;
-        const QByteArray Frame = Pending.left(Length);
-        Out.Consumed = Length;
-        Requests.append(Frame);
-        Expected.append(Port->ExpectedLength);
-
-        const int Register = (quint8(Frame[2]) << 8) | quint8(Frame[3]);
-        const int Word = (quint8(Frame[4]) << 8) | quint8(Frame[5]);
-        QByteArray Reply = Frame.left(2);
-        if (Function == 0x03 && Register >= 47001 && Register + Word <= 47401) {
-            Reply.append(char(2 * Word));
-            for (int R = 0; R < Word; ++R)
-                PutWord(Reply, Registers[Register - 47001 + R]);
-        } else if (Function == 0x10 && Register >= 47001 && Register + Word <= 47401) {
-            for (int R = 0; R < Word; ++R)
-                Registers[Register - 47001 + R] =
-                    quint16((quint8(Frame[7 + 2 * R]) << 8) | quint8(Frame[8 + 2 * R]));
-            Reply.append(Frame.mid(2, 4));
-        } else if (Function == 0x06 && Register == 40001) {
-            Commits.append(Word);
-            Reply.append(Frame.mid(2, 4));
-        } else {
-            Reply[1] = char(Function | 0x80);
-            Reply.append(char(0x02));
-        }
-        Reply = WithCrc(Reply);
-        if (Tamper)
-            Reply = Tamper(Requests.size(), Reply);
-        if (!Reply.isEmpty())
-            Out.Chunks.append(Reply);
-        return Out;
-    }
-
-    MySerialPort *Port;
-    QVector<quint16> Registers; // 47001 .. 47400
-    QList<QByteArray> Requests;
-    QList<int> Expected;
-    QList<int> Commits;
-    Tamperer Tamper;
-};
-
-// Replaces the reply to request number Nth (from 1) by Body plus its CRC.
-EidDevice::Tamperer ReplaceReply(int Nth, const QByteArray &Body)
-{
-    return [Nth, Body](int Number, const QByteArray &Reply) {
-        return Number == Nth ? WithCrc(Body) : Reply;
-    };
-}
-
 // Texts a successful exchange would change in every field ("007" becomes
 // "7", "" becomes "0"), so that "unchanged" cannot pass by accident.
 QStringList Untouched()
@@ -220,11 +137,19 @@ private:
     void SetList(const QStringList &Texts);
     QStringList List() const;
     void VerifyNothingSent();
+    // The requests the device answered, in order.
+    QList<QByteArray> Requests() const;
+    QByteArray Received() const { return Sim->Peer().Received(); }
+    // Replaces the reply to request number Nth (from 1) by Body and its CRC.
+    void ReplaceReply(int Nth, const QByteArray &Body);
 
     OrvaneUI *W = nullptr;
     PtyPair *Pair = nullptr;
-    ScriptedPeer *Peer = nullptr;
-    EidDevice *Device = nullptr;
+    SimPeer *Sim = nullptr;
+    DeviceCore *Device = nullptr;
+    // The reply length the port waited for as each request arrived.
+    QList<int> Awaited;
+    std::function<void(DeviceReply &)> Change;
 };
 
 void tst_eidexchange::initTestCase()
@@ -245,20 +170,43 @@ void tst_eidexchange::init()
     QVERIFY(W->SerialPort->OpenPort(Pair->SlavePath(), 9600, QSerialPort::Data8,
                                     QSerialPort::NoParity, QSerialPort::OneStop,
                                     QSerialPort::NoFlowControl));
-    Peer = new ScriptedPeer(*Pair);
-    Device = new EidDevice(W->SerialPort);
-    Peer->SetResponder([this](const QByteArray &Pending) { return Device->Answer(Pending); });
+    Sim = new SimPeer(*Pair);
+    Device = &Sim->Core();
+    Awaited.clear();
+    Change = nullptr;
+    Sim->SetReplyHook([this](DeviceReply &Reply) {
+        Awaited.append(W->SerialPort->ExpectedLength);
+        if (Change)
+            Change(Reply);
+    });
 }
 
 void tst_eidexchange::cleanup()
 {
     W->SerialPort->ClosePort();
-    delete Peer;
-    delete Device;
+    delete Sim;
     delete Pair;
-    Peer = nullptr;
+    Sim = nullptr;
     Device = nullptr;
     Pair = nullptr;
+}
+
+QList<QByteArray> tst_eidexchange::Requests() const
+{
+    QList<QByteArray> Frames;
+    for (const DeviceReply &Reply : Sim->Replies()) {
+        if (Reply.What == DeviceReply::Answered)
+            Frames.append(Reply.Request);
+    }
+    return Frames;
+}
+
+void tst_eidexchange::ReplaceReply(int Nth, const QByteArray &Body)
+{
+    Change = [Nth, Body](DeviceReply &Reply) {
+        if (Reply.Transaction == Nth)
+            Reply.Chunks = {WithCrc(Body)};
+    };
 }
 
 void tst_eidexchange::SetList(const QStringList &Texts)
@@ -279,11 +227,11 @@ QStringList tst_eidexchange::List() const
 // first thing the device sees.
 void tst_eidexchange::VerifyNothingSent()
 {
-    QVERIFY(Device->Requests.isEmpty());
+    QVERIFY(Requests().isEmpty());
     SetList(QVector<QString>(EidCount).toList());
     Device->SetEid(0, 4242);
     QVERIFY(W->ExchangeEidRead(Request(1)));
-    QCOMPARE(Peer->Received(), ReadFrame(47001, 1));
+    QCOMPARE(Received(), ReadFrame(47001, 1));
     QCOMPARE(W->QLineEdit_Eid[0]->text(), QStringLiteral("4242"));
 }
 
@@ -301,16 +249,15 @@ void tst_eidexchange::readFullList()
     LogCapture Log;
     QVERIFY(W->ExchangeEidRead(W->CollectEidSet()));
 
-    QCOMPARE(Device->Requests.size(), 8);
-    QCOMPARE(Device->Requests.at(0), QByteArray::fromHex("0003B79900323255"));
+    QCOMPARE(Requests().size(), 8);
+    QCOMPARE(Requests().at(0), QByteArray::fromHex("0003B79900323255"));
     QByteArray Expected;
     for (int Block = 0; Block < 8; ++Block) {
-        QCOMPARE(Device->Requests.at(Block), ReadFrame(47001 + 50 * Block, 25));
-        QCOMPARE(Device->Expected.at(Block), 105);
+        QCOMPARE(Requests().at(Block), ReadFrame(47001 + 50 * Block, 25));
+        QCOMPARE(Awaited.at(Block), 105);
         Expected += ReadFrame(47001 + 50 * Block, 25);
     }
-    QCOMPARE(Peer->Received(), Expected);
-    QVERIFY(Device->Commits.isEmpty());
+    QCOMPARE(Received(), Expected);
 
     for (int Slot = 0; Slot < EidCount; ++Slot)
         QCOMPARE(W->QLineEdit_Eid[Slot]->text(), QString::number(Device->Eid(Slot)));
@@ -358,15 +305,15 @@ void tst_eidexchange::readPartialBlocks()
 
     QVERIFY(W->ExchangeEidRead(Request(count)));
 
-    QCOMPARE(Device->Requests.size(), blockSizes.size());
+    QCOMPARE(Requests().size(), blockSizes.size());
     for (int Block = 0; Block < blockSizes.size(); ++Block) {
-        QCOMPARE(Device->Requests.at(Block), ReadFrame(47001 + 50 * Block, blockSizes.at(Block)));
-        QCOMPARE(Device->Expected.at(Block), 4 * blockSizes.at(Block) + 5);
+        QCOMPARE(Requests().at(Block), ReadFrame(47001 + 50 * Block, blockSizes.at(Block)));
+        QCOMPARE(Awaited.at(Block), 4 * blockSizes.at(Block) + 5);
     }
     if (count == 26) {
         // The second block: one EID at 47051, register count 2.
-        QCOMPARE(Device->Requests.at(1).left(6), QByteArray::fromHex("0003B7CB0002"));
-        QCOMPARE(Device->Expected.at(1), 9);
+        QCOMPARE(Requests().at(1).left(6), QByteArray::fromHex("0003B7CB0002"));
+        QCOMPARE(Awaited.at(1), 9);
         QCOMPARE(W->QLineEdit_Eid[25]->text(), QStringLiteral("-1"));
     }
     QStringList Expected = Untouched();
@@ -384,7 +331,7 @@ void tst_eidexchange::readIgnoresEntryRegister()
     SetList(Untouched());
     const QJsonObject Doc = WithEntries(Request(0), {EidEntry(47101)});
     QVERIFY(W->ExchangeEidRead(Doc));
-    QCOMPARE(Peer->Received(), ReadFrame(47001, 1));
+    QCOMPARE(Received(), ReadFrame(47001, 1));
     QCOMPARE(W->QLineEdit_Eid[0]->text(), QStringLiteral("11"));
     QCOMPARE(W->QLineEdit_Eid[50]->text(), Untouched().at(50));
 }
@@ -410,34 +357,32 @@ void tst_eidexchange::writeFullList()
     LogCapture Log;
     QVERIFY(W->ExchangeEidWrite(W->CollectEidSet()));
 
-    QCOMPARE(Device->Requests.size(), 9);
+    QCOMPARE(Requests().size(), 9);
     QByteArray Expected;
     for (int Block = 0; Block < 8; ++Block) {
         const int Start = 47001 + 50 * Block;
-        const QByteArray Sent = Device->Requests.at(Block);
+        const QByteArray Sent = Requests().at(Block);
         QCOMPARE(Sent.size(), 109);
         QByteArray Head("\x00\x10", 2);
         PutWord(Head, Start);
         Head += QByteArray::fromHex("003264");
         QCOMPARE(Sent.left(7), Head);
         QCOMPARE(Sent, WriteFrame(Start, Values.mid(25 * Block, 25)));
-        QCOMPARE(Device->Expected.at(Block), 8);
+        QCOMPARE(Awaited.at(Block), 8);
         Expected += Sent;
     }
-    QCOMPARE(Device->Requests.at(0).left(7), QByteArray::fromHex("0010B799003264"));
-    QCOMPARE(Device->Requests.at(8), CommitFrame);
-    QCOMPARE(Device->Expected.at(8), 8);
-    QCOMPARE(Peer->Received(), Expected + CommitFrame);
-    QCOMPARE(Device->Commits, QList<int>{8});
-
+    QCOMPARE(Requests().at(0).left(7), QByteArray::fromHex("0010B799003264"));
+    QCOMPARE(Requests().at(8), CommitFrame);
+    QCOMPARE(Awaited.at(8), 8);
+    QCOMPARE(Received(), Expected + CommitFrame);
     for (int Slot = 0; Slot < EidCount; ++Slot) {
-        QCOMPARE(Device->Eid(Slot), Values[Slot]);
+        QCOMPARE(Device->Eid(Slot, DeviceCore::Committed), Values[Slot]);
         QCOMPARE(W->QLineEdit_Eid[Slot]->text(), QString::number(Values[Slot]));
     }
     QCOMPARE(W->QLineEdit_Eid[0]->text(), QStringLiteral("7"));
     QCOMPARE(W->QLineEdit_Eid[1]->text(), QStringLiteral("0"));
     QCOMPARE(W->QLineEdit_Eid[2]->text(), QStringLiteral("-1"));
-    QCOMPARE(Device->Requests.at(0).mid(7 + 8, 4), QByteArray::fromHex("FFFFFFFF"));
+    QCOMPARE(Requests().at(0).mid(7 + 8, 4), QByteArray::fromHex("FFFFFFFF"));
 
     const QStringList Lines = Log.Lines();
     QCOMPARE(Lines.mid(0, 2), (QStringList{"200", "200"}));
@@ -450,7 +395,7 @@ void tst_eidexchange::writeFullList()
     int At = Dump + 201;
     for (int Block = 0; Block < 8; ++Block) {
         const QString Sent = QStringLiteral("%1 %2").arg(Block).arg(
-            QString::fromLatin1(Device->Requests.at(Block).toHex().toUpper()));
+            QString::fromLatin1(Requests().at(Block).toHex().toUpper()));
         const int Logged = Lines.indexOf(Sent, At);
         QVERIFY2(Logged > At, qPrintable(Sent));
         At = Logged;
@@ -468,11 +413,11 @@ void tst_eidexchange::writeTwoBlocks()
     QVector<qint32> Values;
     for (int Slot = 0; Slot < 26; ++Slot)
         Values.append(100 + Slot);
-    QCOMPARE(Device->Requests.size(), 3);
-    QCOMPARE(Device->Requests.at(0), WriteFrame(47001, Values.mid(0, 25)));
-    QCOMPARE(Device->Requests.at(1), WriteFrame(47051, Values.mid(25, 1)));
-    QCOMPARE(Device->Requests.at(1).size(), 13);
-    QCOMPARE(Device->Requests.at(2), CommitFrame);
+    QCOMPARE(Requests().size(), 3);
+    QCOMPARE(Requests().at(0), WriteFrame(47001, Values.mid(0, 25)));
+    QCOMPARE(Requests().at(1), WriteFrame(47051, Values.mid(25, 1)));
+    QCOMPARE(Requests().at(1).size(), 13);
+    QCOMPARE(Requests().at(2), CommitFrame);
     QStringList Expected = Untouched();
     for (int Slot = 0; Slot < 26; ++Slot)
         Expected[Slot] = QString::number(100 + Slot);
@@ -485,7 +430,7 @@ void tst_eidexchange::writeFollowsEntrySlots()
     SetList(Untouched());
     const QJsonObject Doc = WithEntries(Request(0), {EidEntry(47004, 22), EidEntry(47001, 11)});
     QVERIFY(W->ExchangeEidWrite(Doc));
-    QCOMPARE(Peer->Received(), WriteFrame(47001, {11, 22}) + CommitFrame);
+    QCOMPARE(Received(), WriteFrame(47001, {11, 22}) + CommitFrame);
     QCOMPARE(W->QLineEdit_Eid[0]->text(), QStringLiteral("11"));
     QCOMPARE(W->QLineEdit_Eid[1]->text(), QStringLiteral("22"));
     QCOMPARE(W->QLineEdit_Eid[2]->text(), Untouched().at(2));
@@ -494,31 +439,26 @@ void tst_eidexchange::writeFollowsEntrySlots()
 void tst_eidexchange::readFailureKeepsFields_data()
 {
     QTest::addColumn<int>("failing");
-    QTest::addColumn<QByteArray>("body"); // reply without its CRC; empty: CRC damaged
-    QByteArray WrongCount = QByteArray::fromHex("000362");
-    WrongCount += QByteArray(100, '\x01');
-    QTest::newRow("byte count 98 in block 4") << 4 << WrongCount;
+    QTest::addColumn<int>("fault");   // a fault of the device, or -1
+    QTest::addColumn<QByteArray>("body"); // else this reply, CRC added
+    QTest::newRow("byte count 102 in block 4") << 4 << int(DeviceFault::WrongCount) << QByteArray();
     QByteArray Zero = QByteArray::fromHex("000300");
     Zero += QByteArray(100, '\x01');
-    QTest::newRow("byte count 0 in block 1") << 1 << Zero;
-    QTest::newRow("bad CRC in block 8") << 8 << QByteArray();
+    QTest::newRow("byte count 0 in block 1") << 1 << -1 << Zero;
+    QTest::newRow("bad CRC in block 8") << 8 << int(DeviceFault::BadCrc) << QByteArray();
 }
 
 void tst_eidexchange::readFailureKeepsFields()
 {
     QFETCH(int, failing);
+    QFETCH(int, fault);
     QFETCH(QByteArray, body);
     for (int Slot = 0; Slot < EidCount; ++Slot)
         Device->SetEid(Slot, 77 + Slot);
-    if (body.isEmpty()) {
-        Device->Tamper = [failing](int Number, QByteArray Reply) {
-            if (Number == failing)
-                Reply[10] = char(Reply[10] ^ 0x01);
-            return Reply;
-        };
-    } else {
-        Device->Tamper = ReplaceReply(failing, body);
-    }
+    if (fault >= 0)
+        Device->AddFault({DeviceFault::Kind(fault), failing});
+    else
+        ReplaceReply(failing, body);
     SetList(Untouched());
     LogCapture Log;
     QElapsedTimer Clock;
@@ -526,8 +466,9 @@ void tst_eidexchange::readFailureKeepsFields()
     QVERIFY(!W->ExchangeEidRead(W->CollectEidSet()));
     QVERIFY(Clock.elapsed() < 1400); // failed on the reply, not on a time-out
 
-    QCOMPARE(Device->Requests.size(), failing);
-    QCOMPARE(Device->Requests.last(), ReadFrame(47001 + 50 * (failing - 1), 25));
+    QCOMPARE(Requests().size(), failing);
+    QCOMPARE(Requests().last(), ReadFrame(47001 + 50 * (failing - 1), 25));
+    QCOMPARE(Sim->Replies().last().Bytes().size(), 105);
     QCOMPARE(List(), Untouched());
     QVERIFY(!Log.Contains("ReadAck ok"));
 }
@@ -535,47 +476,52 @@ void tst_eidexchange::readFailureKeepsFields()
 void tst_eidexchange::writeFailureKeepsFields_data()
 {
     QTest::addColumn<int>("failing");
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<int>("commits");
+    QTest::addColumn<QByteArray>("body"); // the reply, CRC added; empty: commit echoes 6
+    QTest::addColumn<bool>("committed");
     QTest::newRow("function 0x90 in block 3")
-        << 3 << QByteArray::fromHex("0090B7FD0032") << 0;
+        << 3 << QByteArray::fromHex("0090B7FD0032") << false;
     QTest::newRow("register count 0x0031 in block 1")
-        << 1 << QByteArray::fromHex("0010B7990031") << 0;
-    QTest::newRow("commit echo of code 6") << 9 << QByteArray::fromHex("00069C410006") << 1;
+        << 1 << QByteArray::fromHex("0010B7990031") << false;
+    QTest::newRow("commit echo of code 6") << 9 << QByteArray() << true;
 }
 
 void tst_eidexchange::writeFailureKeepsFields()
 {
     QFETCH(int, failing);
     QFETCH(QByteArray, body);
-    QFETCH(int, commits);
-    Device->Tamper = ReplaceReply(failing, body);
+    QFETCH(bool, committed);
+    if (body.isEmpty())
+        Device->AddFault({DeviceFault::CommitCode, failing, 6});
+    else
+        ReplaceReply(failing, body);
     SetList(Untouched());
     const QJsonObject Doc = W->CollectEidSet();
     LogCapture Log;
+    QElapsedTimer Clock;
+    Clock.start();
     QVERIFY(!W->ExchangeEidWrite(Doc));
+    QVERIFY(Clock.elapsed() < 1400);
 
-    QCOMPARE(Device->Requests.size(), failing);
-    QCOMPARE(Device->Commits.size(), commits);
-    if (commits == 0)
-        QVERIFY(!Peer->Received().contains(CommitFrame));
+    QCOMPARE(Requests().size(), failing);
+    QCOMPARE(Received().contains(CommitFrame), committed);
+    QCOMPARE(Sim->Replies().last().Bytes().size(), 8);
     QCOMPARE(List(), Untouched());
     QVERIFY(!Log.Contains("ReadAck ok"));
-    // The blocks the device acknowledged stay written.
+    // The blocks the device acknowledged stay written; only a commit
+    // makes the device keep them.
     if (failing > 1)
         QCOMPARE(Device->Eid(0), 1);
+    QCOMPARE(Device->Eid(0, DeviceCore::Committed), committed ? 1 : 0);
 }
 
 void tst_eidexchange::commitOfSevenBytes()
 {
-    Device->Tamper = [](int Number, const QByteArray &Reply) {
-        return Number == 9 ? Reply.left(7) : Reply;
-    };
+    Device->AddFault({DeviceFault::ShortReply, 9, 1});
     SetList(Untouched());
     LogCapture Log;
     QVERIFY(!W->ExchangeEidWrite(W->CollectEidSet()));
-    QCOMPARE(Device->Requests.size(), 9);
-    QCOMPARE(Device->Requests.last(), CommitFrame);
+    QCOMPARE(Requests().size(), 9);
+    QCOMPARE(Requests().last(), CommitFrame);
     QCOMPARE(Log.Lines().last(), QStringLiteral("00069C410008F7"));
     QCOMPARE(List(), Untouched());
 }
@@ -587,7 +533,7 @@ void tst_eidexchange::closedPortSendsNothing()
     QVERIFY(!W->ExchangeEidRead(W->CollectEidSet()));
     QVERIFY(!W->ExchangeEidWrite(W->CollectEidSet()));
     QCOMPARE(List(), Untouched());
-    QVERIFY(Device->Requests.isEmpty());
+    QVERIFY(Requests().isEmpty());
 }
 
 void tst_eidexchange::refusedBeforeSending_data()

@@ -9,11 +9,13 @@ SimPeer::SimPeer(PtyPair &Pair, QObject *Parent)
 
 PeerAnswer SimPeer::Respond(const QByteArray &Pending)
 {
-    const DeviceReply Reply = Device.Take(Pending);
+    DeviceReply Reply = Device.Take(Pending);
     PeerAnswer Answer;
     Answer.Consumed = Reply.Consumed;
     if (Reply.Consumed <= 0)
         return Answer;
+    if (ReplyHook)
+        ReplyHook(Reply);
     Seen.append(Reply);
     Answer.Chunks = Reply.Chunks;
     Answer.DelayMs = Reply.Chunks.isEmpty() ? 0 : TurnaroundMs + Reply.DelayMs;

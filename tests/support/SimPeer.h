@@ -6,6 +6,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 class PtyPair;
 
 // The simulated device on the master side of a pty pair, served from the
@@ -29,6 +31,11 @@ public:
     const QList<DeviceReply> &Replies() const { return Seen; }
     // Added before every reply, as a device's turnaround (default 0).
     void SetTurnaroundMs(int Ms) { TurnaroundMs = Ms; }
+    // Sees every decision of the core before it is carried out, and may
+    // change it: for replies no fault produces, or to note the state of
+    // the side under test at the moment a request arrived.
+    using Hook = std::function<void(DeviceReply &)>;
+    void SetReplyHook(Hook Change) { ReplyHook = std::move(Change); }
 
 private:
     PeerAnswer Respond(const QByteArray &Pending);
@@ -37,6 +44,7 @@ private:
     ScriptedPeer Line;
     QList<DeviceReply> Seen;
     int TurnaroundMs = 0;
+    Hook ReplyHook;
 };
 
 #endif
