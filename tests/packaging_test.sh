@@ -1,0 +1,232 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a finished build tree, checks its control
+# fields and contents, unpacks it into a throwaway root and runs the
+# installed programs from there.
+#
+# Usage: packaging_test.sh BUILD_DIR VERSION WITH_DEVSIM(0|1) "ICON SIZES"
+set -euo pipefail
+
+build="$1"
+version="$2"
+with_devsim="$3"
+read -r -a sizes <<<"${4:-16 22 24 32 48 64 128 256}"
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/korvel-pkg.XXXXXX")"
+korvel_pid=""
+cleanup() {
+    if [ -n "$korvel_pid" ] && kill -0 "$korvel_pid" 2>/dev/null; then
+        kill -KILL "$korvel_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# ---- Build the package ------------------------------------------------------
+# cpack's own staging goes under the throwaway folder, so that parallel runs
+# and the build tree stay apart.
+if ! cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1; then
+    cat "$work/cpack.log" >&2
+    echo "FAIL: cpack did not build the package" >&2
+    exit 1
+fi
+shopt -s nullglob
+debs=("$work"/out/korvel_"$version"_*.deb)
+shopt -u nullglob
+if [ ${#debs[@]} -ne 1 ]; then
+    ls -l "$work/out" >&2
+    echo "FAIL: expected one korvel_${version}_*.deb, found ${#debs[@]}" >&2
+    exit 1
+fi
+deb="${debs[0]}"
+arch="$(dpkg --print-architecture)"
+[ "$(basename "$deb")" = "korvel_${version}_${arch}.deb" ] \
+    && pass "file name $(basename "$deb")" \
+    || fail "file name $(basename "$deb"), expected korvel_${version}_${arch}.deb"
+
+# ---- Control fields -----------------------------------------------------------
+dpkg-deb --info "$deb" >"$work/info.txt"
+field() { dpkg-deb --field "$deb" "$1"; }
+
+check_field() {
+    local name="$1" expected="$2" actual
+    actual="$(field "$name")"
+    [ "$actual" = "$expected" ] && pass "$name: $actual" || fail "$name is '$actual', expected '$expected'"
+}
+check_field Package korvel
+check_field Version "$version"
+check_field Architecture "$arch"
+check_field Section electronics
+[[ "$(field Maintainer)" =~ ^[^\<]+\ \<[^@\>]+@[^\>]+\>$ ]] \
+    && pass "Maintainer: $(field Maintainer)" || fail "Maintainer '$(field Maintainer)' is not 'Name <address>'"
+[ -n "$(field Description)" ] && pass "Description present" || fail "no Description"
+
+depends="$(field Depends)"
+echo "Depends: $depends"
+# Each runtime library the programs load must be named.
+for pkg in libqt5widgets5 libqt5gui5 libqt5core5a libqt5serialport5 libstdc++6 libc6; do
+    grep -Eq "(^|, )${pkg//+/\\+}( \(|,|$)" <<<"$depends" \
+        && pass "Depends names $pkg" || fail "Depends does not name $pkg"
+done
+# And every dependency must be satisfiable on this Debian release: each
+# one (or one of its alternatives) is an installed package of a version that
+# meets the constraint.
+IFS=',' read -r -a deps <<<"$depends"
+for dep in "${deps[@]}"; do
+    met=0
+    IFS='|' read -r -a alternatives <<<"$dep"
+    for alt in "${alternatives[@]}"; do
+        alt="$(echo "$alt" | xargs)"
+        name="${alt%% *}"
+        have="$(dpkg-query -W -f='${Version}' "$name" 2>/dev/null || true)"
+        [ -n "$have" ] || continue
+        if [[ "$alt" =~ \((\<\<|\<=|=|\>=|\>\>)\ ([^\)]+)\) ]]; then
+            op="${BASH_REMATCH[1]}" want="${BASH_REMATCH[2]}"
+            case "$op" in
+                '<<') op=lt ;; '<=') op=le ;; '=') op=eq ;; '>=') op=ge ;; '>>') op=gt ;;
+            esac
+            dpkg --compare-versions "$have" "$op" "$want" || continue
+        fi
+        met=1
+        break
+    done
+    [ "$met" = 1 ] && pass "dependency met: $(echo "$dep" | xargs)" \
+        || fail "dependency not met on this system: $(echo "$dep" | xargs)"
+done
+
+# ---- Contents -----------------------------------------------------------------
+dpkg-deb --contents "$deb" >"$work/contents.txt"
+expect_entry() {
+    local mode="$1" path="$2"
+    if grep -Eq "^${mode} root/root +[0-9]+ [0-9-]+ [0-9:]+ \.${path}$" "$work/contents.txt"; then
+        pass "contains $path"
+    else
+        fail "does not contain $path with mode $mode (root/root)"
+    fi
+}
+expect_entry '-rwxr-xr-x' /usr/bin/korvel
+if [ "$with_devsim" = 1 ]; then
+    expect_entry '-rwxr-xr-x' /usr/bin/korvel-devsim
+fi
+expect_entry '-rw-r--r--' /usr/share/applications/korvel.desktop
+for s in "${sizes[@]}"; do
+    expect_entry '-rw-r--r--' "/usr/share/icons/hicolor/${s}x${s}/apps/korvel.png"
+done
+expect_entry '-rw-r--r--' /usr/share/doc/korvel/README.md
+expect_entry '-rw-r--r--' /usr/share/doc/korvel/CHANGELOG.md
+# Every picture the README shows travels with it.
+for picture in $(grep -o 'docs/[A-Za-z0-9_.-]*\.png' "$(dirname "$0")/../README.md" | sort -u); do
+    expect_entry '-rw-r--r--' "/usr/share/doc/korvel/$picture"
+done
+# Nothing outside /usr, nothing from the build machine's folders.
+outside="$(awk '{print $NF}' "$work/contents.txt" | grep -Ev '^\./($|usr/)' || true)"
+[ -z "$outside" ] && pass "everything under /usr" || fail "files outside /usr: $outside"
+
+# ---- Unpacked into a throwaway root --------------------------------------------
+root="$work/root"
+dpkg-deb -x "$deb" "$root"
+
+# Icons: PNG files of the size their folder names.
+png_size() {
+    # Width and height are the big-endian words at offset 16 of a PNG.
+    od -An -tu1 -j16 -N8 "$1" | awk '{ printf "%dx%d", $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8 }'
+}
+for s in "${sizes[@]}"; do
+    icon="$root/usr/share/icons/hicolor/${s}x${s}/apps/korvel.png"
+    [ -f "$icon" ] || continue
+    magic="$(od -An -tx1 -N8 "$icon" | tr -d ' \n')"
+    got="$(png_size "$icon")"
+    [ "$magic" = 89504e470d0a1a0a ] && [ "$got" = "${s}x${s}" ] \
+        && pass "icon ${s}x${s} is a ${got} PNG" || fail "icon ${s}x${s} is not a ${s}x${s} PNG (magic $magic, size $got)"
+done
+
+# Desktop entry: the keys an operator's menu needs, pointing at what the
+# package installs.
+desktop="$root/usr/share/applications/korvel.desktop"
+if [ -f "$desktop" ]; then
+    key() { sed -n "s/^$1=//p" "$desktop"; }
+    [ "$(head -n1 "$desktop")" = "[Desktop Entry]" ] && pass "desktop entry group" || fail "desktop entry does not start with [Desktop Entry]"
+    [ "$(key Type)" = Application ] && pass "Type=Application" || fail "Type is '$(key Type)'"
+    [ "$(key Exec)" = korvel ] && [ -x "$root/usr/bin/$(key Exec)" ] && pass "Exec=korvel is installed" || fail "Exec '$(key Exec)' is not an installed program"
+    [ "$(key Icon)" = korvel ] && [ -f "$root/usr/share/icons/hicolor/48x48/apps/$(key Icon).png" ] && pass "Icon=korvel is installed" || fail "Icon '$(key Icon)' is not an installed theme icon"
+    [ "$(key Terminal)" = false ] && pass "Terminal=false" || fail "Terminal is '$(key Terminal)'"
+    for k in 'Name' 'Name\[ru\]' 'Comment' 'Categories'; do
+        [ -n "$(key "$k")" ] && pass "${k//\\/} present" || fail "${k//\\/} missing"
+    done
+    # The Russian comment is in Cyrillic, the English one is not. Cyrillic
+    # letters are the UTF-8 sequences led by bytes D0 to D4, matched bytewise
+    # so that the test does not depend on the locale.
+    cyrillic=$'[\xd0-\xd4][\x80-\xbf]'
+    if LC_ALL=C grep -q "$cyrillic" <<<"$(key 'Comment\[ru\]')"; then
+        pass "Comment[ru] in Russian"
+    else
+        fail "Comment[ru] '$(key 'Comment\[ru\]')' is not Russian"
+    fi
+    if [ -n "$(key Comment)" ] && ! LC_ALL=C grep -q "$cyrillic" <<<"$(key Comment)"; then
+        pass "Comment in English"
+    else
+        fail "Comment '$(key Comment)' is not English"
+    fi
+    if command -v desktop-file-validate >/dev/null 2>&1; then
+        desktop-file-validate "$desktop" && pass "desktop-file-validate" || fail "desktop-file-validate"
+    fi
+fi
+
+# ---- Installed programs -----------------------------------------------------------
+for program in korvel korvel-devsim; do
+    [ "$program" = korvel-devsim ] && [ "$with_devsim" != 1 ] && continue
+    bin="$root/usr/bin/$program"
+    [ -x "$bin" ] || continue
+    # Every library resolves from the system, none from the build tree.
+    missing="$(ldd "$bin" | grep 'not found' || true)"
+    [ -z "$missing" ] && pass "$program: all libraries found" || fail "$program: $missing"
+    runpath="$(readelf -d "$bin" | grep -E 'RPATH|RUNPATH' || true)"
+    [ -z "$runpath" ] && pass "$program: no RPATH" || fail "$program: $runpath"
+done
+
+if [ "$with_devsim" = 1 ] && [ -x "$root/usr/bin/korvel-devsim" ]; then
+    if out="$(timeout 10 "$root/usr/bin/korvel-devsim" --version 2>&1)"; then
+        grep -Fqw "$version" <<<"$out" && pass "korvel-devsim --version: $out" \
+            || fail "korvel-devsim --version printed '$out', not $version"
+    else
+        fail "korvel-devsim --version failed: $out"
+    fi
+fi
+
+# The tool has no command line: it is started as the desktop entry starts
+# it, must still be up after a second (construction done, event loop
+# running), and must end cleanly on a termination request.
+if [ -x "$root/usr/bin/korvel" ]; then
+    QT_QPA_PLATFORM=offscreen "$root/usr/bin/korvel" >"$work/korvel.log" 2>&1 &
+    korvel_pid=$!
+    sleep 1
+    if kill -0 "$korvel_pid" 2>/dev/null; then
+        pass "korvel is running after 1 s"
+        kill -TERM "$korvel_pid"
+        status=0
+        wait "$korvel_pid" || status=$?
+        korvel_pid=""
+        # Ended by the signal we sent (128 + 15), nothing else.
+        [ "$status" = 143 ] && pass "korvel ended on SIGTERM" || fail "korvel ended with status $status after SIGTERM"
+    else
+        status=0
+        wait "$korvel_pid" || status=$?
+        korvel_pid=""
+        fail "korvel exited within 1 s with status $status"
+    fi
+    if grep -Eiq 'could not (load|find)|cannot load|failed to load|This application failed to start' "$work/korvel.log"; then
+        fail "korvel reported a loading problem:"
+        sed 's/^/    /' "$work/korvel.log" >&2
+    else
+        pass "no loading problem in korvel's output"
+    fi
+fi
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed" >&2
+    exit 1
+fi
+echo "all package checks passed"
