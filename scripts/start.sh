@@ -87,7 +87,8 @@ if ! IFS= read -r -t 10 -u "$sim_out" slave || [ ! -c "$slave" ]; then
     echo "start: the device simulator did not start${KORVEL_SIM_ARGS:+ (KORVEL_SIM_ARGS=$KORVEL_SIM_ARGS)}" >&2
     exit 1
 fi
-# The rest of its output (the -v log) goes on to this terminal.
+# Anything more it prints on stdout goes on to this terminal (its -v log
+# goes to stderr, which it shares with this script).
 cat <&"$sim_out" &
 exec {sim_out}<&-
 
