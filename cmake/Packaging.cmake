@@ -97,7 +97,9 @@ include(CPack)
 
 # ---- Package check ------------------------------------------------------------
 
-if(KORVEL_BUILD_TESTS AND CMAKE_SYSTEM_NAME STREQUAL "Linux")
+# Checked in release-like builds only: a package of sanitizer-instrumented
+# programs is nothing anyone would ship.
+if(KORVEL_BUILD_TESTS AND NOT KORVEL_SANITIZE AND CMAKE_SYSTEM_NAME STREQUAL "Linux")
     find_program(KORVEL_DPKG_DEB dpkg-deb)
     if(KORVEL_DPKG_DEB)
         if(TARGET korvel-devsim)
