@@ -29,6 +29,8 @@ public:
     ScriptedPeer &Peer() { return Line; }
     // Every decision of the core so far (garbage, other addresses, answers).
     const QList<DeviceReply> &Replies() const { return Seen; }
+    // Forgets them, so that a long run keeps no growing record.
+    void ClearReplies() { Seen.clear(); }
     // Added before every reply, as a device's turnaround (default 0).
     void SetTurnaroundMs(int Ms) { TurnaroundMs = Ms; }
     // Sees every decision of the core before it is carried out, and may
