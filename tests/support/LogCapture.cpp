@@ -6,6 +6,7 @@ namespace {
 QStringList Captured;
 QtMessageHandler Previous = nullptr;
 bool Echo = false;
+int Depth = 0; // captures may nest; only the outermost installs the handler
 
 void Collect(QtMsgType Type, const QMessageLogContext &Context, const QString &Message)
 {
@@ -21,13 +22,16 @@ void Collect(QtMsgType Type, const QMessageLogContext &Context, const QString &M
 LogCapture::LogCapture()
 {
     Captured.clear();
-    Echo = qEnvironmentVariableIsSet("KORVEL_TEST_LOG");
-    Previous = qInstallMessageHandler(Collect);
+    if (Depth++ == 0) {
+        Echo = qEnvironmentVariableIsSet("KORVEL_TEST_LOG");
+        Previous = qInstallMessageHandler(Collect);
+    }
 }
 
 LogCapture::~LogCapture()
 {
-    qInstallMessageHandler(Previous);
+    if (--Depth == 0)
+        qInstallMessageHandler(Previous);
 }
 
 QStringList LogCapture::Lines() const

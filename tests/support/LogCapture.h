@@ -3,7 +3,8 @@
 
 #include <QStringList>
 
-// Collects the lines written to the Qt debug log while it lives. Set
+// Collects the lines written to the Qt debug log while it lives (a nested
+// capture starts the list afresh and shares it with the outer one). Set
 // KORVEL_TEST_LOG=1 to see them on stderr as well.
 class LogCapture
 {
