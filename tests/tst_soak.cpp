@@ -9,6 +9,7 @@
 
 #include <QtTest>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -422,5 +423,17 @@ void tst_soak::exchangesWithFaults()
 #endif
 }
 
-QTEST_MAIN(tst_soak)
+int main(int argc, char **argv)
+{
+    // QtTest ends a test function after 5 minutes; a long run takes about
+    // a second an exchange.
+    if (!qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT")) {
+        const int Count = EnvNumber("KORVEL_SOAK_COUNT", 60);
+        qputenv("QTEST_FUNCTION_TIMEOUT", QByteArray::number(qMax(300000LL, Count * 3000LL)));
+    }
+    QApplication App(argc, argv);
+    tst_soak Suite;
+    return QTest::qExec(&Suite, argc, argv);
+}
+
 #include "tst_soak.moc"
