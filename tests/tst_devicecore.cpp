@@ -2,6 +2,7 @@
 // address filtering, commit semantics, the state file image, every fault,
 // and resynchronisation after noise.
 
+#include "Expected.h"
 #include "DeviceCore.h"
 
 #include <QJsonDocument>
@@ -10,20 +11,9 @@
 
 namespace {
 
-// CRC-16/MODBUS written out here, so that expected frames do not lean on
-// the code under test.
 QByteArray Framed(const QByteArray &Body)
 {
-    quint16 Crc = 0xFFFF;
-    for (const char Byte : Body) {
-        Crc ^= quint8(Byte);
-        for (int Bit = 0; Bit < 8; ++Bit)
-            Crc = (Crc & 1) ? quint16((Crc >> 1) ^ 0xA001) : quint16(Crc >> 1);
-    }
-    QByteArray Frame = Body;
-    Frame.append(char(Crc & 0xFF));
-    Frame.append(char(Crc >> 8));
-    return Frame;
+    return Expected::WithCrc(Body);
 }
 
 QByteArray Framed(const char *Hex)

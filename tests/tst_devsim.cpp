@@ -3,6 +3,7 @@
 // tool's own MySerialPort::SendAndWait with the framing builders against the
 // program and against the device core served in-process by SimPeer.
 
+#include "Expected.h"
 #include "DeviceCore.h"
 #include "ModbusRtu.h"
 #include "MySerialPort.h"
@@ -26,16 +27,7 @@ const QString DevsimPath = QStringLiteral(KORVEL_DEVSIM);
 
 QByteArray Framed(const QByteArray &Body)
 {
-    quint16 Crc = 0xFFFF;
-    for (const char Byte : Body) {
-        Crc ^= quint8(Byte);
-        for (int Bit = 0; Bit < 8; ++Bit)
-            Crc = (Crc & 1) ? quint16((Crc >> 1) ^ 0xA001) : quint16(Crc >> 1);
-    }
-    QByteArray Frame = Body;
-    Frame.append(char(Crc & 0xFF));
-    Frame.append(char(Crc >> 8));
-    return Frame;
+    return Expected::WithCrc(Body);
 }
 
 // A frame as the simulator's log shows it.

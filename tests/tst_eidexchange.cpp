@@ -2,6 +2,7 @@
 // pty: the block frames byte for byte, the commit, the fields afterwards,
 // the log, and the failures that must leave every field as it was.
 
+#include "Expected.h"
 #include "LogCapture.h"
 #include "MySerialPort.h"
 #include "OrvaneUI.h"
@@ -17,19 +18,7 @@
 
 namespace {
 
-// Independent of the code under test, so a wrong CRC there cannot hide.
-QByteArray WithCrc(QByteArray Frame)
-{
-    quint16 Crc = 0xFFFF;
-    for (const char Byte : Frame) {
-        Crc ^= quint8(Byte);
-        for (int Bit = 0; Bit < 8; ++Bit)
-            Crc = (Crc & 1) ? quint16((Crc >> 1) ^ 0xA001) : quint16(Crc >> 1);
-    }
-    Frame.append(char(Crc & 0xFF));
-    Frame.append(char(Crc >> 8));
-    return Frame;
-}
+using Expected::WithCrc;
 
 void PutWord(QByteArray &Frame, int Word)
 {

@@ -4,6 +4,7 @@
 
 #include "AppMain.h"
 #include "DeviceCore.h"
+#include "Expected.h"
 #include "LogCapture.h"
 #include "MySerialPort.h"
 #include "NoticeCatcher.h"
@@ -24,50 +25,23 @@
 
 namespace {
 
-// Register and widget of each parameter, written out here rather than taken
-// from the code under test.
-struct Field
-{
-    int Register;
-    const char *Widget;
-};
-const Field Fields[] = {
-    {40003, "QSpinBox_Param_ModbusID"},     {40005, "QComboBox_Param_BaudRate"},
-    {40008, "QSpinBox_Param_OffLineTime"},  {40009, "QSpinBox_Param_DataUplinkCycle"},
-    {40207, "QSpinBox_Param_LocalNet"},     {40213, "QComboBox_Param_TimeMark"},
-    {40301, "QSpinBox_Param_RfTxPower"},    {40302, "QSpinBox_Param_RfFrequency"},
-    {40303, "QComboBox_Param_RfBandWidth"}, {40304, "QSpinBox_Param_RfSf"},
-    {40305, "QSpinBox_Param_RfLeadCode"},   {40307, "QSpinBox_Param_TxTimeout"},
-    {40308, "QSpinBox_Param_RxTimeout"},    {40310, "QComboBox_Param_RssiOut"},
-};
-
 const QString NoticeTitle = QStringLiteral("Уведомление");
 const QString LinkNotice = QStringLiteral("Ошибка связи по COM-порту. Пожалуйста, проверьте!");
 const QByteArray FirstParamRead = QByteArray::fromHex("00039C4300015A5F");
 const QByteArray FirstEidRead = QByteArray::fromHex("0003B79900323255");
 
-int WidgetValue(OrvaneUI &W, const char *Name)
-{
-    if (auto *Spin = W.findChild<QSpinBox *>(QString::fromLatin1(Name)))
-        return Spin->value();
-    if (auto *Combo = W.findChild<QComboBox *>(QString::fromLatin1(Name)))
-        return Combo->currentIndex();
-    qFatal("no widget %s", Name);
-    return 0;
-}
-
 QList<int> ParamFields(OrvaneUI &W)
 {
     QList<int> Values;
-    for (const Field &F : Fields)
-        Values << WidgetValue(W, F.Widget);
+    for (const Expected::ParamField &F : Expected::Params)
+        Values << Expected::ParamValue(W, F.Widget);
     return Values;
 }
 
 QList<int> DeviceParams(DeviceCore &Core, DeviceCore::Image Which)
 {
     QList<int> Values;
-    for (const Field &F : Fields)
+    for (const Expected::ParamField &F : Expected::Params)
         Values << Core.Register(F.Register, Which);
     return Values;
 }
@@ -192,8 +166,8 @@ void tst_endtoend::readAndWriteParameters()
     W->QComboBox_Param_RssiOut->setCurrentIndex(0);
     TypeInto(W->QSpinBox_Param_TxTimeout, 2500);
     const QList<int> Edited = ParamFields(*W);
-    QCOMPARE(WidgetValue(*W, "QSpinBox_Param_RfFrequency"), 868);
-    QCOMPARE(WidgetValue(*W, "QSpinBox_Param_TxTimeout"), 2500);
+    QCOMPARE(Expected::ParamValue(*W, "QSpinBox_Param_RfFrequency"), 868);
+    QCOMPARE(Expected::ParamValue(*W, "QSpinBox_Param_TxTimeout"), 2500);
 
     Device->Peer().ClearReceived();
     Click(W->QPushButton_Config_Write);

@@ -13,6 +13,7 @@
 #include "LogCapture.h"
 #include "NoticeCatcher.h"
 #include "MySerialPort.h"
+#include "Expected.h"
 #include "OrvaneUI.h"
 #include "PtyPair.h"
 #include "ScriptedPeer.h"
@@ -20,30 +21,19 @@
 
 namespace {
 
-struct MapRow
-{
-    const char *Name;
-    int Register;
-    const char *Widget;
-};
+using MapRow = Expected::ParamField;
+const auto &Map = Expected::Params;
+constexpr int MapSize = Expected::ParamCount;
 
-const MapRow Map[] = {
-    {"ModbusID", 40003, "QSpinBox_Param_ModbusID"},
-    {"BaudRate", 40005, "QComboBox_Param_BaudRate"},
-    {"OffLineTime", 40008, "QSpinBox_Param_OffLineTime"},
-    {"DataUplinkCycle", 40009, "QSpinBox_Param_DataUplinkCycle"},
-    {"LocalNet", 40207, "QSpinBox_Param_LocalNet"},
-    {"TimeMark", 40213, "QComboBox_Param_TimeMark"},
-    {"RfTxPower", 40301, "QSpinBox_Param_RfTxPower"},
-    {"RfFrequency", 40302, "QSpinBox_Param_RfFrequency"},
-    {"RfBandWidth", 40303, "QComboBox_Param_RfBandWidth"},
-    {"RfSf", 40304, "QSpinBox_Param_RfSf"},
-    {"RfLeadCode", 40305, "QSpinBox_Param_RfLeadCode"},
-    {"TxTimeout", 40307, "QSpinBox_Param_TxTimeout"},
-    {"RxTimeout", 40308, "QSpinBox_Param_RxTimeout"},
-    {"RssiOut", 40310, "QComboBox_Param_RssiOut"},
-};
-constexpr int MapSize = 14;
+int WidgetValue(OrvaneUI &W, const char *Widget)
+{
+    return Expected::ParamValue(W, Widget);
+}
+
+void SetWidgetValue(OrvaneUI &W, const char *Widget, int Value)
+{
+    Expected::SetParamValue(W, Widget, Value);
+}
 
 // What the simulated device holds: every value differs from the tab's start
 // values and from Operator below, and the time-outs are no presets.
@@ -51,20 +41,7 @@ const QList<int> DeviceValues = {17, 1, 300, 60, 5, 1, 20, 470, 1, 9, 8, 1000, 2
 // What the operator has put into the tab before an exchange.
 const QList<int> Operator = {42, 3, 1200, 300, 7, 2, 14, 868, 2, 11, 16, 3000, 700, 0};
 
-// CRC-16/MODBUS, low byte first, written out here so that the expected
-// frames do not lean on the code under test.
-QByteArray WithCrc(QByteArray Frame)
-{
-    quint16 Crc = 0xFFFF;
-    for (const char Byte : Frame) {
-        Crc ^= quint8(Byte);
-        for (int Bit = 0; Bit < 8; ++Bit)
-            Crc = (Crc & 1) ? quint16((Crc >> 1) ^ 0xA001) : quint16(Crc >> 1);
-    }
-    Frame.append(char(Crc & 0xFF));
-    Frame.append(char(Crc >> 8));
-    return Frame;
-}
+using Expected::WithCrc;
 
 QByteArray Request(quint8 Function, int Register, int Value)
 {
@@ -89,26 +66,6 @@ QString HexOf(const QByteArray &Bytes)
 }
 
 const QByteArray Commit = QByteArray::fromHex("00069C410006765D");
-
-int WidgetValue(OrvaneUI &W, const QString &Name)
-{
-    if (QSpinBox *S = W.findChild<QSpinBox *>(Name))
-        return S->value();
-    if (QComboBox *C = W.findChild<QComboBox *>(Name))
-        return C->currentIndex();
-    qFatal("no widget %s", qPrintable(Name));
-    return 0;
-}
-
-void SetWidgetValue(OrvaneUI &W, const QString &Name, int Value)
-{
-    if (QSpinBox *S = W.findChild<QSpinBox *>(Name))
-        S->setValue(Value);
-    else if (QComboBox *C = W.findChild<QComboBox *>(Name))
-        C->setCurrentIndex(Value);
-    else
-        qFatal("no widget %s", qPrintable(Name));
-}
 
 QList<int> Snapshot(OrvaneUI &W)
 {

@@ -9,55 +9,23 @@
 #include <QSpinBox>
 
 #include "LogCapture.h"
+#include "Expected.h"
 #include "OrvaneUI.h"
 
 namespace {
 
-// The register map as the device documents it: name, register, widget.
-struct MapRow
-{
-    const char *Name;
-    int Register;
-    const char *Widget;
-};
+using MapRow = Expected::ParamField;
+const auto &Map = Expected::Params;
+constexpr int MapSize = Expected::ParamCount;
 
-const MapRow Map[] = {
-    {"ModbusID", 40003, "QSpinBox_Param_ModbusID"},
-    {"BaudRate", 40005, "QComboBox_Param_BaudRate"},
-    {"OffLineTime", 40008, "QSpinBox_Param_OffLineTime"},
-    {"DataUplinkCycle", 40009, "QSpinBox_Param_DataUplinkCycle"},
-    {"LocalNet", 40207, "QSpinBox_Param_LocalNet"},
-    {"TimeMark", 40213, "QComboBox_Param_TimeMark"},
-    {"RfTxPower", 40301, "QSpinBox_Param_RfTxPower"},
-    {"RfFrequency", 40302, "QSpinBox_Param_RfFrequency"},
-    {"RfBandWidth", 40303, "QComboBox_Param_RfBandWidth"},
-    {"RfSf", 40304, "QSpinBox_Param_RfSf"},
-    {"RfLeadCode", 40305, "QSpinBox_Param_RfLeadCode"},
-    {"TxTimeout", 40307, "QSpinBox_Param_TxTimeout"},
-    {"RxTimeout", 40308, "QSpinBox_Param_RxTimeout"},
-    {"RssiOut", 40310, "QComboBox_Param_RssiOut"},
-};
-constexpr int MapSize = 14;
-
-// A widget's number: a spin box's value or a combo box's current index.
-int WidgetValue(OrvaneUI &W, const QString &Name)
+int WidgetValue(OrvaneUI &W, const char *Widget)
 {
-    if (QSpinBox *S = W.findChild<QSpinBox *>(Name))
-        return S->value();
-    if (QComboBox *C = W.findChild<QComboBox *>(Name))
-        return C->currentIndex();
-    qFatal("no widget %s", qPrintable(Name));
-    return 0;
+    return Expected::ParamValue(W, Widget);
 }
 
-void SetWidgetValue(OrvaneUI &W, const QString &Name, int Value)
+void SetWidgetValue(OrvaneUI &W, const char *Widget, int Value)
 {
-    if (QSpinBox *S = W.findChild<QSpinBox *>(Name))
-        S->setValue(Value);
-    else if (QComboBox *C = W.findChild<QComboBox *>(Name))
-        C->setCurrentIndex(Value);
-    else
-        qFatal("no widget %s", qPrintable(Name));
+    Expected::SetParamValue(W, Widget, Value);
 }
 
 // The fourteen widget numbers in map order.
