@@ -23,6 +23,7 @@
 #include "PtyPair.h"
 #include "SimPeer.h"
 
+#include <limits>
 #include <random>
 #include <unistd.h>
 
