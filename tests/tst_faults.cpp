@@ -9,11 +9,11 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
 
 #include "DeviceCore.h"
+#include "Expected.h"
 #include "LogCapture.h"
 #include "MySerialPort.h"
 #include "NoticeCatcher.h"
@@ -23,21 +23,8 @@
 
 namespace {
 
-struct Field
-{
-    int Register;
-    const char *Widget;
-};
-const Field Fields[] = {
-    {40003, "QSpinBox_Param_ModbusID"},     {40005, "QComboBox_Param_BaudRate"},
-    {40008, "QSpinBox_Param_OffLineTime"},  {40009, "QSpinBox_Param_DataUplinkCycle"},
-    {40207, "QSpinBox_Param_LocalNet"},     {40213, "QComboBox_Param_TimeMark"},
-    {40301, "QSpinBox_Param_RfTxPower"},    {40302, "QSpinBox_Param_RfFrequency"},
-    {40303, "QComboBox_Param_RfBandWidth"}, {40304, "QSpinBox_Param_RfSf"},
-    {40305, "QSpinBox_Param_RfLeadCode"},   {40307, "QSpinBox_Param_TxTimeout"},
-    {40308, "QSpinBox_Param_RxTimeout"},    {40310, "QComboBox_Param_RssiOut"},
-};
-constexpr int FieldCount = 14;
+using Expected::ParamCount;
+using Expected::Params;
 constexpr int RfFrequencyRow = 7;
 
 // The operator's values before a write, and the device's before a read:
@@ -50,8 +37,6 @@ const QString NoticeTitle = QStringLiteral("Уведомление");
 const QString LinkNotice = QStringLiteral("Ошибка связи по COM-порту. Пожалуйста, проверьте!");
 
 enum Exchange { ParamRead, ParamWrite, EidRead, EidWrite };
-// Requests of a whole exchange: 14 registers (+ commit), 8 blocks (+ commit).
-const int Requests[] = {14, 15, 8, 9};
 
 } // namespace
 
@@ -70,8 +55,6 @@ private slots:
     void floodingDevice();
 
 private:
-    int WidgetValue(const char *Name) const;
-    void SetWidgetValue(const char *Name, int Value);
     QList<int> ParamFields() const;
     QStringList EidFields() const;
     QList<int> DeviceParams(DeviceCore::Image Which) const;
@@ -96,8 +79,8 @@ void tst_faults::init()
     Pair = new PtyPair;
     QVERIFY(Pair->IsOpen());
     Device = new SimPeer(*Pair);
-    for (int I = 0; I < FieldCount; ++I)
-        Device->Core().SetRegister(Fields[I].Register, quint16(DeviceStart[I]));
+    for (int I = 0; I < ParamCount; ++I)
+        Device->Core().SetRegister(Params[I].Register, quint16(DeviceStart[I]));
     for (int Slot = 0; Slot < EidCount; ++Slot)
         Device->Core().SetEid(Slot, 7000 + Slot);
     Notices = new NoticeCatcher;
@@ -122,26 +105,11 @@ void tst_faults::cleanup()
     Quiet = nullptr;
 }
 
-int tst_faults::WidgetValue(const char *Name) const
-{
-    if (auto *Spin = W->findChild<QSpinBox *>(QLatin1String(Name)))
-        return Spin->value();
-    return W->findChild<QComboBox *>(QLatin1String(Name))->currentIndex();
-}
-
-void tst_faults::SetWidgetValue(const char *Name, int Value)
-{
-    if (auto *Spin = W->findChild<QSpinBox *>(QLatin1String(Name)))
-        Spin->setValue(Value);
-    else
-        W->findChild<QComboBox *>(QLatin1String(Name))->setCurrentIndex(Value);
-}
-
 QList<int> tst_faults::ParamFields() const
 {
     QList<int> Values;
-    for (const Field &F : Fields)
-        Values << WidgetValue(F.Widget);
+    for (const Expected::ParamField &F : Params)
+        Values << Expected::ParamValue(*W, F.Widget);
     return Values;
 }
 
@@ -156,7 +124,7 @@ QStringList tst_faults::EidFields() const
 QList<int> tst_faults::DeviceParams(DeviceCore::Image Which) const
 {
     QList<int> Values;
-    for (const Field &F : Fields)
+    for (const Expected::ParamField &F : Params)
         Values << Device->Core().Register(F.Register, Which);
     return Values;
 }
@@ -234,8 +202,8 @@ void tst_faults::deviceFault()
     QString Error;
     QVERIFY2(DeviceFault::Parse(fault, Fault, &Error), qPrintable(Error));
     if (What == ParamWrite) {
-        for (int I = 0; I < FieldCount; ++I)
-            SetWidgetValue(Fields[I].Widget, Operator[I]);
+        for (int I = 0; I < ParamCount; ++I)
+            Expected::SetParamValue(*W, Params[I].Widget, Operator[I]);
     } else if (What == EidWrite) {
         for (int Slot = 0; Slot < EidCount; ++Slot)
             W->QLineEdit_Eid[Slot]->setText(QString::number(-500 - Slot));

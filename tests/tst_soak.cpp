@@ -14,9 +14,9 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QTabWidget>
 
+#include "Expected.h"
 #include "MySerialPort.h"
 #include "NoticeCatcher.h"
 #include "OrvaneUI.h"
@@ -37,32 +37,20 @@
 
 namespace {
 
-struct Row
+using Expected::ParamCount;
+using Expected::Params;
+
+// The range each parameter widget takes, in map order.
+struct Range
 {
-    int Register;
-    const char *Widget;
     int Min;
     int Max;
 };
-
-// The parameter map with the range each widget takes.
-const Row Rows[] = {
-    {40003, "QSpinBox_Param_ModbusID", 1, 255},
-    {40005, "QComboBox_Param_BaudRate", 0, 5},
-    {40008, "QSpinBox_Param_OffLineTime", 60, 60000},
-    {40009, "QSpinBox_Param_DataUplinkCycle", 10, 60000},
-    {40207, "QSpinBox_Param_LocalNet", 1, 255},
-    {40213, "QComboBox_Param_TimeMark", 0, 3},
-    {40301, "QSpinBox_Param_RfTxPower", 1, 20},
-    {40302, "QSpinBox_Param_RfFrequency", 150, 960},
-    {40303, "QComboBox_Param_RfBandWidth", 0, 2},
-    {40304, "QSpinBox_Param_RfSf", 6, 12},
-    {40305, "QSpinBox_Param_RfLeadCode", 1, 60000},
-    {40307, "QSpinBox_Param_TxTimeout", 10, 60000},
-    {40308, "QSpinBox_Param_RxTimeout", 10, 60000},
-    {40310, "QComboBox_Param_RssiOut", 0, 1},
+const Range Ranges[ParamCount] = {
+    {1, 255}, {0, 5}, {60, 60000}, {10, 60000}, {1, 255}, {0, 3}, {1, 20},
+    {150, 960}, {0, 2}, {6, 12}, {1, 60000}, {10, 60000}, {10, 60000}, {0, 1},
 };
-constexpr int RowCount = 14;
+
 
 enum Kind { ParamRead, ParamWrite, EidRead, EidWrite };
 const char *const KindNames[] = {"parameter read", "parameter write", "EID read", "EID write"};
@@ -129,8 +117,6 @@ private slots:
 
 private:
     int Random(int Min, int Max) { return std::uniform_int_distribution<int>(Min, Max)(Rng); }
-    int WidgetValue(const Row &R) const;
-    void SetWidgetValue(const Row &R, int Value);
     Fields Snapshot() const;
     void FillParams();
     void FillEids();
@@ -153,26 +139,11 @@ void tst_soak::cleanupTestCase()
     qInstallMessageHandler(Previous);
 }
 
-int tst_soak::WidgetValue(const Row &R) const
-{
-    if (auto *Spin = W->findChild<QSpinBox *>(QLatin1String(R.Widget)))
-        return Spin->value();
-    return W->findChild<QComboBox *>(QLatin1String(R.Widget))->currentIndex();
-}
-
-void tst_soak::SetWidgetValue(const Row &R, int Value)
-{
-    if (auto *Spin = W->findChild<QSpinBox *>(QLatin1String(R.Widget)))
-        Spin->setValue(Value);
-    else
-        W->findChild<QComboBox *>(QLatin1String(R.Widget))->setCurrentIndex(Value);
-}
-
 Fields tst_soak::Snapshot() const
 {
     Fields Now;
-    for (const Row &R : Rows)
-        Now.Params << WidgetValue(R);
+    for (const Expected::ParamField &F : Params)
+        Now.Params << Expected::ParamValue(*W, F.Widget);
     for (int Slot = 0; Slot < EidCount; ++Slot)
         Now.Eids << W->QLineEdit_Eid[Slot]->text();
     return Now;
@@ -182,8 +153,8 @@ void tst_soak::FillParams()
 {
     // In map order, so that the time-outs come after the spreading factor
     // that would overwrite them with presets.
-    for (const Row &R : Rows)
-        SetWidgetValue(R, Random(R.Min, R.Max));
+    for (int I = 0; I < ParamCount; ++I)
+        Expected::SetParamValue(*W, Params[I].Widget, Random(Ranges[I].Min, Ranges[I].Max));
 }
 
 void tst_soak::FillEids()
@@ -198,8 +169,8 @@ void tst_soak::FillEids()
 void tst_soak::FillDevice(DeviceCore &Core, Kind What)
 {
     if (What == ParamRead) {
-        for (const Row &R : Rows)
-            Core.SetRegister(R.Register, quint16(Random(R.Min, R.Max)));
+        for (int I = 0; I < ParamCount; ++I)
+            Core.SetRegister(Params[I].Register, quint16(Random(Ranges[I].Min, Ranges[I].Max)));
     } else if (What == EidRead) {
         for (int Slot = 0; Slot < EidCount; ++Slot)
             Core.SetEid(Slot, static_cast<qint32>(Rng()));
@@ -257,9 +228,9 @@ bool tst_soak::AddFault(DeviceCore &Core, Kind What, QString *Name, int *EchoRow
         if (What != ParamWrite)
             return false;
         Fault.What = DeviceFault::EchoValue;
-        Fault.Nth = First + Random(0, RowCount - 1);
+        Fault.Nth = First + Random(0, ParamCount - 1);
         *EchoRow = Fault.Nth - First;
-        *EchoValue = Random(Rows[*EchoRow].Min, Rows[*EchoRow].Max);
+        *EchoValue = Random(Ranges[*EchoRow].Min, Ranges[*EchoRow].Max);
         Fault.Arg = *EchoValue;
         Fails = false;
         break;
@@ -363,14 +334,14 @@ void tst_soak::exchangesWithFaults()
                 }
                 QCOMPARE(After.Params, Before.Params);
             } else {
-                for (int I = 0; I < RowCount; ++I) {
-                    const int Held = Core.Register(Rows[I].Register, Image);
+                for (int I = 0; I < ParamCount; ++I) {
+                    const int Held = Core.Register(Params[I].Register, Image);
                     if (Write)
                         QCOMPARE(Held, Before.Params.at(I));
                     // The field shows what the device echoed.
                     const int Shown = I == EchoRow ? EchoValue : Held;
                     QVERIFY2(After.Params.at(I) == Shown,
-                             qPrintable(Step + QStringLiteral(": %1").arg(QLatin1String(Rows[I].Widget))));
+                             qPrintable(Step + QStringLiteral(": %1").arg(QLatin1String(Params[I].Widget))));
                 }
                 QCOMPARE(After.Eids, Before.Eids);
             }
