@@ -48,7 +48,7 @@ extern char **environ;
 
 namespace {
 
-// ---------------------------------------------------------------- helpers
+// ------------------------------------------------------------- utilities
 
 qint64 NowNs()
 {
@@ -211,12 +211,12 @@ double FloorMs(const QVector<Transaction> &Line, int Baud, int TurnaroundMs)
 
 // --------------------------------------------------------- child processes
 
-// A helper program started with QProcess that prints a path on its first
+// A program started with QProcess that prints a path on its first
 // line (the simulator, the paced line).
-class Helper
+class SideProgram
 {
 public:
-    ~Helper() { Stop(); }
+    ~SideProgram() { Stop(); }
 
     bool Start(const QString &Program, const QStringList &Arguments, QString *FirstLine)
     {
@@ -619,7 +619,7 @@ BaudResult RunBaud(OrvaneUI *Window, int Baud, const Options &Opt)
     BaudResult Result;
     Result.Baud = Baud;
 
-    Helper Device, Line;
+    SideProgram Device, Line;
     QString DevicePath, PortPath;
     if (!Device.Start(Opt.Devsim,
                       {QStringLiteral("--pty"), QStringLiteral("--baud"), QString::number(Baud),
@@ -890,10 +890,19 @@ int main(int argc, char *argv[])
 
     // Exchanges, speed by speed, on one window as the operator has it.
     QList<BaudResult> Bauds;
+    QVector<double> PauseMs;
     if (Wanted("exchanges")) {
         OrvaneUI *Window = new OrvaneUI();
         Window->Construct();
         ShowAndSettle(Window);
+        // The wait's step alone, with nothing on the line: what one pause
+        // costs beyond its nominal length.
+        for (int I = 0; I < 20; ++I) {
+            QElapsedTimer Clock;
+            Clock.start();
+            MySerialPort::PauseMs(MySerialPort::PauseStepMs);
+            PauseMs.append(Clock.nsecsElapsed() / 1e6);
+        }
         for (const int Baud : Opt.Bauds)
             Bauds.append(RunBaud(Window, Baud, Opt));
         delete Window;
@@ -909,7 +918,7 @@ int main(int argc, char *argv[])
     int ReadFailures = 0;
     if (Wanted("startup")) {
         Progress(QStringLiteral("start-up, %1 runs of korvel and of the launcher").arg(Opt.StartRuns));
-        Helper Device;
+        SideProgram Device;
         QString DevicePath;
         if (!Device.Start(Opt.Devsim, {QStringLiteral("--pty"), QStringLiteral("--baud"), QStringLiteral("115200")},
                           &DevicePath))
@@ -999,6 +1008,10 @@ int main(int argc, char *argv[])
            << Ms(LineMs(Tx, B.Baud, Opt.TurnaroundMs)) << "; the tool " << Ms(Tool) << U(" | tool ÷ libmodbus ")
            << Ms(Tool / Median(B.ModbusMs), 2) << U(" | — | — | — |\n");
     }
+    if (!PauseMs.isEmpty())
+        Md << "| One wait step, `MySerialPort::PauseMs(" << MySerialPort::PauseStepMs << ")`, " << PauseMs.size()
+           << " times | idle | " << Spread(PauseMs, 2) << " | nominal " << MySerialPort::PauseStepMs << " | "
+           << Ms(Median(PauseMs) / MySerialPort::PauseStepMs, 3) << U(" | — | — | — |\n");
     if (Wanted("startup")) {
         Md << "| Start-up of `korvel`: process start to its event loop first idle with the window shown ("
            << RealIdle.size() << " runs" << (RealError.isEmpty() ? QString() : QStringLiteral("; ") + RealError)
