@@ -1,17 +1,22 @@
 #include "ModbusRtu.h"
 
+quint16 ModbusCrc16Step(quint16 Crc, quint8 Byte)
+{
+    Crc ^= Byte;
+    for (int Bit = 0; Bit < 8; ++Bit) {
+        const bool Out = (Crc & 0x0001) != 0;
+        Crc >>= 1;
+        if (Out)
+            Crc ^= 0xA001;
+    }
+    return Crc;
+}
+
 quint16 ModbusCrc16(const QByteArray &Data)
 {
     quint16 Crc = 0xFFFF;
-    for (int i = 0; i < Data.size(); ++i) {
-        Crc ^= static_cast<quint8>(Data.at(i));
-        for (int Bit = 0; Bit < 8; ++Bit) {
-            const bool Out = (Crc & 0x0001) != 0;
-            Crc >>= 1;
-            if (Out)
-                Crc ^= 0xA001;
-        }
-    }
+    for (int i = 0; i < Data.size(); ++i)
+        Crc = ModbusCrc16Step(Crc, static_cast<quint8>(Data.at(i)));
     // Exchanged so that the CRC's low byte, which goes on the wire first,
     // is the high byte of the result.
     return static_cast<quint16>((Crc << 8) | (Crc >> 8));

@@ -11,6 +11,10 @@
 // exchanged: the high byte of the result is the CRC's low byte, so a caller
 // appends (crc >> 8) and then (crc & 0xFF). An empty string gives 0xFFFF.
 quint16 ModbusCrc16(const QByteArray &Data);
+// One byte of the running CRC-16/MODBUS accumulator (start 0xFFFF, bytes not
+// exchanged), for a caller that checks a growing stretch byte by byte: the
+// accumulator is 0 exactly where the stretch so far ends in its own CRC.
+quint16 ModbusCrc16Step(quint16 Crc, quint8 Byte);
 
 namespace ModbusRtu {
 

@@ -78,9 +78,12 @@ Shape Inspect(const QByteArray &Data, int From)
     }
     // A function this device does not know: its length is unknown too, so
     // the frame is the shortest stretch of at least address, function and
-    // CRC that checks.
-    for (int Length = 4; Length <= qMin(Have, MaxFrame); ++Length) {
-        if (DeviceCore::CrcOk(Data.mid(From, Length)))
+    // CRC that checks. One running CRC over the growing stretch finds it in
+    // a single pass, so a noisy line costs little per byte.
+    quint16 Crc = 0xFFFF;
+    for (int Length = 1; Length <= qMin(Have, MaxFrame); ++Length) {
+        Crc = ModbusCrc16Step(Crc, ByteAt(Data, From + Length - 1));
+        if (Length >= 4 && Crc == 0)
             return {Shape::Frame, Length};
     }
     return Have >= MaxFrame ? Shape {Shape::Invalid, 0} : Shape {Shape::Need, 0};
