@@ -8,6 +8,7 @@
 #include "LogCapture.h"
 #include "MySerialPort.h"
 #include "NoticeCatcher.h"
+#include "OperatorRig.h"
 #include "OrvaneUI.h"
 #include "PtyPair.h"
 #include "SimPeer.h"
@@ -74,15 +75,6 @@ void Click(QPushButton *Button)
     QTest::mouseClick(Button, Qt::LeftButton);
 }
 
-// Lists the pty as a scan would have, picks it, and opens it.
-void OpenPort(OrvaneUI &W, const PtyPair &Pair)
-{
-    W.QComboBox_UsartNum->addItem(Pair.SlavePath());
-    W.QComboBox_UsartNum->setCurrentIndex(W.QComboBox_UsartNum->count() - 1);
-    Click(W.QPushButton_UsartSwitch);
-    QCOMPARE(W.QPushButton_UsartSwitch->text(), QStringLiteral("Закрыть"));
-}
-
 void VerifyButtons(OrvaneUI &W, bool Enabled)
 {
     QCOMPARE(W.QPushButton_Config_Read->isEnabled(), Enabled);
@@ -111,40 +103,29 @@ private slots:
     void closeWindowDuringExchange();
 
 private:
+    OperatorRig *Rig = nullptr;
     OrvaneUI *W = nullptr;
-    PtyPair *Pair = nullptr;
     SimPeer *Device = nullptr;
     NoticeCatcher *Notices = nullptr;
-    LogCapture *Quiet = nullptr; // keeps the tool's debug log out of the test output
 };
 
 void tst_endtoend::init()
 {
-    Quiet = new LogCapture;
-    W = new OrvaneUI;
-    QVERIFY(W->Construct());
-    W->show();
-    QVERIFY(QTest::qWaitForWindowExposed(W));
-    Pair = new PtyPair;
-    QVERIFY(Pair->IsOpen());
-    Device = new SimPeer(*Pair);
-    Notices = new NoticeCatcher;
-    OpenPort(*W, *Pair);
+    Rig = new OperatorRig;
+    W = &Rig->Window;
+    Device = &Rig->Device;
+    Notices = &Rig->Notices;
+    QVERIFY(Rig->OpenPort());
     VerifyButtons(*W, true);
 }
 
 void tst_endtoend::cleanup()
 {
-    delete Notices;
-    delete W;
-    delete Device;
-    delete Pair;
-    Notices = nullptr;
+    delete Rig;
+    Rig = nullptr;
     W = nullptr;
     Device = nullptr;
-    Pair = nullptr;
-    delete Quiet;
-    Quiet = nullptr;
+    Notices = nullptr;
 }
 
 void tst_endtoend::readAndWriteParameters()

@@ -17,6 +17,7 @@
 #include "LogCapture.h"
 #include "MySerialPort.h"
 #include "NoticeCatcher.h"
+#include "OperatorRig.h"
 #include "OrvaneUI.h"
 #include "PtyPair.h"
 #include "SimPeer.h"
@@ -62,47 +63,33 @@ private:
     // Runs the exchange through its button; returns the notices it raised.
     int Run(Exchange What, qint64 *Took = nullptr);
 
+    OperatorRig *Rig = nullptr;
     OrvaneUI *W = nullptr;
-    PtyPair *Pair = nullptr;
     SimPeer *Device = nullptr;
     NoticeCatcher *Notices = nullptr;
-    LogCapture *Quiet = nullptr; // keeps the tool's debug log out of the test output
 };
 
 void tst_faults::init()
 {
-    Quiet = new LogCapture;
-    W = new OrvaneUI;
-    QVERIFY(W->Construct());
-    W->show();
-    QVERIFY(QTest::qWaitForWindowExposed(W));
-    Pair = new PtyPair;
-    QVERIFY(Pair->IsOpen());
-    Device = new SimPeer(*Pair);
+    Rig = new OperatorRig;
+    W = &Rig->Window;
+    Device = &Rig->Device;
+    Notices = &Rig->Notices;
     for (int I = 0; I < ParamCount; ++I)
         Device->Core().SetRegister(Params[I].Register, quint16(DeviceStart[I]));
     for (int Slot = 0; Slot < EidCount; ++Slot)
         Device->Core().SetEid(Slot, 7000 + Slot);
-    Notices = new NoticeCatcher;
-    W->QComboBox_UsartNum->addItem(Pair->SlavePath());
-    W->QComboBox_UsartNum->setCurrentIndex(W->QComboBox_UsartNum->count() - 1);
-    W->QPushButton_UsartSwitch->click();
-    QCOMPARE(W->QPushButton_UsartSwitch->text(), QStringLiteral("Закрыть"));
+    QVERIFY(Rig->OpenPort());
     VerifyButtons(true);
 }
 
 void tst_faults::cleanup()
 {
-    delete Notices;
-    delete W;
-    delete Device;
-    delete Pair;
-    delete Quiet;
-    Notices = nullptr;
+    delete Rig;
+    Rig = nullptr;
     W = nullptr;
     Device = nullptr;
-    Pair = nullptr;
-    Quiet = nullptr;
+    Notices = nullptr;
 }
 
 QList<int> tst_faults::ParamFields() const
