@@ -1,0 +1,44 @@
+#ifndef KORVEL_BENCH_REPORT_H
+#define KORVEL_BENCH_REPORT_H
+
+// What one run measured, and the markdown table made of it: a few lines on
+// the machine, the run and the line, then one row per figure, grouped by
+// what was measured.
+
+#include "Construction.h"
+#include "Exchanges.h"
+#include "ModbusSideBySide.h"
+#include "Startup.h"
+
+#include <QList>
+#include <QString>
+#include <QVector>
+
+namespace Bench {
+
+struct Options;
+
+// One line speed: each client in turn on the same paced line.
+struct BaudResult
+{
+    int Baud = 0;
+    QString Error; // the line or the window's port failed: nothing measured
+    ExchangeTimes Window;
+    ModbusTimes Modbus;
+};
+
+struct Results
+{
+    QString Started; // wall-clock time, for the reader
+    QString LoadBefore, LoadAfter;
+    ConstructionTimes Construction;
+    QVector<double> PauseMs; // the window's wait step alone
+    QList<BaudResult> Bauds;
+    StartupTimes Startup;
+};
+
+QString Table(const Results &R, const Options &Opt);
+
+} // namespace Bench
+
+#endif
