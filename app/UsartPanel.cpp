@@ -65,6 +65,14 @@ void OrvaneUI::BuildUsartPanel()
     QFormLayout_Usart->addRow(QStringLiteral("      "), QPushButton_UsartSwitch);
     QFormLayout_Usart->setSpacing(10);
     QGroupBox_Usart->setLayout(QFormLayout_Usart);
+
+    // In the 225-pixel box the form's usual side margins leave the label
+    // column less than «Номер COM-порта:» needs next to the combo boxes, and
+    // the form would cut the label. Narrow side margins leave room for both.
+    QMargins Margins = QFormLayout_Usart->contentsMargins();
+    Margins.setLeft(2);
+    Margins.setRight(2);
+    QFormLayout_Usart->setContentsMargins(Margins);
 }
 
 void OrvaneUI::QPushButton_UsartSwitch_Clicked()

@@ -79,18 +79,23 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KORVEL_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 
-# The dependencies are the shared libraries the programs load. With
-# dpkg-shlibdeps at hand they are read from the binaries, with the minimum
-# versions the Qt and C libraries' symbol files demand; without it they are
+# The dependencies are the font the window is drawn for and the shared
+# libraries the programs load. The window asks for Arial; without an
+# Arial-metric font (Liberation Sans) fontconfig falls back to a wider one,
+# which cuts texts and EIDs. With dpkg-shlibdeps at hand the libraries are
+# read from the binaries, with the minimum versions the Qt and C libraries'
+# symbol files demand, and follow the font in the list; without it they are
 # spelled out, with Qt no older than the one built against.
+set(korvel_font_depends "fonts-liberation2")
 find_program(KORVEL_DPKG_SHLIBDEPS dpkg-shlibdeps)
 find_program(KORVEL_FILE file)
 if(KORVEL_DPKG_SHLIBDEPS AND KORVEL_FILE)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "${korvel_font_depends}")
 else()
     set(korvel_qt ">= ${Qt5Core_VERSION_MAJOR}.${Qt5Core_VERSION_MINOR}")
     set(CPACK_DEBIAN_PACKAGE_DEPENDS
-        "libqt5widgets5 (${korvel_qt}), libqt5gui5 (${korvel_qt}), libqt5core5a (${korvel_qt}), libqt5serialport5 (${korvel_qt}), libstdc++6, libgcc-s1, libc6")
+        "libqt5widgets5 (${korvel_qt}), libqt5gui5 (${korvel_qt}), libqt5core5a (${korvel_qt}), libqt5serialport5 (${korvel_qt}), libstdc++6, libgcc-s1, libc6, ${korvel_font_depends}")
 endif()
 
 include(CPack)

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -64,10 +65,17 @@ void OrvaneUI::BuildEidTab()
     pPushButton_Eid_Add = new QPushButton();
     pPushButton_Eid_Add->setObjectName(QStringLiteral("pPushButton_Eid_Add"));
 
-    // The inner widget keeps its own size (the scroll area does not resize
-    // it), so the 51 grid rows share its 1800 pixels.
-    QScrollArea_Eid->setGeometry(0, 0, 998, 620);
+    // The scroll area covers its page exactly: the page is a little smaller
+    // than 998 x 620 (the tab bar and the command buttons take their share
+    // of the box), and a scroll area of that size would lose its last grid
+    // row and the end of its scroll bar below the page. The inner widget
+    // keeps its own size (the scroll area does not resize it), so the 51
+    // grid rows share its 1800 pixels.
     QWidget_Eid->setGeometry(0, 0, 978, 1800);
+    QVBoxLayout *const PageLayout = new QVBoxLayout(QWidget_Tab_Eid);
+    PageLayout->setObjectName(QStringLiteral("QVBoxLayout_Tab_Eid"));
+    PageLayout->setContentsMargins(0, 0, 0, 0);
+    PageLayout->addWidget(QScrollArea_Eid);
     QScrollArea_Eid->setWidget(QWidget_Eid);
     QWidget_Eid->setLayout(QGridLayout_Eid);
     for (int Column = 0; Column < int(sizeof ColumnStretch / sizeof ColumnStretch[0]); ++Column)

@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
     build-essential cmake pkg-config
     qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev
-    xvfb xauth fonts-dejavu-core
+    xvfb xauth fonts-dejavu-core fonts-liberation2
     util-linux procps
     mbpoll libmodbus-dev
     clang libclang-rt-14-dev

@@ -66,8 +66,9 @@ check_field Section electronics
 
 depends="$(field Depends)"
 echo "Depends: $depends"
-# Each runtime library the programs load must be named.
-for pkg in libqt5widgets5 libqt5gui5 libqt5core5a libqt5serialport5 libstdc++6 libc6; do
+# Each runtime library the programs load must be named, and the
+# Arial-metric font the window is drawn for.
+for pkg in libqt5widgets5 libqt5gui5 libqt5core5a libqt5serialport5 libstdc++6 libc6 fonts-liberation2; do
     grep -Eq "(^|, )${pkg//+/\\+}( \(|,|$)" <<<"$depends" \
         && pass "Depends names $pkg" || fail "Depends does not name $pkg"
 done

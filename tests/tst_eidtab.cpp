@@ -145,7 +145,6 @@ void tst_eidtab::scrollAreaKeepsInnerWidgetSize()
     QVERIFY(Fresh.QLineEdit_Eid_End->text().isEmpty());
 
     QCOMPARE(Fresh.QScrollArea_Eid->parentWidget(), Fresh.QWidget_Tab_Eid);
-    QVERIFY(!Fresh.QWidget_Tab_Eid->layout());
     QCOMPARE(Fresh.QScrollArea_Eid->widget(), Fresh.QWidget_Eid);
     QVERIFY(!Fresh.QScrollArea_Eid->widgetResizable());
     QCOMPARE(Fresh.QWidget_Eid->layout(), static_cast<QLayout *>(Fresh.QGridLayout_Eid));
@@ -156,7 +155,8 @@ void tst_eidtab::scrollAreaKeepsInnerWidgetSize()
     QTRY_VERIFY(Fresh.QScrollArea_Eid->isVisible());
     QCoreApplication::processEvents();
 
-    QCOMPARE(Fresh.QScrollArea_Eid->geometry(), QRect(0, 0, 998, 620));
+    // The scroll area covers its page, no more: nothing of it is cut off.
+    QCOMPARE(Fresh.QScrollArea_Eid->geometry(), Fresh.QWidget_Tab_Eid->rect());
     QCOMPARE(Fresh.QWidget_Eid->size(), QSize(978, 1800));
     QCOMPARE(Fresh.QWidget_Eid->pos(), QPoint(0, 0));
     // The range bar is in the scrolled grid: it scrolls away with row 1.

@@ -4,6 +4,7 @@
 #include "LogCapture.h"
 #include "MySerialPort.h"
 #include "NoticeCatcher.h"
+#include "OperatorRig.h"
 #include "OrvaneUI.h"
 #include "PtyPair.h"
 
@@ -13,8 +14,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMetaMethod>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QStyleOption>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -49,6 +53,71 @@ void VerifyClosedState(OrvaneUI &W)
     QVERIFY(!W.QPushButton_Config_Write->isEnabled());
     QVERIFY(!W.SerialPort->PortOpened);
 }
+
+int TextWidth(const QFontMetrics &Metrics, const QString &Text)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(5, 11, 0)
+    return Metrics.horizontalAdvance(Text);
+#else
+    return Metrics.width(Text);
+#endif
+}
+
+// Every label, button, line edit (spin boxes' included) and shown combo
+// item on show whose text does not fit the room the style draws it in.
+QStringList CutTexts(QWidget &Window)
+{
+    QStringList Cut;
+    for (QWidget *Widget : Window.findChildren<QWidget *>()) {
+        if (!Widget->isVisible())
+            continue;
+        QStyle *Style = Widget->style();
+        QString Text;
+        QRect Room;
+        int Extra = 0;
+        if (auto *Label = qobject_cast<QLabel *>(Widget)) {
+            Text = Label->text();
+            Room = Label->contentsRect();
+        } else if (auto *Button = qobject_cast<QPushButton *>(Widget)) {
+            QStyleOptionButton Option;
+            Option.initFrom(Button);
+            Option.text = Button->text();
+            Text = Option.text;
+            Room = Style->subElementRect(QStyle::SE_PushButtonContents, &Option, Button);
+        } else if (auto *Edit = qobject_cast<QLineEdit *>(Widget)) {
+            QStyleOptionFrame Option;
+            Option.initFrom(Edit);
+            Option.lineWidth = Edit->hasFrame() ? Style->pixelMetric(QStyle::PM_DefaultFrameWidth, &Option, Edit) : 0;
+            Text = Edit->displayText();
+            // QLineEdit's own margins, and the cursor it keeps room for.
+            Room = Style->subElementRect(QStyle::SE_LineEditContents, &Option, Edit)
+                       .marginsRemoved(Edit->textMargins()).adjusted(2, 1, -2, -1);
+            Extra = 1 + Style->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, Edit);
+        } else if (auto *Box = qobject_cast<QComboBox *>(Widget)) {
+            QStyleOptionComboBox Option;
+            Option.initFrom(Box);
+            Option.currentText = Box->currentText();
+            Option.frame = Box->hasFrame();
+            Text = Option.currentText;
+            Room = Style->subControlRect(QStyle::CC_ComboBox, &Option, QStyle::SC_ComboBoxEditField, Box)
+                       .adjusted(1, 0, -1, 0);
+        } else {
+            continue;
+        }
+        const QFontMetrics Metrics = Widget->fontMetrics();
+        const QSize Need(TextWidth(Metrics, Text) + Extra, Metrics.height());
+        if (!Text.trimmed().isEmpty() && (Need.width() > Room.width() || Need.height() > Room.height()))
+            Cut << QStringLiteral("%1 «%2» needs %3x%4, has %5x%6")
+                       .arg(Widget->objectName(), Text)
+                       .arg(Need.width()).arg(Need.height()).arg(Room.width()).arg(Room.height());
+    }
+    return Cut;
+}
+
+QRect RectIn(QWidget *Widget, QWidget *Ancestor)
+{
+    return QRect(Widget->mapTo(Ancestor, QPoint()), Widget->size());
+}
 } // namespace
 
 class tst_window : public QObject
@@ -65,6 +134,7 @@ private slots:
     void failedOpenShowsNotice();
     void refreshRebuildsList();
     void choosingAPortOnlyLogsIt();
+    void operatorSeesWholeTextsAndEveryEid();
 };
 
 void tst_window::frameAndGeometry()
@@ -311,6 +381,71 @@ void tst_window::choosingAPortOnlyLogsIt()
     QCOMPARE(Log.Lines(), QStringList {QStringLiteral("/dev/korvel-some")});
     QCOMPARE(W.QComboBox_UsartNum->count(), Count);
     VerifyClosedState(W);
+}
+
+void tst_window::operatorSeesWholeTextsAndEveryEid()
+{
+    // An X session without a desktop theme of its own (Qt's generic Unix
+    // theme) gives 9 pt, as Windows does; the offscreen platform would give
+    // 12. The window asks for "Arial", so what follows measures the
+    // Arial-metric font the package brings, not a fallback.
+    const QFont Before = QApplication::font();
+    QApplication::setFont(QFont(QStringLiteral("Sans Serif"), 9));
+    struct Restore
+    {
+        QFont Font;
+        ~Restore() { QApplication::setFont(Font); }
+    } Guard {Before};
+    OperatorRig Rig;
+    OrvaneUI &W = Rig.Window;
+    const QFontInfo Font(W.font());
+    QCOMPARE(Font.family(), QStringLiteral("Liberation Sans"));
+    QCOMPARE(Font.pointSize(), 9);
+
+    // The widest values the fields take: eight-digit EIDs.
+    for (int Slot = 0; Slot < EidCount; ++Slot)
+        Rig.Device.Core().SetEid(Slot, 10000000 - Slot);
+    QStringList Cut;
+    for (const bool Open : {false, true}) {
+        if (Open) {
+            // Listed the way a scan lists a port: by its name under /dev.
+            QVERIFY(Rig.Pair.SlavePath().startsWith(QStringLiteral("/dev/")));
+            PickPort(W, Rig.Pair.SlavePath().mid(5));
+            QTest::mouseClick(W.QPushButton_UsartSwitch, Qt::LeftButton);
+            QVERIFY(W.SerialPort->PortOpened);
+        }
+        for (QWidget *Page : {W.QWidget_Tab_Param, W.QWidget_Tab_Eid}) {
+            W.QTabWidget_Config->setCurrentWidget(Page);
+            if (Open)
+                QTest::mouseClick(W.QPushButton_Config_Read, Qt::LeftButton);
+            QCOMPARE(Rig.Notices.Count(), 0);
+            for (const QString &Line : CutTexts(W))
+                Cut << QStringLiteral("%1/%2: %3").arg(Page->objectName(), Open ? "open" : "closed", Line);
+        }
+    }
+    QCOMPARE(W.QLineEdit_Eid[EidCount - 1]->text(), QStringLiteral("9999801"));
+
+    // Tabbing from entry to entry brings each one wholly into view, and
+    // the view itself lies on the page.
+    QWidget *View = W.QScrollArea_Eid->viewport();
+    const QRect ViewOnPage = RectIn(View, W.QWidget_Tab_Eid);
+    if (!W.QWidget_Tab_Eid->rect().contains(ViewOnPage))
+        Cut << QStringLiteral("viewport reaches y %1 on a page of height %2")
+                   .arg(ViewOnPage.bottom() + 1).arg(W.QWidget_Tab_Eid->height());
+    QStringList Hidden;
+    QVERIFY(QTest::qWaitForWindowActive(&W));
+    W.QLineEdit_Eid[0]->setFocus();
+    for (int I = 0; I < EidCount; ++I) {
+        if (I > 0)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QLineEdit *Edit = W.QLineEdit_Eid[I];
+        QVERIFY2(Edit->hasFocus(), qPrintable(Edit->objectName()));
+        if (!View->rect().contains(RectIn(Edit, View)))
+            Hidden << Edit->objectName();
+    }
+    if (!Hidden.isEmpty())
+        Cut << QStringLiteral("out of view: ") + Hidden.join(QLatin1Char(' '));
+    QVERIFY2(Cut.isEmpty(), qPrintable(Cut.join(QLatin1Char('\n'))));
 }
 
 QTEST_MAIN(tst_window)

@@ -1,13 +1,18 @@
 // Drives the real window the way an operator does, against a device on a
 // serial port, and saves a picture of each tab after its Read:
 //
-//   korvel-screenshots --port NAME --out DIR
+//   korvel-screenshots --port NAME --out DIR [--eid-end FILE]
 //
 // NAME is picked in the port list (it is added there when the scan did not
 // list it, as for a bare pseudo-terminal); the window then opens it at
 // 9600 baud, reads the parameter tab and saves DIR/screenshot-parameters.png,
-// reads the EID tab and saves DIR/screenshot-eid.png. A notice box is closed
-// and counts as failure, so a picture never shows a failed exchange.
+// reads the EID tab and saves DIR/screenshot-eid.png, and with --eid-end
+// also saves FILE with the EID list scrolled to its end. A notice box is
+// closed and counts as failure, so a picture never shows a failed exchange.
+//
+// The pictures are taken from the screen, so they show what the display
+// shows; the window must be drawn in the Arial-metric font it was laid out
+// for (Liberation Sans), or the tool fails rather than picture a fallback.
 
 #include "MySerialPort.h"
 #include "OrvaneUI.h"
@@ -15,11 +20,18 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFontInfo>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
+#include <QThread>
 #include <QTimer>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -31,11 +43,28 @@ int Fail(const QString &Text)
     return 1;
 }
 
-// Lets the window settle (layouts, repaint) before a picture.
+// Lets the window settle (layouts, repaint, the display server's copy)
+// before a picture.
 void Settle()
 {
-    for (int i = 0; i < 5; ++i)
+    QElapsedTimer Clock;
+    Clock.start();
+    while (Clock.elapsed() < 300) {
         QApplication::processEvents();
+        QThread::msleep(10);
+    }
+}
+
+// The window as the screen shows it; where the platform has no screen to
+// read back, as the window draws itself.
+QPixmap Picture(QWidget &Window)
+{
+    QPixmap Shot;
+    if (QScreen *Screen = Window.windowHandle() ? Window.windowHandle()->screen() : nullptr)
+        Shot = Screen->grabWindow(Window.winId());
+    if (Shot.isNull() || Shot.size() != Window.size())
+        Shot = Window.grab();
+    return Shot;
 }
 
 } // namespace
@@ -44,25 +73,33 @@ int main(int argc, char *argv[])
 {
     QApplication App(argc, argv);
 
+    const QString Usage = QStringLiteral("usage: korvel-screenshots --port NAME --out DIR [--eid-end FILE]");
     QString PortName;
     QString OutDir;
+    QString EidEndPath;
     const QStringList Args = App.arguments();
     for (int i = 1; i < Args.size(); ++i) {
         if (Args[i] == QLatin1String("--port") && i + 1 < Args.size())
             PortName = Args[++i];
         else if (Args[i] == QLatin1String("--out") && i + 1 < Args.size())
             OutDir = Args[++i];
+        else if (Args[i] == QLatin1String("--eid-end") && i + 1 < Args.size())
+            EidEndPath = Args[++i];
         else
-            return Fail(QStringLiteral("usage: korvel-screenshots --port NAME --out DIR"));
+            return Fail(Usage);
     }
     if (PortName.isEmpty() || OutDir.isEmpty())
-        return Fail(QStringLiteral("usage: korvel-screenshots --port NAME --out DIR"));
+        return Fail(Usage);
     if (!QDir().mkpath(OutDir))
         return Fail(QStringLiteral("cannot create %1").arg(OutDir));
 
     OrvaneUI Window;
     if (!Window.Construct())
         return Fail(QStringLiteral("the window could not be built"));
+    const QString Family = QFontInfo(Window.font()).family();
+    if (Family != QLatin1String("Liberation Sans"))
+        return Fail(QStringLiteral("the window's \"Arial\" is drawn in %1, not Liberation Sans "
+                                   "(is fonts-liberation2 installed?)").arg(Family));
     Window.show();
     Settle();
 
@@ -104,9 +141,18 @@ int main(int argc, char *argv[])
                             .arg(Window.QTabWidget_Config->tabText(Shot.Tab), Notices.join(QStringLiteral("; "))));
         Settle();
         const QString Path = QDir(OutDir).filePath(QString::fromLatin1(Shot.File));
-        if (!Window.grab().save(Path, "PNG"))
+        if (!Picture(Window).save(Path, "PNG"))
             return Fail(QStringLiteral("cannot write %1").arg(Path));
         std::printf("%s\n", Path.toLocal8Bit().constData());
+    }
+
+    if (!EidEndPath.isEmpty()) {
+        QScrollBar *Bar = Window.QScrollArea_Eid->verticalScrollBar();
+        Bar->setValue(Bar->maximum());
+        Settle();
+        if (!Picture(Window).save(EidEndPath, "PNG"))
+            return Fail(QStringLiteral("cannot write %1").arg(EidEndPath));
+        std::printf("%s\n", EidEndPath.toLocal8Bit().constData());
     }
 
     Window.QPushButton_UsartSwitch->click();
