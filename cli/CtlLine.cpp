@@ -51,9 +51,18 @@ bool CtlLine::Open(const QString &Name, int NewBaud, QString *Error)
     const QString Text = Port.errorString();
     Port.close();
     const QFileInfo Device(Location);
-    if (Why == QSerialPort::DeviceNotFoundError || !Device.exists()) {
+#ifdef Q_OS_UNIX
+    const bool Missing = Why == QSerialPort::DeviceNotFoundError || !Device.exists();
+    const bool NoAccess = Why == QSerialPort::PermissionError && (!Device.isReadable() || !Device.isWritable());
+#else
+    // Windows denies access to a port another program holds.
+    const bool Missing = Why == QSerialPort::DeviceNotFoundError;
+    const bool NoAccess = false;
+    Q_UNUSED(Device);
+#endif
+    if (Missing) {
         *Error = QStringLiteral("%1: no such port (korvelctl ports lists them)").arg(Name);
-    } else if (!Device.isReadable() || !Device.isWritable()) {
+    } else if (NoAccess) {
         *Error = QStringLiteral("%1: no permission to open the port; the user must be in the "
                                 "dialout group (sudo usermod -aG dialout $USER, then log in again)")
                      .arg(Name);
