@@ -5,6 +5,8 @@
 // subject: app/ (frame and serial port panel), exchange/ (Read and Write
 // commands), params/ (parameter tab) and eid/ (EID tab).
 
+#include "EidRegisters.h"
+
 #include <QJsonObject>
 #include <QWidget>
 
@@ -22,9 +24,6 @@ class QSpinBox;
 class QTabWidget;
 class QVBoxLayout;
 class MySerialPort;
-
-// Number of EID entries on the EID tab and in the device.
-constexpr int EidCount = 200;
 
 class OrvaneUI : public QWidget
 {

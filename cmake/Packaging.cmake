@@ -12,6 +12,7 @@ install(TARGETS korvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET korvel-devsim)
     install(TARGETS korvel-devsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+install(TARGETS korvelctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES README.md CHANGELOG.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # The pages and pictures the README links to, at the same relative place.
@@ -62,8 +63,9 @@ set(CPACK_PACKAGE_DESCRIPTION
 "Korvel reads and writes the fourteen parameters and the list of 200
 end-device IDs (EIDs) of a LoRa radio device attached through a serial
 port, with Modbus RTU transactions. The user interface is in Russian.
-The package also carries korvel-devsim, a simulated device to rehearse
-with on a second serial port.")
+The package also carries korvelctl, which reads and writes the same
+settings from the command line through files, and korvel-devsim, a
+simulated device to rehearse with on a second serial port.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 

@@ -60,18 +60,18 @@ bool CountInBlock(int Count)
 }
 
 // Header of a request for one register range: address, function, register.
-void OpenFrame(QByteArray &Frame, quint8 Function, int Register)
+void OpenFrame(QByteArray &Frame, quint8 Address, quint8 Function, int Register)
 {
     Frame.clear();
-    PutByte(Frame, 0, DeviceAddress);
+    PutByte(Frame, 0, Address);
     PutByte(Frame, 1, Function);
     PutWord(Frame, 2, static_cast<quint32>(Register));
 }
 
-QByteArray SingleRegisterFrame(quint8 Function, int Register, int Word)
+QByteArray SingleRegisterFrame(quint8 Address, quint8 Function, int Register, int Word)
 {
     QByteArray Frame;
-    OpenFrame(Frame, Function, Register);
+    OpenFrame(Frame, Address, Function, Register);
     PutWord(Frame, 4, static_cast<quint32>(Word));
     AppendCrc(Frame);
     return Frame;
@@ -100,24 +100,24 @@ void AppendCrc(QByteArray &Frame)
     PutByte(Frame, End + 1, Crc & 0xFF);
 }
 
-QByteArray BuildParamRead(int Register)
+QByteArray BuildParamRead(int Register, quint8 Address)
 {
-    return SingleRegisterFrame(FuncReadHolding, Register, 1);
+    return SingleRegisterFrame(Address, FuncReadHolding, Register, 1);
 }
 
-QByteArray BuildParamWrite(int Register, int Value)
+QByteArray BuildParamWrite(int Register, int Value, quint8 Address)
 {
-    return SingleRegisterFrame(FuncWriteSingle, Register, Value);
+    return SingleRegisterFrame(Address, FuncWriteSingle, Register, Value);
 }
 
-QByteArray BuildCommit(quint16 Code)
+QByteArray BuildCommit(quint16 Code, quint8 Address)
 {
-    return SingleRegisterFrame(FuncWriteSingle, CommandRegister, Code);
+    return SingleRegisterFrame(Address, FuncWriteSingle, CommandRegister, Code);
 }
 
-void OpenEidBlockRead(QByteArray &Frame, int FirstRegister)
+void OpenEidBlockRead(QByteArray &Frame, int FirstRegister, quint8 Address)
 {
-    OpenFrame(Frame, FuncReadHolding, FirstRegister);
+    OpenFrame(Frame, Address, FuncReadHolding, FirstRegister);
 }
 
 void CloseEidBlockRead(QByteArray &Frame, int Count)
@@ -127,9 +127,9 @@ void CloseEidBlockRead(QByteArray &Frame, int Count)
     AppendCrc(Frame);
 }
 
-void OpenEidBlockWrite(QByteArray &Frame, int FirstRegister)
+void OpenEidBlockWrite(QByteArray &Frame, int FirstRegister, quint8 Address)
 {
-    OpenFrame(Frame, FuncWriteMultiple, FirstRegister);
+    OpenFrame(Frame, Address, FuncWriteMultiple, FirstRegister);
     PutWord(Frame, 4, 0);
     PutByte(Frame, 6, 0);
 }
@@ -221,6 +221,38 @@ bool EidWriteReplyOk(const QByteArray &Reply, int Count)
         return false;
     // A 5-byte reply has no byte 5; it reads as 0 rather than past the end.
     return WordAt(Reply, 4) == static_cast<quint32>(2 * Count);
+}
+
+bool IsExceptionReply(const QByteArray &Reply)
+{
+    return Reply.size() == ExceptionReplyLength && (ByteAt(Reply, 1) & 0x80) != 0
+        && CrcResidueOk(Reply);
+}
+
+quint8 ExceptionCode(const QByteArray &Reply)
+{
+    return static_cast<quint8>(ByteAt(Reply, 2));
+}
+
+QString ExceptionMeaning(quint8 Code)
+{
+    switch (Code) {
+    case 0x01: return QStringLiteral("illegal function");
+    case 0x02: return QStringLiteral("illegal data address");
+    case 0x03: return QStringLiteral("illegal data value");
+    case 0x04: return QStringLiteral("server device failure");
+    case 0x05: return QStringLiteral("acknowledge");
+    case 0x06: return QStringLiteral("server device busy");
+    case 0x08: return QStringLiteral("memory parity error");
+    case 0x0A: return QStringLiteral("gateway path unavailable");
+    case 0x0B: return QStringLiteral("gateway target device failed to respond");
+    default: return QString();
+    }
+}
+
+QString HexText(const QByteArray &Data)
+{
+    return QString::fromLatin1(Data.toHex().toUpper());
 }
 
 } // namespace ModbusRtu

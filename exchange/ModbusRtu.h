@@ -5,6 +5,7 @@
 // replies must pass. Pure functions: no widget, no port.
 
 #include <QByteArray>
+#include <QString>
 #include <QtGlobal>
 
 // CRC-16/MODBUS over the whole byte string, returned with its two bytes
@@ -18,7 +19,8 @@ quint16 ModbusCrc16Step(quint16 Crc, quint8 Byte);
 
 namespace ModbusRtu {
 
-// Every request goes to this address; the address byte of a reply is never read.
+// The window sends every request to this address and never reads the
+// address byte of a reply; the command line can name a device's own address.
 constexpr quint8 DeviceAddress = 0x00;
 
 constexpr quint8 FuncReadHolding = 0x03;
@@ -47,17 +49,17 @@ bool CrcResidueOk(const QByteArray &Reply);
 void AppendCrc(QByteArray &Frame);
 
 // Requests. Register numbers and values are cut to their low 16 bits.
-QByteArray BuildParamRead(int Register);
-QByteArray BuildParamWrite(int Register, int Value);
-QByteArray BuildCommit(quint16 Code);
+QByteArray BuildParamRead(int Register, quint8 Address = DeviceAddress);
+QByteArray BuildParamWrite(int Register, int Value, quint8 Address = DeviceAddress);
+QByteArray BuildCommit(quint16 Code, quint8 Address = DeviceAddress);
 
 // EID block requests are built in two steps: opened at the block's first
 // register, then closed once the block's EID count is known.
-void OpenEidBlockRead(QByteArray &Frame, int FirstRegister);
+void OpenEidBlockRead(QByteArray &Frame, int FirstRegister, quint8 Address = DeviceAddress);
 void CloseEidBlockRead(QByteArray &Frame, int Count);
 // Opening places bytes 4 to 6 as 00 00 00; closing fills in the register
 // count and byte count, then appends the CRC.
-void OpenEidBlockWrite(QByteArray &Frame, int FirstRegister);
+void OpenEidBlockWrite(QByteArray &Frame, int FirstRegister, quint8 Address = DeviceAddress);
 void AppendEidValue(QByteArray &Frame, qint32 Value);
 void CloseEidBlockWrite(QByteArray &Frame, int Count);
 
@@ -72,6 +74,18 @@ bool EidReadReplyOk(const QByteArray &Reply, int Count);
 // the end of the reply read as 0.
 qint32 EidReadValue(const QByteArray &Reply, int Index);
 bool EidWriteReplyOk(const QByteArray &Reply, int Count);
+
+// A Modbus exception reply: five bytes, the function with its top bit set,
+// the exception code, a good CRC. Every request kind may get one instead of
+// its reply, so a wait can end on it before the expected length.
+constexpr int ExceptionReplyLength = 5;
+bool IsExceptionReply(const QByteArray &Reply);
+quint8 ExceptionCode(const QByteArray &Reply);
+// The standard meaning of an exception code, "" for codes without one.
+QString ExceptionMeaning(quint8 Code);
+
+// Bytes as hex text for log lines: two capital digits a byte, no separator.
+QString HexText(const QByteArray &Data);
 
 } // namespace ModbusRtu
 

@@ -1,12 +1,13 @@
 #ifndef KORVEL_PARAMMAP_H
 #define KORVEL_PARAMMAP_H
 
-// The device's parameter registers and the widget that holds each one, in
-// the order a request lists them and a reply is applied. A row names either
-// a spin box (its value) or a combo box (the index of its current item); the
-// number in the widget is the number in the register, with no scaling.
+// The widget that holds each of the device's parameters, row for row with
+// the register map (ParamRegisters), which gives the names, registers and
+// ranges. A row names either a spin box (its value) or a combo box (the
+// index of its current item).
 
 #include "OrvaneUI.h"
+#include "ParamRegisters.h"
 
 class QComboBox;
 class QSpinBox;
@@ -15,30 +16,47 @@ namespace ParamMap {
 
 struct Row
 {
-    const char *Name;
     int Register;
     QSpinBox *OrvaneUI::*SpinBox;
     QComboBox *OrvaneUI::*ComboBox;
+
+    const ParamRegisters::Param &Param() const { return *ParamRegisters::Find(Register); }
 };
 
+// A name missing from the register map does not compile.
+constexpr int RegisterOf(const char *Name)
+{
+    return ParamRegisters::Map[ParamRegisters::IndexOf(Name)].Register;
+}
+
 constexpr Row Rows[] = {
-    {"ModbusID", 40003, &OrvaneUI::QSpinBox_Param_ModbusID, nullptr},
-    {"BaudRate", 40005, nullptr, &OrvaneUI::QComboBox_Param_BaudRate},
-    {"OffLineTime", 40008, &OrvaneUI::QSpinBox_Param_OffLineTime, nullptr},
-    {"DataUplinkCycle", 40009, &OrvaneUI::QSpinBox_Param_DataUplinkCycle, nullptr},
-    {"LocalNet", 40207, &OrvaneUI::QSpinBox_Param_LocalNet, nullptr},
-    {"TimeMark", 40213, nullptr, &OrvaneUI::QComboBox_Param_TimeMark},
-    {"RfTxPower", 40301, &OrvaneUI::QSpinBox_Param_RfTxPower, nullptr},
-    {"RfFrequency", 40302, &OrvaneUI::QSpinBox_Param_RfFrequency, nullptr},
-    {"RfBandWidth", 40303, nullptr, &OrvaneUI::QComboBox_Param_RfBandWidth},
-    {"RfSf", 40304, &OrvaneUI::QSpinBox_Param_RfSf, nullptr},
-    {"RfLeadCode", 40305, &OrvaneUI::QSpinBox_Param_RfLeadCode, nullptr},
-    {"TxTimeout", 40307, &OrvaneUI::QSpinBox_Param_TxTimeout, nullptr},
-    {"RxTimeout", 40308, &OrvaneUI::QSpinBox_Param_RxTimeout, nullptr},
-    {"RssiOut", 40310, nullptr, &OrvaneUI::QComboBox_Param_RssiOut},
+    {RegisterOf("ModbusID"), &OrvaneUI::QSpinBox_Param_ModbusID, nullptr},
+    {RegisterOf("BaudRate"), nullptr, &OrvaneUI::QComboBox_Param_BaudRate},
+    {RegisterOf("OffLineTime"), &OrvaneUI::QSpinBox_Param_OffLineTime, nullptr},
+    {RegisterOf("DataUplinkCycle"), &OrvaneUI::QSpinBox_Param_DataUplinkCycle, nullptr},
+    {RegisterOf("LocalNet"), &OrvaneUI::QSpinBox_Param_LocalNet, nullptr},
+    {RegisterOf("TimeMark"), nullptr, &OrvaneUI::QComboBox_Param_TimeMark},
+    {RegisterOf("RfTxPower"), &OrvaneUI::QSpinBox_Param_RfTxPower, nullptr},
+    {RegisterOf("RfFrequency"), &OrvaneUI::QSpinBox_Param_RfFrequency, nullptr},
+    {RegisterOf("RfBandWidth"), nullptr, &OrvaneUI::QComboBox_Param_RfBandWidth},
+    {RegisterOf("RfSf"), &OrvaneUI::QSpinBox_Param_RfSf, nullptr},
+    {RegisterOf("RfLeadCode"), &OrvaneUI::QSpinBox_Param_RfLeadCode, nullptr},
+    {RegisterOf("TxTimeout"), &OrvaneUI::QSpinBox_Param_TxTimeout, nullptr},
+    {RegisterOf("RxTimeout"), &OrvaneUI::QSpinBox_Param_RxTimeout, nullptr},
+    {RegisterOf("RssiOut"), nullptr, &OrvaneUI::QComboBox_Param_RssiOut},
 };
 
 constexpr int Count = int(sizeof Rows / sizeof Rows[0]);
+
+constexpr bool InMapOrder()
+{
+    for (int I = 0; I < Count; ++I) {
+        if (Rows[I].Register != ParamRegisters::Map[I].Register)
+            return false;
+    }
+    return Count == ParamRegisters::Count;
+}
+static_assert(InMapOrder(), "one widget for every parameter, in register-map order");
 
 } // namespace ParamMap
 

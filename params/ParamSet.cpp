@@ -46,7 +46,7 @@ QJsonObject OrvaneUI::CollectParamSet() const
     QJsonObject Request = ConfigDocument::NewRequest(ConfigDocument::KindParamSet);
     QJsonArray Entries;
     for (const ParamMap::Row &Row : ParamMap::Rows) {
-        Entries.append(ConfigDocument::MakeEntry(QString::fromLatin1(Row.Name), Row.Register,
+        Entries.append(ConfigDocument::MakeEntry(QString::fromLatin1(Row.Param().Name), Row.Register,
                                                  WidgetValue(*this, Row)));
     }
     Request.insert(ConfigDocument::KeyParamArray, Entries);

@@ -3,6 +3,8 @@
 
 #include "OrvaneUI.h"
 
+#include "ParamRegisters.h"
+
 #include <QComboBox>
 #include <QDebug>
 #include <QGridLayout>
@@ -40,19 +42,26 @@ QComboBox *NewComboBox(const char *Name)
     return Box;
 }
 
+// The range is the one the register map allows for the parameter.
 void AddSpinField(QGridLayout *Grid, QLabel *Label, const QString &Text, QSpinBox *Box,
-                  int Minimum, int Maximum, int Row, int Column)
+                  const char *Param, int Row, int Column)
 {
+    const ParamRegisters::Param &Range = ParamRegisters::Map[ParamRegisters::IndexOf(Param)];
     Label->setText(Text);
-    Box->setMinimum(Minimum);
-    Box->setMaximum(Maximum);
+    Box->setMinimum(Range.Min);
+    Box->setMaximum(Range.Max);
     Grid->addWidget(Label, Row, Column);
     Grid->addWidget(Box, Row, Column + 1);
 }
 
+// One item for every value the register map allows, the item's index being
+// the value.
 void AddComboField(QGridLayout *Grid, QLabel *Label, const QString &Text, QComboBox *Box,
-                   const QStringList &Items, int Row, int Column)
+                   const char *Param, const QStringList &Items, int Row, int Column)
 {
+    const ParamRegisters::Param &Range = ParamRegisters::Map[ParamRegisters::IndexOf(Param)];
+    Q_ASSERT(Range.Min == 0 && Range.Max == Items.size() - 1);
+    Q_UNUSED(Range);
     Label->setText(Text);
     for (const QString &Item : Items)
         Box->addItem(Item);
@@ -101,48 +110,48 @@ void OrvaneUI::BuildParamTab()
     QGridLayout *const Grid = QGridLayout_Param;
 
     AddSpinField(Grid, QLabel_Param_ModbusID, QStringLiteral("485 ID:"),
-                 QSpinBox_Param_ModbusID, 1, 255, 0, 0);
+                 QSpinBox_Param_ModbusID, "ModbusID", 0, 0);
     AddComboField(Grid, QLabel_Param_BaudRate, QStringLiteral("Скорость (бод):"),
-                  QComboBox_Param_BaudRate,
+                  QComboBox_Param_BaudRate, "BaudRate",
                   {QStringLiteral("4800"), QStringLiteral("9600"), QStringLiteral("19200"),
                    QStringLiteral("38400"), QStringLiteral("57600"), QStringLiteral("115200")},
                   1, 0);
     AddSpinField(Grid, QLabel_Param_OffLineTime, QStringLiteral("Время отключения:"),
-                 QSpinBox_Param_OffLineTime, 60, 60000, 2, 0);
+                 QSpinBox_Param_OffLineTime, "OffLineTime", 2, 0);
     AddSpinField(Grid, QLabel_Param_DataUplinkCycle, QStringLiteral("Период отправки отчётов:"),
-                 QSpinBox_Param_DataUplinkCycle, 10, 60000, 3, 0);
+                 QSpinBox_Param_DataUplinkCycle, "DataUplinkCycle", 3, 0);
     AddSpinField(Grid, QLabel_Param_LocalNet, QStringLiteral("Сетевой ID:"),
-                 QSpinBox_Param_LocalNet, 1, 255, 4, 0);
+                 QSpinBox_Param_LocalNet, "LocalNet", 4, 0);
     AddComboField(Grid, QLabel_Param_TimeMark, QStringLiteral("Ответ временной метки:"),
-                  QComboBox_Param_TimeMark,
+                  QComboBox_Param_TimeMark, "TimeMark",
                   {QStringLiteral("Без ответа временной метки"),
                    QStringLiteral("Ответ временной метки"),
                    QStringLiteral("EID Без ответа временной метки"),
                    QStringLiteral("EID Ответ временной метки")},
                   5, 0);
     AddSpinField(Grid, QLabel_Param_RfTxPower, QStringLiteral("Мощность передачи:"),
-                 QSpinBox_Param_RfTxPower, 1, 20, 6, 0);
+                 QSpinBox_Param_RfTxPower, "RfTxPower", 6, 0);
     AddSpinField(Grid, QLabel_Param_RfFrequency, QStringLiteral("Радиочастотный канал:"),
-                 QSpinBox_Param_RfFrequency, 150, 960, 7, 0);
+                 QSpinBox_Param_RfFrequency, "RfFrequency", 7, 0);
     AddComboField(Grid, QLabel_Param_RfBandWidth, QStringLiteral("Ширина полосы радиочастоты:"),
-                  QComboBox_Param_RfBandWidth,
+                  QComboBox_Param_RfBandWidth, "RfBandWidth",
                   {QStringLiteral("125"), QStringLiteral("250"), QStringLiteral("500")}, 8, 0);
     connect(QComboBox_Param_RfBandWidth, SIGNAL(activated(int)), this,
             SLOT(QComboBox_Param_RfBandWidth_Activated(int)));
     // Connected only once the range is set, so that the step from Qt's
     // default 0 to the minimum does not load a preset at start.
     AddSpinField(Grid, QLabel_Param_RfSf, QStringLiteral("Коэффициент расширения спектра:"),
-                 QSpinBox_Param_RfSf, SfMin, SfMax, 9, 0);
+                 QSpinBox_Param_RfSf, "RfSf", 9, 0);
     connect(QSpinBox_Param_RfSf, SIGNAL(valueChanged(int)), this,
             SLOT(QSpinBox_Param_RfSf_ValueChanged(int)));
     AddSpinField(Grid, QLabel_Param_RfLeadCode, QStringLiteral("Преамбула:"),
-                 QSpinBox_Param_RfLeadCode, 1, 60000, 10, 0);
+                 QSpinBox_Param_RfLeadCode, "RfLeadCode", 10, 0);
     AddSpinField(Grid, QLabel_Param_TxTimeout, QStringLiteral("Тайм-аут отправки:"),
-                 QSpinBox_Param_TxTimeout, 10, 60000, 11, 0);
+                 QSpinBox_Param_TxTimeout, "TxTimeout", 11, 0);
     AddSpinField(Grid, QLabel_Param_RxTimeout, QStringLiteral("Тайм-аут приёма:"),
-                 QSpinBox_Param_RxTimeout, 10, 60000, 12, 0);
+                 QSpinBox_Param_RxTimeout, "RxTimeout", 12, 0);
     AddComboField(Grid, QLabel_Param_RssiOut, QStringLiteral("Вывод RSSI:"),
-                  QComboBox_Param_RssiOut,
+                  QComboBox_Param_RssiOut, "RssiOut",
                   {QStringLiteral("Не выводить"), QStringLiteral("Вывод")}, 0, 3);
 
     const int Stretches[] = {1, 3, 3, 1, 3, 3};

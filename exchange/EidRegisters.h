@@ -4,7 +4,8 @@
 // Where the EID list lives in the device's holding registers: slot i takes
 // the pair 47001 + 2i (high half) and 47002 + 2i (low half).
 
-#include "OrvaneUI.h"
+// The number of entries in the device's EID list.
+constexpr int EidCount = 200;
 
 namespace EidRegisters {
 

@@ -1,0 +1,40 @@
+#ifndef KORVEL_CTLFILES_H
+#define KORVEL_CTLFILES_H
+
+// korvelctl's files. A parameter file is one JSON object whose keys are the
+// parameter names of the register map and whose values are the register
+// values. An EID file is text with one EID a line in list order, -1 for an
+// unprogrammed entry (FF FF FF FF); '#' starts a comment, blank lines are
+// passed over. A file is checked whole: the first fault found is described
+// in one line, naming the key or line and what is allowed.
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+#include <QVector>
+
+namespace CtlFiles {
+
+constexpr qint32 EidMax = 10000000;
+constexpr qint32 EidNone = -1; // written as FF FF FF FF
+
+// The parameters a file names, as a request document in register-map order.
+bool ParseParams(const QByteArray &Text, QJsonObject *Request, QString *Error);
+// All parameters of a request document, values 0: what a read asks for.
+QJsonObject AllParamsRequest();
+// A reply document as a parameter file, in register-map order.
+QByteArray FormatParams(const QJsonObject &Reply);
+// The value of each parameter of a reply document, by name.
+bool ParamValues(const QJsonObject &Document, QVector<QPair<QString, int>> *Values);
+
+// At most EidCount values; the entries the file leaves out are 0.
+bool ParseEids(const QByteArray &Text, QVector<qint32> *Eids, QString *Error);
+// The whole list as a request document (values 0 for a read).
+QJsonObject EidRequest(const QVector<qint32> &Eids);
+// The list of a reply document, by slot; false if a slot is missing.
+bool EidValues(const QJsonObject &Reply, QVector<qint32> *Eids);
+QByteArray FormatEids(const QVector<qint32> &Eids);
+
+} // namespace CtlFiles
+
+#endif

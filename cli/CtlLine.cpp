@@ -1,0 +1,145 @@
+#include "CtlLine.h"
+
+#include "ModbusRtu.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
+#include <QFileInfo>
+
+namespace {
+
+// 8N1: ten bits a character on the wire.
+constexpr qint64 BitsPerCharacter = 10;
+
+QString SystemLocation(const QString &Port)
+{
+#ifdef Q_OS_UNIX
+    return Port.startsWith(QLatin1Char('/')) ? Port : QStringLiteral("/dev/") + Port;
+#else
+    return Port;
+#endif
+}
+
+// Complete: the expected length arrived, or an exception reply, which a
+// device sends instead of any reply and which is shorter than all of them.
+bool Complete(const QByteArray &Reply, int ExpectedLength)
+{
+    if (Reply.size() >= ExpectedLength)
+        return true;
+    return Reply.size() == ModbusRtu::ExceptionReplyLength && ModbusRtu::IsExceptionReply(Reply);
+}
+
+} // namespace
+
+bool CtlLine::Open(const QString &Name, int NewBaud, QString *Error)
+{
+    const QString Location = SystemLocation(Name);
+    Port.setPortName(Name);
+    Baud = NewBaud;
+    if (Port.open(QIODevice::ReadWrite) && Port.setBaudRate(Baud)
+        && Port.setDataBits(QSerialPort::Data8) && Port.setParity(QSerialPort::NoParity)
+        && Port.setStopBits(QSerialPort::OneStop)
+        && Port.setFlowControl(QSerialPort::NoFlowControl)) {
+        Port.clear();
+        Quiet.start();
+        return true;
+    }
+    const QSerialPort::SerialPortError Why = Port.error();
+    const QString Text = Port.errorString();
+    Port.close();
+    const QFileInfo Device(Location);
+#ifdef Q_OS_UNIX
+    const bool Missing = Why == QSerialPort::DeviceNotFoundError || !Device.exists();
+    const bool NoAccess = Why == QSerialPort::PermissionError && (!Device.isReadable() || !Device.isWritable());
+#else
+    // Windows denies access to a port another program holds.
+    const bool Missing = Why == QSerialPort::DeviceNotFoundError;
+    const bool NoAccess = false;
+    Q_UNUSED(Device);
+#endif
+    if (Missing) {
+        *Error = QStringLiteral("%1: no such port (korvelctl ports lists them)").arg(Name);
+    } else if (NoAccess) {
+        *Error = QStringLiteral("%1: no permission to open the port; the user must be in the "
+                                "dialout group (sudo usermod -aG dialout $USER, then log in again)")
+                     .arg(Name);
+    } else if (Why == QSerialPort::PermissionError) {
+        *Error = QStringLiteral("%1: the port is busy: another program holds it (%2)").arg(Name, Text);
+    } else {
+        *Error = QStringLiteral("%1: cannot open the port: %2").arg(Name, Text);
+    }
+    return false;
+}
+
+bool CtlLine::SetBaud(int NewBaud)
+{
+    Baud = NewBaud;
+    Port.clear();
+    Quiet.start();
+    return Port.setBaudRate(Baud);
+}
+
+void CtlLine::KeepSilence()
+{
+    // 3.5 characters: 3.6 ms at 9600 Bd, 0.3 ms at 115200.
+    const qint64 SilenceNs = 35 * BitsPerCharacter * 1000000000LL / (10 * qint64(Baud));
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    for (;;) {
+        // Whatever arrived since the last reply belongs to no request.
+        if (Port.bytesAvailable() > 0) {
+            Port.readAll();
+            Quiet.start();
+        }
+        const qint64 LeftNs = SilenceNs - Quiet.nsecsElapsed();
+        if (LeftNs <= 0)
+            return;
+        if (LeftNs >= 2000000) {
+            // Long enough to listen meanwhile; the rest is slept below.
+            QEventLoop Loop;
+            QTimer::singleShot(int(LeftNs / 1000000) - 1, Qt::PreciseTimer, &Loop, SLOT(quit()));
+            Loop.exec(QEventLoop::ExcludeUserInputEvents);
+        } else {
+            QThread::usleep(static_cast<unsigned long>((LeftNs + 999) / 1000));
+        }
+    }
+}
+
+QByteArray CtlLine::Transact(const QByteArray &Request, quint8 ExpectedLength)
+{
+    KeepSilence();
+    QByteArray Reply;
+    if (Port.write(Request) != Request.size())
+        return Reply;
+
+    QEventLoop Loop;
+    QTimer Limit;
+    Limit.setSingleShot(true);
+    Limit.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&Limit, &QTimer::timeout, &Loop, &QEventLoop::quit);
+    const auto Take = [&] {
+        const QByteArray Bytes = Port.readAll();
+        if (Bytes.isEmpty())
+            return;
+        Reply += Bytes;
+        Quiet.start();
+        if (Complete(Reply, ExpectedLength))
+            Loop.quit();
+    };
+    const QMetaObject::Connection Reading = QObject::connect(&Port, &QSerialPort::readyRead, &Loop, Take);
+    // A port that goes away (an adapter pulled out) ends the wait at once.
+    const QMetaObject::Connection Failing = QObject::connect(
+        &Port, &QSerialPort::errorOccurred, &Loop, [&Loop](QSerialPort::SerialPortError Error) {
+            if (Error == QSerialPort::ResourceError)
+                Loop.quit();
+        });
+    Limit.start(ReplyLimitMs);
+    Take();
+    if (!Complete(Reply, ExpectedLength))
+        Loop.exec(QEventLoop::ExcludeUserInputEvents);
+    QObject::disconnect(Reading);
+    QObject::disconnect(Failing);
+    return Reply;
+}

@@ -1,0 +1,23 @@
+#include "ParamRegisters.h"
+
+namespace ParamRegisters {
+
+const Param *Find(int Register)
+{
+    for (const Param &Row : Map) {
+        if (Row.Register == Register)
+            return &Row;
+    }
+    return nullptr;
+}
+
+const Param *Find(const QString &Name)
+{
+    for (const Param &Row : Map) {
+        if (Name == QLatin1String(Row.Name))
+            return &Row;
+    }
+    return nullptr;
+}
+
+} // namespace ParamRegisters

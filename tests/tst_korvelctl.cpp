@@ -1,0 +1,335 @@
+// korvelctl run in-process against the simulated device on a pty (real
+// QSerialPort on the slave end): files out and back in, files refused
+// before anything is sent, device faults named, addresses and probing.
+
+#include "DeviceCore.h"
+#include "Expected.h"
+#include "Korvelctl.h"
+#include "PtyPair.h"
+#include "SimPeer.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+struct Result
+{
+    int Code = -1;
+    QString Out;
+    QString Err;
+};
+
+Result Ctl(const QStringList &Arguments)
+{
+    Result R;
+    QTextStream Out(&R.Out);
+    QTextStream Err(&R.Err);
+    R.Code = Korvelctl::Run(Arguments, Out, Err);
+    return R;
+}
+
+QByteArray ReadAll(const QString &Path)
+{
+    QFile File(Path);
+    return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray("(missing)");
+}
+
+void WriteFile(const QString &Path, const QByteArray &Text)
+{
+    QFile File(Path);
+    QVERIFY(File.open(QIODevice::WriteOnly));
+    File.write(Text);
+}
+
+// The request frames the device received, in order.
+QList<QByteArray> Requests(const SimPeer &Device)
+{
+    QList<QByteArray> Frames;
+    for (const DeviceReply &Reply : Device.Replies())
+        Frames << Reply.Request;
+    return Frames;
+}
+
+void DropDebug(QtMsgType Type, const QMessageLogContext &, const QString &Text)
+{
+    if (Type != QtDebugMsg)
+        std::fprintf(stderr, "%s\n", Text.toLocal8Bit().constData());
+}
+
+} // namespace
+
+class TestKorvelctl : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { qInstallMessageHandler(DropDebug); }
+    void init()
+    {
+        QVERIFY(Pair.IsOpen());
+        Device.reset(new SimPeer(Pair));
+        QVERIFY(Dir.isValid());
+    }
+    void cleanup() { Device.reset(); }
+
+    void paramsRoundTrip();
+    void eidsRoundTrip();
+    void badFileSendsNothing_data();
+    void badFileSendsNothing();
+    void deviceFaultNamed_data();
+    void deviceFaultNamed();
+    void address_data();
+    void address();
+    void probeFinds19200();
+
+private:
+    QString File(const char *Name) const { return Dir.filePath(QString::fromLatin1(Name)); }
+    QStringList On(QStringList Arguments) const
+    {
+        return Arguments << QStringLiteral("--port") << Pair.SlavePath();
+    }
+
+    PtyPair Pair;
+    QScopedPointer<SimPeer> Device;
+    QTemporaryDir Dir;
+};
+
+void TestKorvelctl::paramsRoundTrip()
+{
+    const QString Saved = File("params.json");
+    Result R = Ctl(On({"read", "params", "-o", Saved}));
+    QCOMPARE(R.Code, 0);
+    QVERIFY(R.Out.isEmpty());
+    QJsonObject Values = QJsonDocument::fromJson(ReadAll(Saved)).object();
+    QCOMPARE(Values.size(), Expected::ParamCount);
+    for (const Expected::ParamField &Field : Expected::Params)
+        QCOMPARE(Values.value(QLatin1String(Field.Name)).toInt(), int(Device->Core().Register(Field.Register)));
+    QCOMPARE(Device->Replies().size(), Expected::ParamCount);
+    QCOMPARE(Device->Replies().first().Request, Expected::WithCrc(QByteArray::fromHex("00039C430001")));
+
+    // The next device gets the saved configuration with two changes.
+    Device->Core().Reset();
+    Device->ClearReplies();
+    Values.insert(QStringLiteral("RfFrequency"), 433);
+    Values.insert(QStringLiteral("RxTimeout"), 60000);
+    WriteFile(Saved, QJsonDocument(Values).toJson());
+    R = Ctl(On({"write", "params", "-i", Saved, "--verify"}));
+    QCOMPARE(R.Code, 0);
+    QVERIFY2(R.Err.isEmpty(), qPrintable(R.Err));
+    const QList<QByteArray> Sent = Requests(*Device);
+    QCOMPARE(Sent.size(), 2 * Expected::ParamCount + 1);
+    // Register-map order, whatever the order of the file's keys.
+    for (int I = 0; I < Expected::ParamCount; ++I)
+        QCOMPARE(quint8(Sent[I][3]), quint8(Expected::Params[I].Register & 0xFF));
+    QCOMPARE(Sent[Expected::ParamCount], Expected::WithCrc(QByteArray::fromHex("00069C410006")));
+    QCOMPARE(Device->Core().Register(40302, DeviceCore::Committed), quint16(433));
+    QCOMPARE(Device->Core().Register(40308, DeviceCore::Committed), quint16(60000));
+}
+
+void TestKorvelctl::eidsRoundTrip()
+{
+    Device->Core().SetEid(0, -1);
+    Device->Core().SetEid(26, 123456);
+    Device->Core().SetEid(199, 10000000);
+    const QString Saved = File("eids.txt");
+    Result R = Ctl(On({"read", "eids", "-o", Saved}));
+    QCOMPARE(R.Code, 0);
+    QList<QByteArray> Lines = ReadAll(Saved).split('\n');
+    QCOMPARE(Lines.size(), 201); // 200 lines, each ended
+    QCOMPARE(Lines[0], QByteArray("-1"));
+    QCOMPARE(Lines[26], QByteArray("123456"));
+    QCOMPARE(Lines[199], QByteArray("10000000"));
+    QCOMPARE(Lines[1], QByteArray("0"));
+
+    // A spreadsheet's column, with a heading turned into a comment, CR LF
+    // line ends and the list cut short after entry 30.
+    Device->Core().Reset();
+    Device->ClearReplies();
+    Lines[1] = "42\r";
+    QByteArray Column = "# EID\r\n\r\n" + Lines.mid(0, 30).join('\n') + "\n";
+    WriteFile(Saved, Column);
+    R = Ctl(On({"write", "eids", "-i", Saved, "--verify"}));
+    QCOMPARE(R.Code, 0);
+    QVERIFY2(R.Err.isEmpty(), qPrintable(R.Err));
+    const QList<QByteArray> Sent = Requests(*Device);
+    QCOMPARE(Sent.size(), 8 + 1 + 8);
+    QCOMPARE(Sent[8], Expected::WithCrc(QByteArray::fromHex("00069C410008")));
+    QCOMPARE(Device->Core().Register(47001, DeviceCore::Committed), quint16(0xFFFF));
+    QCOMPARE(Device->Core().Eid(1, DeviceCore::Committed), 42);
+    QCOMPARE(Device->Core().Eid(26, DeviceCore::Committed), 123456);
+    QCOMPARE(Device->Core().Eid(199, DeviceCore::Committed), 0);
+}
+
+void TestKorvelctl::badFileSendsNothing_data()
+{
+    QTest::addColumn<QString>("Kind");
+    QTest::addColumn<QByteArray>("Text");
+    QTest::addColumn<QString>("Message");
+    QByteArray TooMany = "# 201 EIDs\n";
+    for (int I = 0; I < 201; ++I)
+        TooMany += QByteArray::number(I) + '\n';
+
+    QTest::newRow("not JSON") << "params" << QByteArray("{\"RfSf\": 7,}") << "not JSON";
+    QTest::newRow("not an object") << "params" << QByteArray("[7]") << "not a JSON object";
+    QTest::newRow("no parameter") << "params" << QByteArray("{}") << "names no parameter";
+    QTest::newRow("unknown key") << "params" << QByteArray("{\"RfSf\": 7, \"rfsf\": 7}")
+                                 << "\"rfsf\" is no parameter; the parameters are ModbusID, BaudRate,";
+    QTest::newRow("repeated key") << "params" << QByteArray("{\"RfSf\": 7, \"LocalNet\": 2, \"RfSf\": 8}")
+                                  << "\"RfSf\" is given twice";
+    QTest::newRow("above range") << "params" << QByteArray("{\"RfSf\": 13}")
+                                 << "\"RfSf\" must be a whole number from 6 to 12, not 13";
+    QTest::newRow("list index") << "params" << QByteArray("{\"BaudRate\": 6}")
+                                << "\"BaudRate\" must be a whole number from 0 to 5, not 6";
+    QTest::newRow("below range") << "params" << QByteArray("{\"OffLineTime\": 59}")
+                                 << "\"OffLineTime\" must be a whole number from 60 to 60000, not 59";
+    QTest::newRow("string") << "params" << QByteArray("{\"ModbusID\": \"17\"}")
+                            << "\"ModbusID\" must be a whole number from 1 to 255, not \"17\"";
+    QTest::newRow("fraction") << "params" << QByteArray("{\"TxTimeout\": 10.5}")
+                              << "\"TxTimeout\" must be a whole number from 10 to 60000, not 10.5";
+    QTest::newRow("EID not a number") << "eids" << QByteArray("1\n2 # two\n0x10\n")
+                                      << "line 3: \"0x10\" is no EID; an EID is a whole number from 0 to 10000000, or -1";
+    QTest::newRow("EID above range") << "eids" << QByteArray("\n10000001\n") << "line 2: \"10000001\" is no EID";
+    QTest::newRow("EID -2") << "eids" << QByteArray("-2") << "line 1: \"-2\" is no EID";
+    QTest::newRow("201 EIDs") << "eids" << TooMany << "line 202: more than 200 EIDs";
+}
+
+void TestKorvelctl::badFileSendsNothing()
+{
+    QFETCH(QString, Kind);
+    QFETCH(QByteArray, Text);
+    QFETCH(QString, Message);
+    const QString Input = File("input");
+    WriteFile(Input, Text);
+    const Result R = Ctl(On({"write", Kind, "-i", Input}));
+    QCOMPARE(R.Code, 2);
+    QVERIFY2(R.Err.startsWith(QStringLiteral("korvelctl: %1: ").arg(Input)), qPrintable(R.Err));
+    QVERIFY2(R.Err.contains(Message), qPrintable(R.Err));
+    QCOMPARE(R.Err.count(QLatin1Char('\n')), 1);
+    QTest::qWait(20);
+    QVERIFY(Device->Peer().Received().isEmpty());
+}
+
+void TestKorvelctl::deviceFaultNamed_data()
+{
+    QTest::addColumn<QStringList>("Arguments");
+    QTest::addColumn<QString>("Fault");
+    QTest::addColumn<QString>("Message");
+    QTest::addColumn<int>("MaxMs");
+
+    QTest::newRow("silent device") << QStringList {"read", "params"} << "silence"
+                                   << "reading ModbusID (register 40003): no reply within 1.5 s" << 2500;
+    QTest::newRow("exception, known early") << QStringList {"read", "params"} << "exception=2@3"
+        << "reading OffLineTime (register 40008): Modbus exception 0x02 (illegal data address)" << 1000;
+    QTest::newRow("bad CRC") << QStringList {"read", "params"} << "bad-crc@5"
+                             << "reading LocalNet (register 40207): bad CRC" << 1000;
+    QTest::newRow("EID block") << QStringList {"read", "eids"} << "exception@2"
+        << "reading EID block 2 (entries 26 to 50, registers 47051 to 47100): "
+           "Modbus exception 0x04 (server device failure)" << 1000;
+    QTest::newRow("short EID block") << QStringList {"read", "eids"} << "short=3@8"
+        << "reading EID block 8 (entries 176 to 200, registers 47351 to 47400): "
+           "only 102 of 105 bytes within 1.5 s" << 2500;
+}
+
+void TestKorvelctl::deviceFaultNamed()
+{
+    QFETCH(QStringList, Arguments);
+    QFETCH(QString, Fault);
+    QFETCH(QString, Message);
+    QFETCH(int, MaxMs);
+    DeviceFault Play;
+    QVERIFY(DeviceFault::Parse(Fault, Play, nullptr));
+    Device->Core().AddFault(Play);
+    // An existing file stays as it was; a new one does not appear.
+    QTemporaryDir Outputs;
+    const QString Kept = Outputs.filePath(QStringLiteral("kept"));
+    const QString Fresh = Outputs.filePath(QStringLiteral("fresh"));
+    WriteFile(Kept, "before\n");
+
+    for (const QString &Output : {Kept, Fresh}) {
+        QElapsedTimer Clock;
+        Clock.start();
+        const Result R = Ctl(On(Arguments + QStringList {"-o", Output}));
+        QVERIFY2(R.Code == 1, qPrintable(R.Err));
+        QCOMPARE(R.Err, QStringLiteral("korvelctl: %1\n").arg(Message));
+        QVERIFY2(Clock.elapsed() < MaxMs, qPrintable(QString::number(Clock.elapsed())));
+        Device->Core().Reset();
+        Device->Core().AddFault(Play);
+    }
+    QCOMPARE(ReadAll(Kept), QByteArray("before\n"));
+    QVERIFY(!QFile::exists(Fresh));
+    // No temporary file left behind either.
+    QCOMPARE(QDir(Outputs.path()).entryList(QDir::Files | QDir::Hidden), QStringList {"kept"});
+}
+
+void TestKorvelctl::address_data()
+{
+    QTest::addColumn<QStringList>("Options");
+    QTest::addColumn<int>("ReplyFrom");
+    QTest::addColumn<int>("Code");
+    QTest::addColumn<QString>("Message");
+
+    QTest::newRow("own address") << QStringList {"--address", "17"} << -1 << 0 << QString();
+    QTest::newRow("reply from another") << QStringList {"--address", "17"} << 18 << 1
+        << "korvelctl: reading ModbusID (register 40003): reply from address 18 instead of 17\n";
+    QTest::newRow("0x00 reads no address") << QStringList() << 18 << 0 << QString();
+}
+
+void TestKorvelctl::address()
+{
+    QFETCH(QStringList, Options);
+    QFETCH(int, ReplyFrom);
+    QFETCH(int, Code);
+    QFETCH(QString, Message);
+    if (ReplyFrom >= 0) {
+        Device->SetReplyHook([ReplyFrom](DeviceReply &Reply) {
+            if (Reply.Chunks.isEmpty())
+                return;
+            QByteArray Frame = Reply.Bytes();
+            Frame.chop(2);
+            Frame[0] = char(ReplyFrom);
+            Reply.Chunks = {Expected::WithCrc(Frame)};
+        });
+    }
+    const Result R = Ctl(On(QStringList {"read", "params"} + Options));
+    QCOMPARE(R.Code, Code);
+    QCOMPARE(R.Err, Message);
+    const char To = Options.isEmpty() ? 0 : 17;
+    for (const QByteArray &Request : Requests(*Device))
+        QCOMPARE(Request.at(0), To);
+    if (Code == 0)
+        QCOMPARE(QJsonDocument::fromJson(R.Out.toUtf8()).object().value("ModbusID").toInt(), 17);
+}
+
+void TestKorvelctl::probeFinds19200()
+{
+    // The device understands only frames sent at 19200 Bd; the pty keeps
+    // the speed the port under test set.
+    const int Slave = ::open(Pair.SlavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    QVERIFY(Slave >= 0);
+    QList<speed_t> Speeds;
+    Device->SetReplyHook([Slave, &Speeds](DeviceReply &Reply) {
+        termios Mode {};
+        tcgetattr(Slave, &Mode);
+        Speeds << cfgetospeed(&Mode);
+        if (Speeds.last() != B19200)
+            Reply.Chunks.clear();
+    });
+    const Result R = Ctl(On({"probe"}));
+    ::close(Slave);
+    QCOMPARE(R.Code, 0);
+    QCOMPARE(R.Out, QStringLiteral("19200 Bd, RS-485 address 17\n"));
+    QCOMPARE(Speeds, (QList<speed_t> {B9600, B4800, B19200}));
+}
+
+QTEST_MAIN(TestKorvelctl)
+#include "tst_korvelctl.moc"
