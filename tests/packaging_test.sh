@@ -125,9 +125,34 @@ done
 outside="$(awk '{print $NF}' "$work/contents.txt" | grep -Ev '^\./($|usr/)' || true)"
 [ -z "$outside" ] && pass "everything under /usr" || fail "files outside /usr: $outside"
 
+# ---- Debian policy -------------------------------------------------------------
+# lintian at its default level: any error or warning fails (manual pages, the
+# copyright file, the changelog, the hardening flags among them).
+if ! command -v lintian >/dev/null 2>&1; then
+    fail "lintian is not installed (bash scripts/setup.sh installs it)"
+elif lintian --fail-on error,warning "$deb" >"$work/lintian.txt" 2>&1; then
+    pass "lintian: no error, no warning"
+else
+    fail "lintian:"
+    grep -v 'running with root privileges' "$work/lintian.txt" | sed 's/^/    /' >&2
+fi
+
 # ---- Unpacked into a throwaway root --------------------------------------------
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
+
+# The licence travels in the copyright file word for word, and the Debian
+# changelog's latest entry is this version.
+doc="$root/usr/share/doc/korvel"
+if [ -f "$doc/copyright" ] && diff <(sed -n '/^License: /,$p' "$doc/copyright" | tail -n +2 | sed 's/^ //; s/^\.$//') \
+        <(tail -n +5 "$(dirname "$0")/../LICENSE") >"$work/licence.diff"; then
+    pass "copyright carries LICENSE"
+else
+    fail "copyright does not carry LICENSE:"; cat "$work/licence.diff" >&2
+fi
+top="$(zcat "$doc/changelog.gz" 2>/dev/null | head -n1)"
+[[ "$top" == "korvel ($version) "* ]] && pass "changelog starts at $version" \
+    || fail "changelog.gz starts with '$top', not korvel ($version)"
 
 # Icons: PNG files of the size their folder names.
 png_size() {
