@@ -12,18 +12,6 @@ install(TARGETS korvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET korvel-devsim)
     install(TARGETS korvel-devsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
-# A stripped install (cpack strips) also drops the compilers' .comment notes,
-# as Debian's own packages do.
-if(CMAKE_STRIP AND UNIX AND NOT APPLE)
-    foreach(program korvel korvel-devsim)
-        if(TARGET ${program})
-            install(CODE "if(CMAKE_INSTALL_DO_STRIP)
-                execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment
-                    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\")
-            endif()")
-        endif()
-    endforeach()
-endif()
 
 install(FILES README.md CHANGELOG.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # The pages and pictures the README links to, at the same relative place.
@@ -112,6 +100,20 @@ endif()
 
 # The README's screenshots (scripts/screenshots.sh); not installed.
 add_subdirectory(tools/screenshots)
+
+# A stripped install (cpack strips) also drops the compilers' .comment notes,
+# as Debian's own packages do. It comes after the install() rules above, so
+# that the programs are in place by then.
+if(CMAKE_STRIP AND UNIX AND NOT APPLE)
+    foreach(program korvel korvel-devsim korvelctl)
+        if(TARGET ${program})
+            install(CODE "set(program \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\")
+            if(CMAKE_INSTALL_DO_STRIP AND EXISTS \"\${program}\")
+                execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment \"\${program}\")
+            endif()")
+        endif()
+    endforeach()
+endif()
 
 # ---- Package ----------------------------------------------------------------
 
