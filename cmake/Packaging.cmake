@@ -43,10 +43,78 @@ if(UNIX AND NOT APPLE)
         install(FILES ${korvel_icon_dir}/${size}x${size}/apps/korvel.png
                 DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
     endforeach()
+
+    # What Debian's policy asks of every package besides the programs: a
+    # manual page for each program, compressed as dh_compress would
+    # (gzip -9n, no time stamp), a changelog in Debian's format, and a
+    # copyright file in its machine-readable format carrying LICENSE.
+    set(korvel_doc_build ${CMAKE_CURRENT_BINARY_DIR}/debian-doc)
+    set(korvel_doc_files)
+    foreach(program korvel korvel-devsim korvelctl)
+        set(page ${CMAKE_CURRENT_SOURCE_DIR}/packaging/man/${program}.1)
+        if(TARGET ${program} AND EXISTS ${page})
+            set(page_gz ${korvel_doc_build}/${program}.1.gz)
+            add_custom_command(
+                OUTPUT ${page_gz}
+                COMMAND ${CMAKE_COMMAND} -E copy ${page} ${korvel_doc_build}/${program}.1
+                COMMAND gzip -9nf ${korvel_doc_build}/${program}.1
+                DEPENDS ${page}
+                VERBATIM)
+            list(APPEND korvel_doc_files ${page_gz})
+            install(FILES ${page_gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+        endif()
+    endforeach()
+    add_custom_command(
+        OUTPUT ${korvel_doc_build}/changelog.gz
+        COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/packaging/changelog
+                ${korvel_doc_build}/changelog
+        COMMAND gzip -9nf ${korvel_doc_build}/changelog
+        DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/packaging/changelog
+        VERBATIM)
+    list(APPEND korvel_doc_files ${korvel_doc_build}/changelog.gz)
+    add_custom_target(korvel_debian_doc ALL DEPENDS ${korvel_doc_files})
+    install(FILES ${korvel_doc_build}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+    # The licence text goes in as the format wants it: every line indented
+    # by one space, an empty line written as " .".
+    file(READ ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE korvel_license)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
+    string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)" korvel_license_holder "${korvel_license}")
+    set(korvel_license_holder "${CMAKE_MATCH_1}")
+    string(REGEX REPLACE "^MIT License\n\n[^\n]*\n\n" "" korvel_license "${korvel_license}")
+    string(STRIP "${korvel_license}" korvel_license)
+    string(REPLACE "\n\n" "\n.\n" korvel_license "${korvel_license}")
+    string(REPLACE "\n" "\n " korvel_license "${korvel_license}")
+    file(WRITE ${korvel_doc_build}/copyright
+"Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
+Upstream-Name: Korvel
+Comment: The MIT licence, in LICENSE at the root of the sources; Expat is
+ this format's name for that text.
+
+Files: *
+Copyright: ${korvel_license_holder}
+License: Expat
+ ${korvel_license}
+")
+    install(FILES ${korvel_doc_build}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 endif()
 
 # The README's screenshots (scripts/screenshots.sh); not installed.
 add_subdirectory(tools/screenshots)
+
+# A stripped install (cpack strips) also drops the compilers' .comment notes,
+# as Debian's own packages do. It comes after the install() rules above, so
+# that the programs are in place by then.
+if(CMAKE_STRIP AND UNIX AND NOT APPLE)
+    foreach(program korvel korvel-devsim korvelctl)
+        if(TARGET ${program})
+            install(CODE "set(program \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\")
+            if(CMAKE_INSTALL_DO_STRIP AND EXISTS \"\${program}\")
+                execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment \"\${program}\")
+            endif()")
+        endif()
+    endforeach()
+endif()
 
 # ---- Package ----------------------------------------------------------------
 

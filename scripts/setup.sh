@@ -1,17 +1,33 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian 12 machine lacks to build, run and test the
-# tool. Quiet and idempotent: packages already present are not touched.
+# Installs what a fresh Debian 12 machine lacks. Quiet and idempotent:
+# packages already present are not touched.
+#
+# Usage: scripts/setup.sh [run|all]
+#   run  what building and running the tool and the simulator need
+#        (scripts/start.sh)
+#   all  that, and what the tests, the sanitizer and fuzzing builds, the
+#        benchmark, the screenshots and the package checks need (default;
+#        scripts/test.sh and the other scripts)
 set -euo pipefail
 
-PACKAGES=(
+RUN_PACKAGES=(
     build-essential cmake pkg-config
     qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev
-    xvfb xauth fonts-dejavu-core fonts-liberation2
+    fonts-dejavu-core fonts-liberation2
     util-linux procps
+)
+TEST_PACKAGES=(
+    xvfb xauth
     mbpoll libmodbus-dev
     clang libclang-rt-14-dev
-    python3 file dpkg-dev
+    python3 file dpkg-dev lintian
 )
+
+case "${1:-all}" in
+    run) PACKAGES=("${RUN_PACKAGES[@]}") ;;
+    all) PACKAGES=("${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
+    *) echo "usage: $0 [run|all]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -12,7 +12,10 @@
 #                    KORVEL_SIM_ARGS="--baud 9600 -v" bash scripts/start.sh
 #                    (all options: build/tools/devsim/korvel-devsim --help)
 #
-# Without a display, run it as: xvfb-run -a bash scripts/start.sh
+# Only the two programs are built (scripts/test.sh builds everything), and
+# the build is quiet unless it fails. Without a display the script stops at
+# once and prints the command line that installs xvfb, where missing, and
+# runs it on a virtual display: xvfb-run -a bash scripts/start.sh
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
@@ -24,12 +27,29 @@ fi
 # Checked first, so that a machine without a display is told at once rather
 # than after a build, and rather than by Qt's platform plugin abort.
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-    echo "start: no display to show the tool on (DISPLAY and WAYLAND_DISPLAY are unset); without one, run: xvfb-run -a bash scripts/start.sh" >&2
+    advice="xvfb-run -a bash scripts/start.sh"
+    if ! command -v xvfb-run >/dev/null 2>&1; then
+        sudo=""
+        [ "$(id -u)" -eq 0 ] || sudo="sudo "
+        advice="${sudo}apt-get update && ${sudo}apt-get install -y xvfb xauth && $advice"
+    fi
+    echo "start: no display to show the tool on (DISPLAY and WAYLAND_DISPLAY are unset); without one, run: $advice" >&2
     exit 1
 fi
 
-bash "$root/scripts/setup.sh" || exit
-bash "$root/scripts/build.sh" "$root/build" || exit
+bash "$root/scripts/setup.sh" run || exit
+
+# The build's output is kept in a log and shown only when it fails.
+build="$root/build"
+mkdir -p "$build"
+log="$build/start-build.log"
+echo "start: building korvel and korvel-devsim in $build"
+if ! { [ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo; } >"$log" 2>&1 \
+    || ! cmake --build "$build" -j"$(nproc)" --target korvel korvel-devsim >>"$log" 2>&1; then
+    tail -n 40 "$log" >&2
+    echo "start: the build failed; its whole output is in $log" >&2
+    exit 1
+fi
 
 tool="$root/build/korvel"
 sim="$root/build/tools/devsim/korvel-devsim"

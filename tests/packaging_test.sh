@@ -109,6 +109,7 @@ expect_entry() {
     fi
 }
 expect_entry '-rwxr-xr-x' /usr/bin/korvel
+expect_entry '-rwxr-xr-x' /usr/bin/korvelctl
 if [ "$with_devsim" = 1 ]; then
     expect_entry '-rwxr-xr-x' /usr/bin/korvel-devsim
 fi
@@ -126,9 +127,34 @@ done
 outside="$(awk '{print $NF}' "$work/contents.txt" | grep -Ev '^\./($|usr/)' || true)"
 [ -z "$outside" ] && pass "everything under /usr" || fail "files outside /usr: $outside"
 
+# ---- Debian policy -------------------------------------------------------------
+# lintian at its default level: any error or warning fails (manual pages, the
+# copyright file, the changelog, the hardening flags among them).
+if ! command -v lintian >/dev/null 2>&1; then
+    fail "lintian is not installed (bash scripts/setup.sh installs it)"
+elif lintian --fail-on error,warning "$deb" >"$work/lintian.txt" 2>&1; then
+    pass "lintian: no error, no warning"
+else
+    fail "lintian:"
+    grep -v 'running with root privileges' "$work/lintian.txt" | sed 's/^/    /' >&2
+fi
+
 # ---- Unpacked into a throwaway root --------------------------------------------
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
+
+# The licence travels in the copyright file word for word, and the Debian
+# changelog's latest entry is this version.
+doc="$root/usr/share/doc/korvel"
+if [ -f "$doc/copyright" ] && diff <(sed -n '/^License: /,$p' "$doc/copyright" | tail -n +2 | sed 's/^ //; s/^\.$//') \
+        <(tail -n +5 "$(dirname "$0")/../LICENSE") >"$work/licence.diff"; then
+    pass "copyright carries LICENSE"
+else
+    fail "copyright does not carry LICENSE:"; cat "$work/licence.diff" >&2
+fi
+top="$(zcat "$doc/changelog.gz" 2>/dev/null | head -n1)"
+[[ "$top" == "korvel ($version) "* ]] && pass "changelog starts at $version" \
+    || fail "changelog.gz starts with '$top', not korvel ($version)"
 
 # Icons: PNG files of the size their folder names.
 png_size() {
@@ -177,7 +203,7 @@ if [ -f "$desktop" ]; then
 fi
 
 # ---- Installed programs -----------------------------------------------------------
-for program in korvel korvel-devsim; do
+for program in korvel korvelctl korvel-devsim; do
     [ "$program" = korvel-devsim ] && [ "$with_devsim" != 1 ] && continue
     bin="$root/usr/bin/$program"
     [ -x "$bin" ] || continue
@@ -187,6 +213,15 @@ for program in korvel korvel-devsim; do
     runpath="$(readelf -d "$bin" | grep -E 'RPATH|RUNPATH' || true)"
     [ -z "$runpath" ] && pass "$program: no RPATH" || fail "$program: $runpath"
 done
+
+# korvelctl runs where no display and no widget library is: an installer's
+# shell on a headless machine.
+if [ -x "$root/usr/bin/korvelctl" ]; then
+    ldd "$root/usr/bin/korvelctl" | grep -Eq 'libQt5(Widgets|Gui)' \
+        && fail "korvelctl links Qt Widgets or Gui" || pass "korvelctl links neither Widgets nor Gui"
+    out="$(env -u DISPLAY "$root/usr/bin/korvelctl" --version 2>&1)" && grep -Fqw "$version" <<<"$out" \
+        && pass "korvelctl --version: $out" || fail "korvelctl --version printed '$out'"
+fi
 
 if [ "$with_devsim" = 1 ] && [ -x "$root/usr/bin/korvel-devsim" ]; then
     if out="$(timeout 10 "$root/usr/bin/korvel-devsim" --version 2>&1)"; then

@@ -180,6 +180,8 @@ private slots:
     void mbpollReadsAndWrites();
     void mbpollSeesStandardExceptions();
     void stateSurvivesRestart();
+    void stateFileRefused_data();
+    void stateFileRefused();
     void sendAndWaitAgainstProgram();
     void programPlaysFaults();
     void programResyncsAfterGarbage();
@@ -382,16 +384,44 @@ void tst_devsim::stateSurvivesRestart()
     const QJsonObject Again = QJsonDocument::fromJson(File.readAll()).object();
     QCOMPARE(Again.value("Parameters").toObject().value("40302").toInt(), 433);
     QCOMPARE(Again.value("Eids").toObject().value(Eid0).toInt(), -5);
+}
 
-    // A broken state file is refused at start with a clear message.
-    File.close();
-    QVERIFY(File.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    File.write("{\"Parameters\": {\"40003\": 70000}}");
-    File.close();
+void tst_devsim::stateFileRefused_data()
+{
+    QTest::addColumn<QString>("Name");
+    QTest::addColumn<QByteArray>("Content"); // null: no file
+    QTest::addColumn<QString>("Says");
+    QTest::newRow("missing folder") << "missing/device.json" << QByteArray() << "cannot be written";
+    QTest::newRow("invalid JSON") << "device.json" << QByteArray("{\"Parameters\": {\"40003\": 1") << "not valid JSON";
+    QTest::newRow("value out of range") << "device.json" << QByteArray("{\"Parameters\": {\"40003\": 70000}}")
+                                        << "40003";
+}
+
+void tst_devsim::stateFileRefused()
+{
+    // Refused before anything is served (no pty path comes first), naming
+    // the file, which is left exactly as it was, with nothing beside it.
+    QFETCH(QString, Name);
+    QFETCH(QByteArray, Content);
+    QFETCH(QString, Says);
+    QTemporaryDir Dir;
+    QVERIFY(Dir.isValid());
+    const QString State = Dir.filePath(Name);
+    QFile File(State);
+    if (!Content.isNull()) {
+        QVERIFY(File.open(QIODevice::WriteOnly));
+        QCOMPARE(File.write(Content), qint64(Content.size()));
+        File.close();
+    }
     const Outcome Refused = RunDevsim({QStringLiteral("--pty"), QStringLiteral("--state"), State});
-    QCOMPARE(Refused.Code, 1);
-    QVERIFY2(Refused.Out.contains(QStringLiteral("state file ") + State), qPrintable(Refused.Out));
-    QVERIFY2(Refused.Out.contains(QLatin1String("40003")), qPrintable(Refused.Out));
+    QCOMPARE(Refused.Code, 2);
+    QVERIFY2(Refused.Out.startsWith(QStringLiteral("korvel-devsim: state file %1: ").arg(State)), qPrintable(Refused.Out));
+    QVERIFY2(Refused.Out.contains(Says), qPrintable(Refused.Out));
+    QCOMPARE(QDir(Dir.path()).entryList(QDir::Files).size(), Content.isNull() ? 0 : 1);
+    if (!Content.isNull()) {
+        QVERIFY(File.open(QIODevice::ReadOnly));
+        QCOMPARE(File.readAll(), Content);
+    }
 }
 
 void tst_devsim::sendAndWaitAgainstProgram()

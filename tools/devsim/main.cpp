@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
+#include <QSaveFile>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -48,7 +49,8 @@ QString HelpText()
                "                   pacing); with --port the line is set to N (default 9600)\n"
                "  --turnaround MS  delay between a request and its reply (default 3)\n"
                "  --state FILE     keep the committed image in FILE as JSON: loaded at start\n"
-               "                   when it exists, written after every commit and at the end\n"
+               "                   when it exists, written after every commit and at the end;\n"
+               "                   checked at start to be writable\n"
                "  --fault FAULT    play a fault on demand; may be repeated (see Faults)\n"
                "  -v, --verbose    log every request and reply as hex, with a time stamp,\n"
                "                   to stderr\n"
@@ -90,9 +92,18 @@ QString HelpText()
                "  korvel-devsim --pty --fault bad-crc@3 --fault chunks=3,40\n"
                "\n"
                "Exit status: 0 after SIGINT or SIGTERM and after a hang-up fault; 1 when the\n"
-               "line or the state file cannot be used; 2 for bad arguments.\n")
+               "line cannot be used or the state cannot be saved at the end; 2 for bad\n"
+               "arguments and for a state file that, at the start, cannot be read, is not a\n"
+               "valid state or cannot be written (it is then left as it is).\n")
         .arg(DeviceCore::Params().at(0).Start)
         .arg(Starts, DeviceFault::Usage());
+}
+
+int BadStateFile(const QString &Path, const QString &Error)
+{
+    std::fprintf(stderr, "%s: state file %s: %s\n", Program, Path.toLocal8Bit().constData(),
+                 Error.toLocal8Bit().constData());
+    return 2;
 }
 
 int BadArguments(const QString &Message)
@@ -184,26 +195,35 @@ int main(int argc, char *argv[])
         Core.AddFault(Fault);
     }
 
-    if (!Settings.StatePath.isEmpty() && QFile::exists(Settings.StatePath)) {
-        QFile File(Settings.StatePath);
-        QString Error;
-        if (!File.open(QIODevice::ReadOnly)) {
-            Error = File.errorString();
-        } else {
-            QJsonParseError Parse;
-            const QJsonDocument Document = QJsonDocument::fromJson(File.readAll(), &Parse);
-            if (Parse.error != QJsonParseError::NoError)
-                Error = Parse.errorString();
-            else if (!Document.isObject())
-                Error = QStringLiteral("not a JSON object");
-            else
-                Core.LoadState(Document.object(), &Error);
+    // The state file is checked before anything is served: a file found
+    // unusable only at the end would lose every commit of the rehearsal, and
+    // one that cannot be read must not be overwritten with the start values.
+    if (!Settings.StatePath.isEmpty()) {
+        const QString &Path = Settings.StatePath;
+        if (QFile::exists(Path)) {
+            QFile File(Path);
+            QString Error;
+            if (!File.open(QIODevice::ReadOnly)) {
+                Error = File.errorString();
+            } else {
+                QJsonParseError Parse;
+                const QJsonDocument Document = QJsonDocument::fromJson(File.readAll(), &Parse);
+                if (Parse.error != QJsonParseError::NoError)
+                    Error = QStringLiteral("not valid JSON (%1 at byte %2)").arg(Parse.errorString()).arg(Parse.offset);
+                else if (!Document.isObject())
+                    Error = QStringLiteral("not a JSON object");
+                else
+                    Core.LoadState(Document.object(), &Error);
+            }
+            if (!Error.isEmpty())
+                return BadStateFile(Path, Error);
         }
-        if (!Error.isEmpty()) {
-            std::fprintf(stderr, "%s: state file %s: %s\n", Program,
-                         Settings.StatePath.toLocal8Bit().constData(), Error.toLocal8Bit().constData());
-            return 1;
-        }
+        // Written the way every commit writes it, through a temporary file
+        // beside it, which is dropped again.
+        QSaveFile Probe(Path);
+        if (!Probe.open(QIODevice::WriteOnly))
+            return BadStateFile(Path, QStringLiteral("cannot be written (%1)").arg(Probe.errorString()));
+        Probe.cancelWriting();
     }
 
     // SIGINT and SIGTERM end the event loop through a pipe, so that the
