@@ -84,10 +84,13 @@ bool CtlLine::SetBaud(int NewBaud)
 
 void CtlLine::KeepSilence()
 {
-    // 3.5 characters: 3.6 ms at 9600 Bd, 0.3 ms at 115200.
+    // 3.5 characters: 3.6 ms at 9600 Bd, 0.3 ms at 115200. Slept in one
+    // piece: a timer in an event loop would add a wake-up of its own, late
+    // by up to a millisecond on a busy machine. Bytes that arrive meanwhile
+    // are seen when it ends, and the silence starts again from there.
     const qint64 SilenceNs = 35 * BitsPerCharacter * 1000000000LL / (10 * qint64(Baud));
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     for (;;) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         // Whatever arrived since the last reply belongs to no request.
         if (Port.bytesAvailable() > 0) {
             Port.readAll();
@@ -96,14 +99,7 @@ void CtlLine::KeepSilence()
         const qint64 LeftNs = SilenceNs - Quiet.nsecsElapsed();
         if (LeftNs <= 0)
             return;
-        if (LeftNs >= 2000000) {
-            // Long enough to listen meanwhile; the rest is slept below.
-            QEventLoop Loop;
-            QTimer::singleShot(int(LeftNs / 1000000) - 1, Qt::PreciseTimer, &Loop, SLOT(quit()));
-            Loop.exec(QEventLoop::ExcludeUserInputEvents);
-        } else {
-            QThread::usleep(static_cast<unsigned long>((LeftNs + 999) / 1000));
-        }
+        QThread::usleep(static_cast<unsigned long>((LeftNs + 999) / 1000));
     }
 }
 
@@ -113,6 +109,8 @@ QByteArray CtlLine::Transact(const QByteArray &Request, quint8 ExpectedLength)
     QByteArray Reply;
     if (Port.write(Request) != Request.size())
         return Reply;
+    // Out now rather than when the event loop next looks at the port.
+    Port.flush();
 
     QEventLoop Loop;
     QTimer Limit;

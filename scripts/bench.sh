@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the tool in Release and measures it against the device simulator:
-# exchange times against the line's floor, an independent Modbus master
-# side by side, responsiveness, start-up, memory and window construction.
+# the window's and korvelctl's exchange times against their floors, an
+# independent Modbus master side by side, responsiveness, start-up, memory
+# and window construction.
 # Prints one markdown table; takes about a minute. Figures never fail it.
 # Extra arguments go to korvel-bench (--help lists them), e.g.
 #     bash scripts/bench.sh --repeats 9

@@ -96,4 +96,14 @@ double FloorMs(const QVector<Transaction> &Line, int Baud, int TurnaroundMs)
     return Sum;
 }
 
+double SilenceMs(int Baud)
+{
+    return 3.5 * 10.0 * 1000.0 / Baud;
+}
+
+double SilencedFloorMs(const QVector<Transaction> &Line, int Baud, int TurnaroundMs)
+{
+    return LineMs(Line, Baud, TurnaroundMs) + Line.size() * SilenceMs(Baud);
+}
+
 } // namespace Bench

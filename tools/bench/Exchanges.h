@@ -35,6 +35,15 @@ double LineMs(const QVector<Transaction> &Line, int Baud, int TurnaroundMs);
 // covers its line time.
 double FloorMs(const QVector<Transaction> &Line, int Baud, int TurnaroundMs);
 
+// korvelctl keeps the line quiet for 3.5 character times before each
+// request, as Modbus RTU asks; a master that sends at once has none.
+double SilenceMs(int Baud);
+
+// korvelctl's floor: the line time plus a silence before each transaction.
+// The wait for a reply ends as soon as it is complete, so nothing is
+// rounded up.
+double SilencedFloorMs(const QVector<Transaction> &Line, int Baud, int TurnaroundMs);
+
 // The timings of one exchange over the rounds; failed runs only counted.
 struct Series
 {

@@ -1,12 +1,13 @@
 #ifndef KORVEL_BENCH_MODBUSSIDEBYSIDE_H
 #define KORVEL_BENCH_MODBUSSIDEBYSIDE_H
 
-// The independent master, korvel-bench-modbus on libmodbus, reading the
-// parameters on the same paced line: what the read costs a master that
-// returns as soon as the reply is in.
+// The independent master, korvel-bench-modbus on libmodbus, running the
+// four exchanges' transactions on the same paced line: what they cost a
+// master that sends at once and returns as soon as the reply is in.
+
+#include "Exchanges.h"
 
 #include <QString>
-#include <QVector>
 
 namespace Bench {
 
@@ -14,7 +15,7 @@ struct Options;
 
 struct ModbusTimes
 {
-    QVector<double> Ms; // one parameter read per round
+    ExchangeTimes Times;
     QString Error;
 };
 

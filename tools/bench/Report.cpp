@@ -52,6 +52,17 @@ void ColumnHeads(QTextStream &Md)
     Md << "|---|---|---|---|---|---|---|---|\n";
 }
 
+QString FailedNote(const Series &S)
+{
+    return S.Failed ? QStringLiteral(" (%1 of %2 runs failed)").arg(S.Failed).arg(S.Failed + S.Ms.size())
+                    : QString();
+}
+
+QString ExchangeName(Kind K, const QVector<Transaction> &Tx)
+{
+    return QStringLiteral("%1, %2 transactions").arg(QLatin1String(KindNames[K])).arg(Tx.size());
+}
+
 // The window's four exchanges against their floors.
 void WindowRows(QTextStream &Md, const BaudResult &B, const Options &Opt)
 {
@@ -61,29 +72,48 @@ void WindowRows(QTextStream &Md, const BaudResult &B, const Options &Opt)
         const double Floor = FloorMs(Tx, B.Baud, Opt.TurnaroundMs);
         const double Ratio = Median(S.Ms) / Floor;
         const double Gap = Max(S.GapMs);
-        QString What = QStringLiteral("%1, %2 transactions").arg(QLatin1String(KindNames[K])).arg(Tx.size());
-        if (S.Failed)
-            What += QStringLiteral(" (%1 of %2 runs failed)").arg(S.Failed).arg(S.Failed + S.Ms.size());
-        Md << "| " << What << " | " << LineOfBaud(B.Baud) << " | " << Spread(S.Ms) << " | floor " << Ms(Floor, 0)
-           << " (line time " << Ms(LineMs(Tx, B.Baud, Opt.TurnaroundMs)) << ") | " << Ms(Ratio, 3) << " | "
-           << Ms(Gap) << U(" | ratio ≤ 1.05; gap < 60 | ") << Verdict(Ratio <= 1.05 && Gap < 60) << " |\n";
+        Md << "| Window: " << ExchangeName(Kind(K), Tx) << FailedNote(S) << " | " << LineOfBaud(B.Baud) << " | "
+           << Spread(S.Ms) << " | floor " << Ms(Floor, 0) << " (line time "
+           << Ms(LineMs(Tx, B.Baud, Opt.TurnaroundMs)) << ") | " << Ms(Ratio, 3) << " | " << Ms(Gap)
+           << U(" | ratio ≤ 1.05; gap < 60 | ") << Verdict(Ratio <= 1.05 && Gap < 60) << " |\n";
     }
 }
 
-// libmodbus's parameter read against the line time and the tool's.
-void ModbusRow(QTextStream &Md, const BaudResult &B, const Options &Opt)
+// korvelctl's four exchanges against the line time plus its silences.
+void CtlRows(QTextStream &Md, const BaudResult &B, const Options &Opt)
 {
-    const QVector<Transaction> Tx = LineOf(ParamRead);
-    const double Tool = Median(B.Window.Of[ParamRead].Ms);
-    QString What = QStringLiteral("Parameter read by libmodbus %1 (address %2), %3 transactions")
-                       .arg(QLatin1String(KORVEL_BENCH_LIBMODBUS_VERSION))
-                       .arg(DeviceCore().OwnAddress())
-                       .arg(Tx.size());
-    if (!B.Modbus.Error.isEmpty())
-        What += QStringLiteral(" (error: %1)").arg(B.Modbus.Error);
-    Md << "| " << What << " | " << LineOfBaud(B.Baud) << " | " << Spread(B.Modbus.Ms) << " | line time "
-       << Ms(LineMs(Tx, B.Baud, Opt.TurnaroundMs)) << "; the tool " << Ms(Tool) << U(" | tool ÷ libmodbus ")
-       << Ms(Tool / Median(B.Modbus.Ms), 2) << U(" | — | — | — |\n");
+    for (int K = 0; K < KindCount; ++K) {
+        const Series &S = B.Ctl.Of[K];
+        const QVector<Transaction> Tx = LineOf(Kind(K));
+        const double Floor = SilencedFloorMs(Tx, B.Baud, Opt.TurnaroundMs);
+        const double Ratio = Median(S.Ms) / Floor;
+        Md << "| korvelctl: " << ExchangeName(Kind(K), Tx) << FailedNote(S) << " | " << LineOfBaud(B.Baud)
+           << " | " << Spread(S.Ms) << " | floor " << Ms(Floor) << " (line time "
+           << Ms(LineMs(Tx, B.Baud, Opt.TurnaroundMs)) << " + " << Tx.size() << " silences of "
+           << Ms(SilenceMs(B.Baud), 2) << ") | " << Ms(Ratio, 3) << U(" | — | ratio ≤ 1.1 | ")
+           << Verdict(Ratio <= 1.1) << " |\n";
+    }
+}
+
+// libmodbus, which sends at once, against the bare line time, and the
+// tool's figures beside it.
+void ModbusRows(QTextStream &Md, const BaudResult &B, const Options &Opt)
+{
+    for (int K = 0; K < KindCount; ++K) {
+        const Series &S = B.Modbus.Times.Of[K];
+        const QVector<Transaction> Tx = LineOf(Kind(K));
+        const double Line = LineMs(Tx, B.Baud, Opt.TurnaroundMs);
+        const double Own = Median(S.Ms);
+        const double Ctl = Median(B.Ctl.Of[K].Ms);
+        const double Window = Median(B.Window.Of[K].Ms);
+        Md << "| libmodbus " << KORVEL_BENCH_LIBMODBUS_VERSION << " (address " << DeviceCore().OwnAddress()
+           << "): " << ExchangeName(Kind(K), Tx)
+           << (B.Modbus.Error.isEmpty() ? QString() : QStringLiteral(" (error: %1)").arg(B.Modbus.Error))
+           << " | " << LineOfBaud(B.Baud) << " | " << Spread(S.Ms) << " | line time " << Ms(Line)
+           << U("; korvelctl ") << Ms(Ctl) << U(" (÷ libmodbus ") << Ms(Ctl / Own, 3) << "), the window "
+           << Ms(Window) << U(" (÷ libmodbus ") << Ms(Window / Own, 2) << ") | " << Ms(Own / Line, 3)
+           << U(" | — | — | — |\n");
+    }
 }
 
 // Per line speed, one group of rows for each client measured on it.
@@ -93,8 +123,11 @@ void BaudRows(QTextStream &Md, const BaudResult &B, const Options &Opt)
         Md << "| Exchanges | " << LineOfBaud(B.Baud) << " | not measured: " << B.Error << " | | | | | |\n";
         return;
     }
+    if (!B.CtlError.isEmpty())
+        Md << "| korvelctl | " << LineOfBaud(B.Baud) << " | not measured: " << B.CtlError << " | | | | | |\n";
     WindowRows(Md, B, Opt);
-    ModbusRow(Md, B, Opt);
+    CtlRows(Md, B, Opt);
+    ModbusRows(Md, B, Opt);
 }
 
 void PauseRow(QTextStream &Md, const QVector<double> &PauseMs)

@@ -24,6 +24,8 @@ struct BaudResult
     int Baud = 0;
     QString Error; // the line or the window's port failed: nothing measured
     ExchangeTimes Window;
+    QString CtlError; // korvelctl's line did not open
+    ExchangeTimes Ctl;
     ModbusTimes Modbus;
 };
 

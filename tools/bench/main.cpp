@@ -1,19 +1,20 @@
-// korvel-bench: how long the window's exchanges take against the device
-// simulator on a paced line, next to the floor the line and the 50 ms wait
-// steps imply and next to an independent Modbus master; how responsive the
-// window stays meanwhile; what start-up costs in time and memory. It
-// measures and reports; no figure makes it fail.
+// korvel-bench: how long the window's and korvelctl's exchanges take
+// against the device simulator on a paced line, next to the floors the
+// line and each one's waits imply and next to an independent Modbus
+// master; how responsive the window stays meanwhile; what start-up costs
+// in time and memory. It measures and reports; no figure makes it fail.
 //
 // Run through scripts/bench.sh, which builds it and prints its table.
 //
 // The units: Options (command line), PacedLine (simulator and pacing relay),
-// Exchanges (the four exchanges, line time and floor), WindowExchanges,
-// ModbusSideBySide, Construction, Startup with Spawn and Launcher (the
-// --launch mode), Report (the results and the table), Figures (clocks and
+// Exchanges (the four exchanges, line time and floors), WindowExchanges,
+// CtlExchanges (korvelctl's), ModbusSideBySide, Construction, Startup with
+// Spawn and Launcher (the --launch mode), Report (the results and the table), Figures (clocks and
 // sums). Each client measured on the paced line is a unit of its own, run
 // in turn by MeasureAtBaud below and given its group of rows by Report.
 
 #include "Construction.h"
+#include "CtlExchanges.h"
 #include "Figures.h"
 #include "Launcher.h"
 #include "ModbusSideBySide.h"
@@ -83,6 +84,7 @@ BaudResult MeasureAtBaud(OrvaneUI *Window, int Baud, const Options &Opt)
     Result.Error = RunWindowRounds(Window, Line.PortPath(), Baud, Opt, Result.Window);
     if (!Result.Error.isEmpty())
         return Result;
+    Result.CtlError = RunCtlRounds(Line.PortPath(), Baud, Opt, Result.Ctl);
     Result.Modbus = RunLibmodbus(Line.PortPath(), Baud, Opt);
     return Result;
 }

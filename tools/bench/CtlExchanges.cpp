@@ -1,0 +1,87 @@
+#include "CtlExchanges.h"
+
+#include "CtlFiles.h"
+#include "CtlLine.h"
+#include "DeviceExchange.h"
+#include "Figures.h"
+#include "Options.h"
+
+#include <QElapsedTimer>
+#include <QJsonObject>
+
+#include <functional>
+
+namespace Bench {
+
+namespace {
+
+QtMessageHandler Previous = nullptr;
+
+// korvelctl keeps only the warnings of the exchanges' debug log; so does
+// the measurement, so that it writes no more than the program does.
+void DropDebug(QtMsgType Type, const QMessageLogContext &Context, const QString &Text)
+{
+    if (Type != QtDebugMsg && Type != QtInfoMsg && Previous)
+        Previous(Type, Context, Text);
+}
+
+void Time(Series &S, const std::function<bool()> &Exchange)
+{
+    QElapsedTimer Clock;
+    Clock.start();
+    const bool Ok = Exchange();
+    const double Ms = Clock.nsecsElapsed() / 1e6;
+    if (Ok)
+        S.Ms.append(Ms);
+    else
+        ++S.Failed;
+}
+
+// One round: each write sends back what the read before it brought, by way
+// of the files korvelctl writes and reads (read params -o, write params -i).
+void Round(DeviceExchange &Exchange, ExchangeTimes &Times)
+{
+    const QJsonObject ParamRequest = CtlFiles::AllParamsRequest();
+    QJsonObject Params;
+    Time(Times.Of[ParamRead], [&] { return Exchange.ParamRead(ParamRequest, &Params); });
+
+    QJsonObject WriteRequest;
+    QString Error;
+    QJsonObject Written;
+    if (CtlFiles::ParseParams(CtlFiles::FormatParams(Params), &WriteRequest, &Error))
+        Time(Times.Of[ParamWrite], [&] { return Exchange.ParamWrite(WriteRequest, &Written); });
+    else
+        ++Times.Of[ParamWrite].Failed;
+
+    const QJsonObject EidRequest = CtlFiles::EidRequest({});
+    QJsonObject Eids;
+    Time(Times.Of[EidRead], [&] { return Exchange.EidRead(EidRequest, &Eids); });
+
+    QVector<qint32> Read, ToWrite;
+    if (CtlFiles::EidValues(Eids, &Read) && CtlFiles::ParseEids(CtlFiles::FormatEids(Read), &ToWrite, &Error)) {
+        const QJsonObject EidWriteRequest = CtlFiles::EidRequest(ToWrite);
+        Time(Times.Of[EidWrite], [&] { return Exchange.EidWrite(EidWriteRequest, &Written); });
+    } else {
+        ++Times.Of[EidWrite].Failed;
+    }
+}
+
+} // namespace
+
+QString RunCtlRounds(const QString &PortPath, int Baud, const Options &Opt, ExchangeTimes &Times)
+{
+    CtlLine Line;
+    QString Error;
+    if (!Line.Open(PortPath, Baud, &Error))
+        return Error;
+    DeviceExchange Exchange(Line);
+    Previous = qInstallMessageHandler(DropDebug);
+    for (int R = 0; R < Opt.Repeats; ++R) {
+        Progress(QStringLiteral("%1 baud, korvelctl, round %2 of %3").arg(Baud).arg(R + 1).arg(Opt.Repeats));
+        Round(Exchange, Times);
+    }
+    qInstallMessageHandler(Previous);
+    return QString();
+}
+
+} // namespace Bench
