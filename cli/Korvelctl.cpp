@@ -114,6 +114,7 @@ private:
     QTextStream &Err;
     Settings Set;
     CtlLine Line;
+    DeviceExchange Exchange {Line}; // set up for the device once the line is open
     QSaveFile Output;
 };
 
@@ -271,8 +272,11 @@ bool Runner::ParseArguments(const QStringList &Arguments, Settings *Result, int 
 bool Runner::OpenLine(int *Code)
 {
     QString Error;
-    if (Line.Open(Set.Port, Set.Baud, &Error))
+    if (Line.Open(Set.Port, Set.Baud, &Error)) {
+        Exchange.SetAddress(quint8(Set.Address));
+        Exchange.SetRetries(Set.Retries);
         return true;
+    }
     *Code = Fail(PortFailed, Error);
     return false;
 }
@@ -352,9 +356,6 @@ int Runner::ReadParams()
     int Code = Done;
     if (!OpenOutput(&Code) || !OpenLine(&Code))
         return Code;
-    DeviceExchange Exchange(Line);
-    Exchange.SetAddress(quint8(Set.Address));
-    Exchange.SetRetries(Set.Retries);
     QJsonObject Reply;
     if (!Exchange.ParamRead(CtlFiles::AllParamsRequest(), &Reply))
         return DeviceFault(QString(), Exchange.Failure());
@@ -373,9 +374,6 @@ int Runner::WriteParams()
         return Fail(BadUsage, Set.Input + QStringLiteral(": ") + Error);
     if (!OpenLine(&Code))
         return Code;
-    DeviceExchange Exchange(Line);
-    Exchange.SetAddress(quint8(Set.Address));
-    Exchange.SetRetries(Set.Retries);
     QJsonObject Reply;
     if (!Exchange.ParamWrite(Request, &Reply))
         return DeviceFault(QString(), Exchange.Failure());
@@ -408,9 +406,6 @@ int Runner::ReadEids()
     int Code = Done;
     if (!OpenOutput(&Code) || !OpenLine(&Code))
         return Code;
-    DeviceExchange Exchange(Line);
-    Exchange.SetAddress(quint8(Set.Address));
-    Exchange.SetRetries(Set.Retries);
     QJsonObject Reply;
     QVector<qint32> Eids;
     if (!Exchange.EidRead(CtlFiles::EidRequest({}), &Reply))
@@ -431,9 +426,6 @@ int Runner::WriteEids()
         return Fail(BadUsage, Set.Input + QStringLiteral(": ") + Error);
     if (!OpenLine(&Code))
         return Code;
-    DeviceExchange Exchange(Line);
-    Exchange.SetAddress(quint8(Set.Address));
-    Exchange.SetRetries(Set.Retries);
     QJsonObject Reply;
     const QJsonObject Request = CtlFiles::EidRequest(Eids);
     if (!Exchange.EidWrite(Request, &Reply))
@@ -470,9 +462,6 @@ int Runner::Probe()
     int Code = Done;
     if (!OpenLine(&Code))
         return Code;
-    DeviceExchange Exchange(Line);
-    Exchange.SetAddress(quint8(Set.Address));
-    Exchange.SetRetries(Set.Retries);
     const ParamRegisters::Param &Id = ParamRegisters::Map[ParamRegisters::IndexOf("ModbusID")];
     QJsonObject Request = ConfigDocument::NewRequest(ConfigDocument::KindParamSet);
     Request.insert(ConfigDocument::KeyParamArray,
