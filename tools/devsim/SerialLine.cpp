@@ -278,7 +278,8 @@ void SerialLine::Pump()
         Segment &S = Out.head();
         const qint64 NowUs = Clock.nsecsElapsed() / 1000;
         if (NowUs < S.StartUs) {
-            PumpTimer->start(int((S.StartUs - NowUs + 999) / 1000));
+            if (WaitUntil(S.StartUs, NowUs))
+                continue;
             return;
         }
         if (S.HangUp) {
@@ -303,10 +304,36 @@ void SerialLine::Pump()
             Out.dequeue();
             continue;
         }
-        const qint64 NextUs = Blocked ? NowUs + 2000 : S.StartUs + (S.Written + 1) * Char;
-        PumpTimer->start(int(qMax<qint64>(0, (NextUs - NowUs + 999) / 1000)));
-        return;
+        if (Blocked) {
+            PumpTimer->start(2);
+            return;
+        }
+        // The next byte's time, or in time for the end of the reply, which
+        // is what a master waits for.
+        const qint64 NextUs = S.StartUs + (S.Written + 1) * Char;
+        const qint64 EndUs = S.StartUs + S.Bytes.size() * Char;
+        if (EndUs - NowUs > FineWaitUs) {
+            PumpTimer->start(int(qMin((NextUs - NowUs + 999) / 1000, (EndUs - FineWaitUs - NowUs) / 1000)));
+            return;
+        }
+        WaitUntil(NextUs, NowUs);
     }
+}
+
+bool SerialLine::WaitUntil(qint64 DueUs, qint64 NowUs)
+{
+    // A timer counts whole milliseconds and would make every reply up to a
+    // millisecond late, more than a whole short reply takes at 115200 Bd. So
+    // the timer wakes the line a little early and the last stretch, never
+    // more than FineWaitUs, is slept.
+    const qint64 LeftUs = DueUs - NowUs;
+    if (LeftUs > FineWaitUs) {
+        PumpTimer->start(int((LeftUs - FineWaitUs) / 1000));
+        return false;
+    }
+    if (LeftUs > 0)
+        usleep(useconds_t(LeftUs));
+    return true;
 }
 
 void SerialLine::DoHangUp()

@@ -64,6 +64,10 @@ private:
     void Serve();
     void Schedule(const DeviceReply &Reply, qint64 ReceivedUs);
     void Pump();
+    // True once DueUs has come (slept to it when it is near); false when a
+    // timer has been set to wake the line nearer to it.
+    bool WaitUntil(qint64 DueUs, qint64 NowUs);
+    static constexpr qint64 FineWaitUs = 1500;
     void DoHangUp();
     void Log(const QString &Line) const;
     qint64 CharUs(int Bytes) const;
