@@ -1,0 +1,272 @@
+// The four exchanges over a real pty against the simulated device: the
+// frames on the wire, the length each wait expects, the fields afterwards,
+// and every failure leaving the fields as they were with nothing sent after
+// the failed request.
+
+#include "ConfigDocument.h"
+#include "Expected.h"
+#include "MySerialPort.h"
+#include "OperatorRig.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QtTest>
+
+using namespace Expected;
+
+namespace {
+
+QJsonObject EidRequest(int Count)
+{
+    QJsonArray Entries;
+    for (int I = 0; I < Count; ++I)
+        Entries.append(ConfigDocument::MakeEntry("Eid", 47001 + 2 * I, 0));
+    QJsonObject Doc = ConfigDocument::NewRequest(ConfigDocument::KindEidSet);
+    Doc.insert(ConfigDocument::KeyParamArray, Entries);
+    return Doc;
+}
+
+enum Exchange { DoParamRead, DoParamWrite, DoEidRead, DoEidWrite };
+
+} // namespace
+
+class tst_exchanges : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void paramRead();
+    void paramWrite();
+    void eidRead_data();
+    void eidRead();
+    void eidWrite();
+    void failures_data();
+    void failures();
+    void refusedBeforeSending();
+
+private:
+    bool Exchange(int What);
+
+    OperatorRig *Rig = nullptr;
+    OrvaneUI *W = nullptr;
+    QList<int> Awaited; // the reply length the port waited for at each request
+    QByteArray ReplaceWith;
+    int ReplaceAt = 0;
+};
+
+void tst_exchanges::init()
+{
+    Rig = new OperatorRig;
+    W = &Rig->Window;
+    QVERIFY(OpenOn(*W->SerialPort, Rig->Pair));
+    Rig->LoadDevice();
+    Awaited.clear();
+    ReplaceAt = 0;
+    Rig->Device.SetReplyHook([this](DeviceReply &Reply) {
+        Awaited << W->SerialPort->ExpectedLength;
+        if (Reply.Transaction == ReplaceAt)
+            Reply.Chunks = {WithCrc(ReplaceWith)};
+    });
+}
+
+void tst_exchanges::cleanup()
+{
+    delete Rig;
+}
+
+bool tst_exchanges::Exchange(int What)
+{
+    switch (What) {
+    case DoParamRead: return W->ExchangeParamRead(W->CollectParamSet());
+    case DoParamWrite: return W->ExchangeParamWrite(W->CollectParamSet());
+    case DoEidRead: return W->ExchangeEidRead(W->CollectEidSet());
+    default: return W->ExchangeEidWrite(W->CollectEidSet());
+    }
+}
+
+void tst_exchanges::paramRead()
+{
+    SetParamFields(*W, Operator);
+    Rig->Quiet.Clear();
+    QElapsedTimer Clock;
+    Clock.start();
+    QVERIFY(Exchange(DoParamRead));
+    QVERIFY2(Clock.elapsed() < 2000, qPrintable(QString::number(Clock.elapsed())));
+    QCOMPARE(Rig->Requests().size(), ParamCount);
+    for (int I = 0; I < ParamCount; ++I)
+        QCOMPARE(Rig->Requests().at(I), Frame(0x03, Params[I].Register, 1));
+    QCOMPARE(Awaited, QVector<int>(ParamCount, 7).toList());
+    // The device's values, its time-outs too although the spreading factor changed.
+    QCOMPARE(ParamFields(*W), DeviceValues);
+    // Each reply is logged as hex text.
+    QVERIFY(Rig->Quiet.Contains(HexText(ReadReply(433))));
+}
+
+void tst_exchanges::paramWrite()
+{
+    // The eighth write, RfFrequency, is echoed with another value.
+    Rig->Device.Core().AddFault({DeviceFault::EchoValue, 8, 433});
+    SetParamFields(*W, Operator);
+    Rig->Quiet.Clear();
+    QVERIFY(Exchange(DoParamWrite));
+    QCOMPARE(Rig->Requests().size(), ParamCount + 1);
+    for (int I = 0; I < ParamCount; ++I)
+        QCOMPARE(Rig->Requests().at(I), Frame(0x06, Params[I].Register, Operator[I]));
+    QCOMPARE(Rig->Requests().last(), Commit(6));
+    QCOMPARE(Awaited, QVector<int>(ParamCount + 1, 8).toList());
+    QVERIFY(Rig->Quiet.Contains(QStringLiteral("00069C410006765D")));
+    // The device keeps what was sent; the field shows what it echoed.
+    QCOMPARE(Rig->DeviceParams(DeviceCore::Committed), Operator);
+    QList<int> Shown = Operator;
+    Shown[7] = 433;
+    QCOMPARE(ParamFields(*W), Shown);
+}
+
+void tst_exchanges::eidRead_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QList<int>>("blocks");
+    QTest::newRow("the list") << EidCount << QList<int>{25, 25, 25, 25, 25, 25, 25, 25};
+    QTest::newRow("26 entries") << 26 << QList<int>{25, 1};
+}
+
+void tst_exchanges::eidRead()
+{
+    QFETCH(int, count);
+    QFETCH(QList<int>, blocks);
+    DeviceCore &Core = Rig->Device.Core();
+    Core.SetEid(5, -1);
+    Core.SetEid(6, qint32(0x80000000u));
+    Core.SetEid(25, 0x00010000);
+    Core.SetEid(199, 0x7FFFFFFF);
+    SetEidFields(*W, Untouched());
+    QVERIFY(W->ExchangeEidRead(EidRequest(count)));
+    QCOMPARE(Rig->Requests().size(), blocks.size());
+    for (int B = 0; B < blocks.size(); ++B) {
+        QCOMPARE(Rig->Requests().at(B), EidRead(47001 + 50 * B, blocks[B]));
+        QCOMPARE(Awaited.at(B), 4 * blocks[B] + 5);
+    }
+    QStringList Shown = Untouched();
+    for (int Slot = 0; Slot < count; ++Slot)
+        Shown[Slot] = QString::number(Core.Eid(Slot));
+    QCOMPARE(EidFields(*W), Shown);
+    QCOMPARE(W->QLineEdit_Eid[6]->text(), count > 6 ? QStringLiteral("-2147483648") : Untouched()[6]);
+}
+
+void tst_exchanges::eidWrite()
+{
+    QStringList Texts;
+    QVector<qint32> Values;
+    for (int Slot = 0; Slot < EidCount; ++Slot) {
+        Texts << QString::number(5000000 + 3 * Slot);
+        Values << 5000000 + 3 * Slot;
+    }
+    Texts[0] = QStringLiteral("007");
+    Values[0] = 7;
+    Texts[1] = QString();
+    Values[1] = 0;
+    Texts[2] = QStringLiteral("-1");
+    Values[2] = -1;
+    SetEidFields(*W, Texts);
+    QVERIFY(Exchange(DoEidWrite));
+    QCOMPARE(Rig->Requests().size(), 9);
+    for (int B = 0; B < 8; ++B)
+        QCOMPARE(Rig->Requests().at(B), EidWrite(47001 + 50 * B, Values.mid(25 * B, 25)));
+    QCOMPARE(Rig->Requests().last(), Commit(8));
+    QCOMPARE(Awaited, QVector<int>(9, 8).toList());
+    for (int Slot = 0; Slot < EidCount; ++Slot) {
+        QCOMPARE(Rig->Device.Core().Eid(Slot, DeviceCore::Committed), Values[Slot]);
+        QCOMPARE(W->QLineEdit_Eid[Slot]->text(), QString::number(Values[Slot]));
+    }
+}
+
+void tst_exchanges::failures_data()
+{
+    QTest::addColumn<int>("exchange");
+    QTest::addColumn<QString>("fault");     // as korvel-devsim --fault takes it
+    QTest::addColumn<QByteArray>("body");   // or: this reply to the last request, CRC added
+    QTest::addColumn<int>("requests");      // requests sent, the failed one last
+    QTest::addColumn<bool>("committed");    // the device took the values over
+
+    QTest::newRow("param read, silence") << int(DoParamRead) << "silence@1" << QByteArray() << 1 << false;
+    QTest::newRow("param read, bad crc on 5") << int(DoParamRead) << "bad-crc@5" << QByteArray() << 5 << false;
+    QTest::newRow("param read, byte count 4 on 3") << int(DoParamRead) << "wrong-count@3" << QByteArray() << 3 << false;
+    QTest::newRow("param write, bad echo crc on 3") << int(DoParamWrite) << "bad-crc@3" << QByteArray() << 3 << false;
+    QTest::newRow("param write, exception on 2") << int(DoParamWrite) << "exception=2@2" << QByteArray() << 2 << false;
+    QTest::newRow("param commit echoed as 7") << int(DoParamWrite) << "commit-code=7@15" << QByteArray() << 15 << true;
+    QTest::newRow("eid read, bad crc in block 8") << int(DoEidRead) << "bad-crc@8" << QByteArray() << 8 << false;
+    QTest::newRow("eid read, byte count 102 in block 4") << int(DoEidRead) << "wrong-count@4" << QByteArray() << 4 << false;
+    QTest::newRow("eid write, function 0x90 in block 3")
+        << int(DoEidWrite) << QString() << QByteArray::fromHex("0090B7FD0032") << 3 << false;
+    QTest::newRow("eid write, register count 0x31 in block 1")
+        << int(DoEidWrite) << QString() << QByteArray::fromHex("0010B7990031") << 1 << false;
+    QTest::newRow("eid commit echoed as 6") << int(DoEidWrite) << "commit-code=6@9" << QByteArray() << 9 << true;
+    QTest::newRow("eid commit of seven bytes") << int(DoEidWrite) << "short@9" << QByteArray() << 9 << true;
+}
+
+void tst_exchanges::failures()
+{
+    QFETCH(int, exchange);
+    QFETCH(QString, fault);
+    QFETCH(QByteArray, body);
+    QFETCH(int, requests);
+    QFETCH(bool, committed);
+    DeviceCore &Core = Rig->Device.Core();
+    if (fault.isEmpty()) {
+        ReplaceAt = requests;
+        ReplaceWith = body;
+    } else {
+        DeviceFault Fault;
+        QVERIFY(DeviceFault::Parse(fault, Fault, nullptr));
+        Core.AddFault(Fault);
+    }
+    // An apply of the first reply would show this echo.
+    Core.AddFault({DeviceFault::EchoValue, 1, 99});
+    SetParamFields(*W, Operator);
+    SetEidFields(*W, Untouched());
+    QVERIFY(!Exchange(exchange));
+    QCOMPARE(Rig->Requests().size(), requests);
+    QCOMPARE(ParamFields(*W), Operator);
+    QCOMPARE(EidFields(*W), Untouched());
+    if (exchange == DoParamWrite)
+        QCOMPARE(Rig->DeviceParams(DeviceCore::Committed) == Operator, committed);
+    if (exchange == DoEidWrite)
+        QCOMPARE(Core.Eid(0, DeviceCore::Committed) == 1, committed);
+}
+
+void tst_exchanges::refusedBeforeSending()
+{
+    QJsonObject Ack = EidRequest(3);
+    Ack.insert(ConfigDocument::KeyOperate, ConfigDocument::OperateReadAck);
+    QJsonObject TooMany = EidRequest(EidCount);
+    QJsonArray Entries = TooMany.value(ConfigDocument::KeyParamArray).toArray();
+    Entries.append(ConfigDocument::MakeEntry("Eid", 47401, 0));
+    TooMany.insert(ConfigDocument::KeyParamArray, Entries);
+    QJsonObject Unnamed = EidRequest(3);
+    Unnamed.insert(ConfigDocument::KeyParamArray,
+                   QJsonArray{ConfigDocument::MakeEntry("Eid", 47001, 0), ConfigDocument::MakeEntry("Eid", 47401, 0)});
+    QJsonObject ParamFirstNotObject = W->CollectParamSet();
+    ParamFirstNotObject.insert(ConfigDocument::KeyParamArray, QJsonArray{5});
+
+    SetEidFields(*W, Untouched());
+    for (const QJsonObject &Doc : {Ack, TooMany, Unnamed, EidRequest(0), QJsonObject()}) {
+        QVERIFY(!W->ExchangeEidRead(Doc));
+        QVERIFY(!W->ExchangeEidWrite(Doc));
+    }
+    QVERIFY(!W->ExchangeParamRead(ParamFirstNotObject));
+    QVERIFY(!W->ExchangeParamWrite(W->CollectEidSet()));
+    // A closed port sends nothing either.
+    W->SerialPort->ClosePort();
+    QVERIFY(!Exchange(DoParamRead));
+    QVERIFY(!Exchange(DoEidWrite));
+    QTest::qWait(20);
+    QVERIFY(Rig->Device.Peer().Received().isEmpty());
+    QCOMPARE(EidFields(*W), Untouched());
+}
+
+QTEST_MAIN(tst_exchanges)
+#include "tst_exchanges.moc"
