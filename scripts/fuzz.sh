@@ -19,9 +19,7 @@ shift || true
 dir="${KORVEL_FUZZ_BUILD:-$root/build-fuzz}"
 
 all_targets=(
-    fuzz_param_read_reply fuzz_param_write_reply fuzz_commit_reply
-    fuzz_eid_read_reply fuzz_eid_write_reply fuzz_hex_text
-    fuzz_config_document fuzz_window_documents fuzz_device_core
+    fuzz_replies fuzz_hex_text fuzz_config_document fuzz_window_documents fuzz_device_core
 )
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all_targets[@]}")
