@@ -122,49 +122,69 @@ void tst_endtoend::eids()
 
 void tst_endtoend::deviceFault_data()
 {
-    QTest::addColumn<QString>("fault");  // as korvel-devsim --fault takes it
     QTest::addColumn<int>("exchange");
-    QTest::addColumn<bool>("fails");     // the operator sees the notice
-    QTest::addColumn<int>("requests");   // requests the device received
-    QTest::addColumn<int>("minMs");      // the notice or the result came no sooner
-    QTest::addColumn<int>("maxMs");      // and no later
+    QTest::addColumn<QString>("fault");    // as korvel-devsim --fault takes it,
+    QTest::addColumn<QByteArray>("body");  // or this reply to the last request, CRC added
+    QTest::addColumn<bool>("fails");       // the operator sees the notice
+    QTest::addColumn<int>("requests");     // requests the device received
+    QTest::addColumn<bool>("committed");   // a write: the device took the values over
+    QTest::addColumn<int>("minMs");        // the notice or the result came no sooner
+    QTest::addColumn<int>("maxMs");        // and no later
 
+    const int ParamRead = OperatorRig::ParamRead, ParamWrite = OperatorRig::ParamWrite;
+    const int EidRead = OperatorRig::EidRead, EidWrite = OperatorRig::EidWrite;
+    const QByteArray None;
     // The reply never comes, or never reaches its length: the wait runs out.
-    QTest::newRow("silence, parameter read") << "silence@1" << int(OperatorRig::ParamRead) << true << 1 << 1450 << 3000;
-    QTest::newRow("short, parameter write 2") << "short=1@2" << int(OperatorRig::ParamWrite) << true << 2 << 1450 << 3000;
-    QTest::newRow("extra, EID write block 1") << "extra=2@1" << int(OperatorRig::EidWrite) << true << 1 << 1450 << 3000;
-    QTest::newRow("exception, parameter read") << "exception=2@1" << int(OperatorRig::ParamRead) << true << 1 << 1450 << 3000;
+    QTest::newRow("param read, silence") << ParamRead << "silence@1" << None << true << 1 << false << 1450 << 3000;
+    QTest::newRow("param write, short echo 2") << ParamWrite << "short=1@2" << None << true << 2 << false << 1450 << 3000;
+    QTest::newRow("param write, exception 2") << ParamWrite << "exception=2@2" << None << true << 2 << false << 1450 << 3000;
+    QTest::newRow("eid write, extra bytes block 1") << EidWrite << "extra=2@1" << None << true << 1 << false << 1450 << 3000;
+    QTest::newRow("eid commit of seven bytes") << EidWrite << "short@9" << None << true << 9 << true << 1450 << 3000;
     // A reply of the right length that fails its tests ends it at once.
-    QTest::newRow("bad-crc, EID read block 3") << "bad-crc@3" << int(OperatorRig::EidRead) << true << 3 << 100 << 1400;
-    QTest::newRow("wrong-count, EID write block 2") << "wrong-count@2" << int(OperatorRig::EidWrite) << true << 2 << 0 << 1400;
-    QTest::newRow("commit-code, parameters") << "commit-code=0@15" << int(OperatorRig::ParamWrite) << true << 15 << 0 << 2500;
-    QTest::newRow("commit-code, EIDs") << "commit-code=6@9" << int(OperatorRig::EidWrite) << true << 9 << 0 << 2500;
+    QTest::newRow("param read, bad crc 5") << ParamRead << "bad-crc@5" << None << true << 5 << false << 200 << 1400;
+    QTest::newRow("param read, byte count 4 on 3") << ParamRead << "wrong-count@3" << None << true << 3 << false << 100 << 1400;
+    QTest::newRow("param write, bad echo crc 3") << ParamWrite << "bad-crc@3" << None << true << 3 << false << 100 << 1400;
+    QTest::newRow("param commit echoed as 0") << ParamWrite << "commit-code=0@15" << None << true << 15 << true << 0 << 2500;
+    QTest::newRow("eid read, bad crc block 8") << EidRead << "bad-crc@8" << None << true << 8 << false << 300 << 1400;
+    QTest::newRow("eid read, byte count 102 block 4") << EidRead << "wrong-count@4" << None << true << 4 << false << 100 << 1400;
+    QTest::newRow("eid write, register count block 2") << EidWrite << "wrong-count@2" << None << true << 2 << false << 0 << 1400;
+    QTest::newRow("eid write, function 0x90 block 3")
+        << EidWrite << QString() << QByteArray::fromHex("0090B7FD0032") << true << 3 << false << 0 << 1400;
+    QTest::newRow("eid write, register count 0x31 block 1")
+        << EidWrite << QString() << QByteArray::fromHex("0010B7990031") << true << 1 << false << 0 << 1400;
+    QTest::newRow("eid commit echoed as 6") << EidWrite << "commit-code=6@9" << None << true << 9 << true << 0 << 2500;
     // Replies in pieces or somewhat late are still caught whole.
-    QTest::newRow("chunks, EID read") << "chunks=8,5" << int(OperatorRig::EidRead) << false << 8 << 400 << 4000;
-    QTest::newRow("slow, in time") << "slow=700@5" << int(OperatorRig::ParamRead) << false << 14 << 1350 << 3500;
+    QTest::newRow("eid read, chunks") << EidRead << "chunks=8,5" << None << false << 8 << false << 400 << 4000;
+    QTest::newRow("param read, slow 5 in time") << ParamRead << "slow=700@5" << None << false << 14 << false << 1350 << 3500;
 }
 
 void tst_endtoend::deviceFault()
 {
-    QFETCH(QString, fault);
     QFETCH(int, exchange);
+    QFETCH(QString, fault);
+    QFETCH(QByteArray, body);
     QFETCH(bool, fails);
     QFETCH(int, requests);
+    QFETCH(bool, committed);
     QFETCH(int, minMs);
     QFETCH(int, maxMs);
     const auto What = OperatorRig::Exchange(exchange);
     DeviceCore &Core = Rig->Device.Core();
     DeviceFault Fault;
-    QVERIFY(DeviceFault::Parse(fault, Fault, nullptr));
-    Core.AddFault(Fault);
-    if (What == OperatorRig::ParamWrite)
-        SetParamFields(*W, Operator);
-    if (What == OperatorRig::EidWrite) {
-        for (int Slot = 0; Slot < EidCount; ++Slot)
-            W->QLineEdit_Eid[Slot]->setText(QString::number(-500 - Slot));
+    if (fault.isEmpty()) {
+        Rig->Device.SetReplyHook([=](DeviceReply &Reply) {
+            if (Reply.Transaction == requests)
+                Reply.Chunks = {WithCrc(body)};
+        });
+    } else {
+        QVERIFY(DeviceFault::Parse(fault, Fault, nullptr));
+        Core.AddFault(Fault);
     }
-    const QList<int> Params = ParamFields(*W);
-    const QStringList Eids = EidFields(*W);
+    // Were the first reply applied, this echo would show.
+    Core.AddFault({DeviceFault::EchoValue, 1, 99});
+    SetParamFields(*W, Operator);
+    for (int Slot = 0; Slot < EidCount; ++Slot)
+        W->QLineEdit_Eid[Slot]->setText(QString::number(-500 - Slot));
     const QList<int> Kept = Rig->DeviceParams(DeviceCore::Committed);
 
     qint64 Took = 0;
@@ -173,19 +193,18 @@ void tst_endtoend::deviceFault()
     QCOMPARE(Core.Transactions(), requests);
     QVERIFY(Rig->ButtonsEnabled());
     if (fails) {
-        QCOMPARE(ParamFields(*W), Params);
-        QCOMPARE(EidFields(*W), Eids);
-        // Only a commit the device carried out takes anything over.
-        const bool Committed = Fault.What == DeviceFault::CommitCode;
-        QCOMPARE(Rig->DeviceParams(DeviceCore::Committed) == Kept,
-                 !(Committed && What == OperatorRig::ParamWrite));
-        QCOMPARE(Core.Eid(0, DeviceCore::Committed) == -500, Committed && What == OperatorRig::EidWrite);
+        QCOMPARE(ParamFields(*W), Operator);
+        QCOMPARE(W->QLineEdit_Eid[0]->text(), QStringLiteral("-500"));
+        QCOMPARE(W->QLineEdit_Eid[199]->text(), QStringLiteral("-699"));
     } else if (What == OperatorRig::ParamRead) {
         QCOMPARE(ParamFields(*W), DeviceValues);
     } else {
         for (int Slot = 0; Slot < EidCount; ++Slot)
             QCOMPARE(W->QLineEdit_Eid[Slot]->text(), QString::number(7000 + Slot));
     }
+    // Only a commit the device carried out takes anything over.
+    QCOMPARE(Rig->DeviceParams(DeviceCore::Committed) != Kept, committed && What == OperatorRig::ParamWrite);
+    QCOMPARE(Core.Eid(0, DeviceCore::Committed) == -500, committed && What == OperatorRig::EidWrite);
 }
 
 void tst_endtoend::lateReplyIsDroppedByTheNextRequest()

@@ -1,7 +1,7 @@
 // The four exchanges over a real pty against the simulated device: the
 // frames on the wire, the length each wait expects, the fields afterwards,
-// and every failure leaving the fields as they were with nothing sent after
-// the failed request.
+// and requests refused before anything is sent. (Failures on the line:
+// tst_endtoend.)
 
 #include "ConfigDocument.h"
 #include "Expected.h"
@@ -44,8 +44,6 @@ private slots:
     void eidRead_data();
     void eidRead();
     void eidWrite();
-    void failures_data();
-    void failures();
     void refusedBeforeSending();
 
 private:
@@ -54,8 +52,6 @@ private:
     OperatorRig *Rig = nullptr;
     OrvaneUI *W = nullptr;
     QList<int> Awaited; // the reply length the port waited for at each request
-    QByteArray ReplaceWith;
-    int ReplaceAt = 0;
 };
 
 void tst_exchanges::init()
@@ -65,12 +61,7 @@ void tst_exchanges::init()
     QVERIFY(OpenOn(*W->SerialPort, Rig->Pair));
     Rig->LoadDevice();
     Awaited.clear();
-    ReplaceAt = 0;
-    Rig->Device.SetReplyHook([this](DeviceReply &Reply) {
-        Awaited << W->SerialPort->ExpectedLength;
-        if (Reply.Transaction == ReplaceAt)
-            Reply.Chunks = {WithCrc(ReplaceWith)};
-    });
+    Rig->Device.SetReplyHook([this](DeviceReply &) { Awaited << W->SerialPort->ExpectedLength; });
 }
 
 void tst_exchanges::cleanup()
@@ -182,60 +173,6 @@ void tst_exchanges::eidWrite()
         QCOMPARE(Rig->Device.Core().Eid(Slot, DeviceCore::Committed), Values[Slot]);
         QCOMPARE(W->QLineEdit_Eid[Slot]->text(), QString::number(Values[Slot]));
     }
-}
-
-void tst_exchanges::failures_data()
-{
-    QTest::addColumn<int>("exchange");
-    QTest::addColumn<QString>("fault");     // as korvel-devsim --fault takes it
-    QTest::addColumn<QByteArray>("body");   // or: this reply to the last request, CRC added
-    QTest::addColumn<int>("requests");      // requests sent, the failed one last
-    QTest::addColumn<bool>("committed");    // the device took the values over
-
-    QTest::newRow("param read, silence") << int(DoParamRead) << "silence@1" << QByteArray() << 1 << false;
-    QTest::newRow("param read, bad crc on 5") << int(DoParamRead) << "bad-crc@5" << QByteArray() << 5 << false;
-    QTest::newRow("param read, byte count 4 on 3") << int(DoParamRead) << "wrong-count@3" << QByteArray() << 3 << false;
-    QTest::newRow("param write, bad echo crc on 3") << int(DoParamWrite) << "bad-crc@3" << QByteArray() << 3 << false;
-    QTest::newRow("param write, exception on 2") << int(DoParamWrite) << "exception=2@2" << QByteArray() << 2 << false;
-    QTest::newRow("param commit echoed as 7") << int(DoParamWrite) << "commit-code=7@15" << QByteArray() << 15 << true;
-    QTest::newRow("eid read, bad crc in block 8") << int(DoEidRead) << "bad-crc@8" << QByteArray() << 8 << false;
-    QTest::newRow("eid read, byte count 102 in block 4") << int(DoEidRead) << "wrong-count@4" << QByteArray() << 4 << false;
-    QTest::newRow("eid write, function 0x90 in block 3")
-        << int(DoEidWrite) << QString() << QByteArray::fromHex("0090B7FD0032") << 3 << false;
-    QTest::newRow("eid write, register count 0x31 in block 1")
-        << int(DoEidWrite) << QString() << QByteArray::fromHex("0010B7990031") << 1 << false;
-    QTest::newRow("eid commit echoed as 6") << int(DoEidWrite) << "commit-code=6@9" << QByteArray() << 9 << true;
-    QTest::newRow("eid commit of seven bytes") << int(DoEidWrite) << "short@9" << QByteArray() << 9 << true;
-}
-
-void tst_exchanges::failures()
-{
-    QFETCH(int, exchange);
-    QFETCH(QString, fault);
-    QFETCH(QByteArray, body);
-    QFETCH(int, requests);
-    QFETCH(bool, committed);
-    DeviceCore &Core = Rig->Device.Core();
-    if (fault.isEmpty()) {
-        ReplaceAt = requests;
-        ReplaceWith = body;
-    } else {
-        DeviceFault Fault;
-        QVERIFY(DeviceFault::Parse(fault, Fault, nullptr));
-        Core.AddFault(Fault);
-    }
-    // An apply of the first reply would show this echo.
-    Core.AddFault({DeviceFault::EchoValue, 1, 99});
-    SetParamFields(*W, Operator);
-    SetEidFields(*W, Untouched());
-    QVERIFY(!Exchange(exchange));
-    QCOMPARE(Rig->Requests().size(), requests);
-    QCOMPARE(ParamFields(*W), Operator);
-    QCOMPARE(EidFields(*W), Untouched());
-    if (exchange == DoParamWrite)
-        QCOMPARE(Rig->DeviceParams(DeviceCore::Committed) == Operator, committed);
-    if (exchange == DoEidWrite)
-        QCOMPARE(Core.Eid(0, DeviceCore::Committed) == 1, committed);
 }
 
 void tst_exchanges::refusedBeforeSending()

@@ -41,11 +41,7 @@ private slots:
     void replies_data();
     void replies();
     void eidValues();
-    void requestHeader_data();
-    void requestHeader();
-    void replyHeader();
-    void entryFields_data();
-    void entryFields();
+    void documents();
 };
 
 void tst_frames::crc()
@@ -187,75 +183,37 @@ void tst_frames::eidValues()
     QCOMPARE(Lengths, (QList<int>{9, 57, 105, 9, 105}));
 }
 
-void tst_frames::requestHeader_data()
-{
-    QTest::addColumn<QJsonObject>("doc");
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<bool>("ok");
-
-    using ConfigDocument::KindEidSet;
-    using ConfigDocument::KindParamSet;
-    QTest::newRow("param request") << Doc(R"({"TabText":"ParamSet","operate":"Read","ParamArray":[]})") << KindParamSet << true;
-    QTest::newRow("eid request") << Doc(R"({"TabText":"EidSet","operate":"Read"})") << KindEidSet << true;
-    QTest::newRow("empty") << QJsonObject() << KindParamSet << false;
-    QTest::newRow("eid request to param exchange") << Doc(R"({"TabText":"EidSet","operate":"Read"})") << KindParamSet << false;
-    QTest::newRow("TabText lower case") << Doc(R"({"TabText":"paramset","operate":"Read"})") << KindParamSet << false;
-    QTest::newRow("TabText a number") << Doc(R"({"TabText":1,"operate":"Read"})") << KindParamSet << false;
-    QTest::newRow("operate ReadAck") << Doc(R"({"TabText":"ParamSet","operate":"ReadAck"})") << KindParamSet << false;
-    QTest::newRow("operate missing") << Doc(R"({"TabText":"EidSet"})") << KindEidSet << false;
-}
-
-void tst_frames::requestHeader()
-{
-    QFETCH(QJsonObject, doc);
-    QFETCH(QString, kind);
-    QFETCH(bool, ok);
-    QCOMPARE(ConfigDocument::RequestHeaderOk(doc, kind, true, true), ok);
-    QCOMPARE(ConfigDocument::RequestHeaderOk(doc, kind, false, false), ok);
-}
-
-void tst_frames::replyHeader()
+void tst_frames::documents()
 {
     using namespace ConfigDocument;
-    QVERIFY(ReplyHeaderOk(NewReply(KindParamSet), KindParamSet, true));
+    QJsonObject Request = NewRequest(KindParamSet);
+    Request.insert(KeyParamArray, QJsonArray{MakeEntry("ModbusID", 40003, 17), 5});
+    QVERIFY(RequestHeaderOk(Request, KindParamSet, true, true));
+    QVERIFY(!RequestHeaderOk(Request, KindEidSet, true, true));
+    QVERIFY(!RequestHeaderOk(QJsonObject(), KindParamSet, true, true));
+    QVERIFY(!RequestHeaderOk(NewReply(KindParamSet), KindParamSet, false, false));
+    QVERIFY(!RequestHeaderOk(Doc(R"({"TabText":"paramset","operate":"Read"})"), KindParamSet, false, false));
     QVERIFY(ReplyHeaderOk(NewReply(KindEidSet), KindEidSet, false));
     QVERIFY(!ReplyHeaderOk(NewReply(KindEidSet), KindParamSet, true));
-    QVERIFY(!ReplyHeaderOk(NewRequest(KindParamSet), KindParamSet, true));
-    QVERIFY(!ReplyHeaderOk(Doc(R"({"TabText":"ParamSet","operate":"Readack"})"), KindParamSet, true));
-    QVERIFY(!ReplyHeaderOk(QJsonObject(), KindEidSet, false));
+    QVERIFY(!ReplyHeaderOk(Request, KindParamSet, true));
     QJsonArray Entries;
-    QVERIFY(RequestArray(Doc(R"({"ParamArray":[1,{}]})"), &Entries));
+    QVERIFY(RequestArray(Request, &Entries));
     QCOMPARE(Entries.size(), 2);
     QVERIFY(!RequestArray(Doc(R"({"ParamArray":{"0":{}}})"), &Entries));
     QCOMPARE(ReplyArray(Doc(R"({"ParamArray":"x"})")), QJsonArray());
-}
 
-void tst_frames::entryFields_data()
-{
-    QTest::addColumn<QJsonObject>("entry");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("reg");
-    QTest::addColumn<int>("value");
-
-    QTest::newRow("full") << ConfigDocument::MakeEntry("ModbusID", 40003, 17) << "ModbusID" << 40003 << 17;
-    QTest::newRow("int limits") << Doc(R"({"RegisterAddr":2147483647,"ParamValue":-2147483648})")
-                                << "" << INT_MAX << INT_MIN;
-    QTest::newRow("missing") << QJsonObject() << "" << 0 << 0;
-    QTest::newRow("numbers as strings") << Doc(R"({"ParamName":"x","RegisterAddr":"40003","ParamValue":"17"})")
-                                        << "x" << 0 << 0;
-    QTest::newRow("not whole") << Doc(R"({"RegisterAddr":40003.5,"ParamValue":0.25})") << "" << 0 << 0;
-    QTest::newRow("beyond int") << Doc(R"({"RegisterAddr":2147483648,"ParamValue":-1e300})") << "" << 0 << 0;
-}
-
-void tst_frames::entryFields()
-{
-    QFETCH(QJsonObject, entry);
-    QFETCH(QString, name);
-    QFETCH(int, reg);
-    QFETCH(int, value);
-    QCOMPARE(ConfigDocument::EntryName(entry), name);
-    QCOMPARE(ConfigDocument::EntryRegister(entry), reg);
-    QCOMPARE(ConfigDocument::EntryValue(entry), value);
+    // Names and numbers of an entry; a number that is no whole int reads as 0.
+    const QJsonObject Full = Entries.at(0).toObject();
+    QCOMPARE(EntryName(Full) + QString::number(EntryRegister(Full)) + "=" + QString::number(EntryValue(Full)),
+             QStringLiteral("ModbusID40003=17"));
+    const QJsonObject Limits = Doc(R"({"RegisterAddr":2147483647,"ParamValue":-2147483648})");
+    QCOMPARE(EntryRegister(Limits), INT_MAX);
+    QCOMPARE(EntryValue(Limits), INT_MIN);
+    for (const char *Odd : {R"({"RegisterAddr":"40003","ParamValue":"17"})", R"({"RegisterAddr":40003.5,"ParamValue":0.25})",
+                            R"({"RegisterAddr":2147483648,"ParamValue":-1e300})", "{}"}) {
+        QCOMPARE(EntryRegister(Doc(Odd)), 0);
+        QCOMPARE(EntryValue(Doc(Odd)), 0);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_frames)
