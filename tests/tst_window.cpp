@@ -161,39 +161,35 @@ void tst_window::fieldRanges()
 
 void tst_window::presets_data()
 {
-    QTest::addColumn<int>("bandWidth"); // picked by the operator, or -1
-    QTest::addColumn<int>("sf");        // set before the pick, or after a bandwidth set
+    QTest::addColumn<QString>("slot"); // which change reaches the window
+    QTest::addColumn<int>("bandWidth");
+    QTest::addColumn<int>("sf");
     QTest::addColumn<int>("tx");
     QTest::addColumn<int>("rx");
-    QTest::newRow("pick 250 at SF 9") << 1 << 9 << 590 << 118;
-    QTest::newRow("pick 500 at SF 12") << 2 << 12 << 1785 << 357;
-    QTest::newRow("pick 125 at SF 6") << 0 << 6 << 230 << 46;
-    QTest::newRow("SF 11 at 125") << -1 << 11 << 3925 << 785;
-    QTest::newRow("SF 8 at 250") << -2 << 8 << 345 << 69;
-    QTest::newRow("SF 7 at 500") << -3 << 7 << 130 << 26;
+    QTest::newRow("pick 250 at SF 9") << "QComboBox_Param_RfBandWidth_Activated" << 1 << 9 << 590 << 118;
+    QTest::newRow("pick 500 at SF 12") << "QComboBox_Param_RfBandWidth_Activated" << 2 << 12 << 1785 << 357;
+    QTest::newRow("pick 125 at SF 6") << "QComboBox_Param_RfBandWidth_Activated" << 0 << 6 << 230 << 46;
+    QTest::newRow("SF 11 at 125") << "QSpinBox_Param_RfSf_ValueChanged" << 0 << 11 << 3925 << 785;
+    QTest::newRow("SF 8 at 250") << "QSpinBox_Param_RfSf_ValueChanged" << 1 << 8 << 345 << 69;
+    QTest::newRow("SF 7 at 500") << "QSpinBox_Param_RfSf_ValueChanged" << 2 << 7 << 130 << 26;
 }
 
 void tst_window::presets()
 {
+    QFETCH(QString, slot);
     QFETCH(int, bandWidth);
     QFETCH(int, sf);
     QFETCH(int, tx);
     QFETCH(int, rx);
+    // Set by the program, neither loads a preset; then the operator's change.
+    W->QSpinBox_Param_RfSf->setValue(sf);
+    W->QComboBox_Param_RfBandWidth->setCurrentIndex(bandWidth);
     W->QSpinBox_Param_TxTimeout->setValue(5000);
     W->QSpinBox_Param_RxTimeout->setValue(5000);
-    if (bandWidth >= 0) {
-        // Set by program first: no preset; then picked as the operator does.
-        W->QSpinBox_Param_RfSf->setValue(sf);
-        W->QComboBox_Param_RfBandWidth->setCurrentIndex(bandWidth == 0 ? 1 : 0);
-        W->QSpinBox_Param_TxTimeout->setValue(5000);
-        W->QComboBox_Param_RfBandWidth->setCurrentIndex(bandWidth);
-        QCOMPARE(W->QSpinBox_Param_TxTimeout->value(), 5000);
-        QVERIFY(QMetaObject::invokeMethod(W->QComboBox_Param_RfBandWidth, "activated", Q_ARG(int, bandWidth)));
-    } else {
-        W->QComboBox_Param_RfBandWidth->setCurrentIndex(-bandWidth - 1);
-        W->QSpinBox_Param_RfSf->setValue(sf == 6 ? 7 : 6);
-        W->QSpinBox_Param_RfSf->setValue(sf);
-    }
+    W->QComboBox_Param_RfBandWidth->setCurrentIndex((bandWidth + 1) % 3);
+    W->QComboBox_Param_RfBandWidth->setCurrentIndex(bandWidth);
+    QCOMPARE(W->QSpinBox_Param_TxTimeout->value(), 5000);
+    QVERIFY(QMetaObject::invokeMethod(W, qPrintable(slot), Q_ARG(int, slot.contains("RfSf") ? sf : bandWidth)));
     QCOMPARE(W->QSpinBox_Param_TxTimeout->value(), tx);
     QCOMPARE(W->QSpinBox_Param_RxTimeout->value(), rx);
 }
