@@ -140,6 +140,7 @@ void tst_endtoend::deviceFault_data()
     QTest::newRow("param write, exception 2") << ParamWrite << "exception=2@2" << None << true << 2 << false << 1450 << 3000;
     QTest::newRow("eid write, extra bytes block 1") << EidWrite << "extra=2@1" << None << true << 1 << false << 1450 << 3000;
     QTest::newRow("eid commit of seven bytes") << EidWrite << "short@9" << None << true << 9 << true << 1450 << 3000;
+    QTest::newRow("param commit refused") << ParamWrite << "exception=3@15" << None << true << 15 << false << 1450 << 3000;
     // A reply of the right length that fails its tests ends it at once.
     QTest::newRow("param read, bad crc 5") << ParamRead << "bad-crc@5" << None << true << 5 << false << 200 << 1400;
     QTest::newRow("param read, byte count 4 on 3") << ParamRead << "wrong-count@3" << None << true << 3 << false << 100 << 1400;
