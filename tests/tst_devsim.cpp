@@ -88,10 +88,9 @@ struct Outcome
 
 // mbpoll as RTU master at the device's own address, register numbers as
 // given (-0: no base subtracted), one poll.
-Outcome Mbpoll(const QString &Path, const QStringList &Options, const QStringList &Values = {},
-               const QString &Address = QStringLiteral("17"))
+Outcome Mbpoll(const QString &Path, const QStringList &Options, const QStringList &Values = {})
 {
-    QStringList Arguments{"-m", "rtu", "-a", Address, "-b", "9600", "-P", "none", "-0", "-1", "-o", "0.5"};
+    QStringList Arguments{"-m", "rtu", "-a", "17", "-b", "9600", "-P", "none", "-0", "-1", "-o", "0.5"};
     Arguments << Options << Path;
     if (!Values.isEmpty())
         Arguments << QStringLiteral("--") << Values;
@@ -155,11 +154,9 @@ void tst_devsim::mbpollReadsAndWrites()
     Run = Mbpoll(Device.Path, {"-t", "4:int", "-B", "-r", "47001", "-c", "4"});
     QVERIFY2(Run.Out.contains("[47001]: \t-2\n[47003]: \t123456\n[47005]: \t2147483647\n[47007]: \t0\n"),
              qPrintable(Run.Out));
-    // The commit is a plain write of its code to 40001; another address gets nothing.
+    // The commit is a plain write of its code to 40001.
     QCOMPARE(Mbpoll(Device.Path, {"-t", "4", "-r", "40001"}, {"6"}).Code, 0);
     QTRY_VERIFY(Device.Log().contains(QStringLiteral("-> ") + Logged("11 06 9C41 0006")));
-    Run = Mbpoll(Device.Path, {"-t", "4", "-r", "40003"}, {}, QStringLiteral("5"));
-    QVERIFY2(Run.Code != 0 && Run.Out.contains("timed out"), qPrintable(Run.Out));
     QCOMPARE(Device.Stop(), 0);
 }
 

@@ -1,5 +1,6 @@
 // MySerialPort against a real pseudo-terminal: open and close, the bounded
-// send-and-wait, the receive buffer and its cap, a lost line, hex text.
+// send-and-wait, the receive buffer and its cap, a lost line. (Hex text:
+// fuzz/fuzz_hex_text against its own reading of the rules.)
 
 #include "Expected.h"
 #include "MySerialPort.h"
@@ -7,7 +8,6 @@
 #include "ScriptedPeer.h"
 
 #include <QElapsedTimer>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <ctime>
@@ -39,11 +39,9 @@ private slots:
     void openAndClose();
     void sendAndWait_data();
     void sendAndWait();
-    void announcesTheWholeReply();
     void closedPortWritesNothing();
     void floodIsCapped();
     void farEndHangUpStaysQuiet();
-    void hexText();
 };
 
 void tst_serialport::openAndClose()
@@ -101,26 +99,6 @@ void tst_serialport::sendAndWait()
     QCOMPARE(Peer.Received(), Request);
 }
 
-void tst_serialport::announcesTheWholeReply()
-{
-    PtyPair Pair;
-    ScriptedPeer Peer(Pair);
-    MySerialPort Port;
-    QVERIFY(Expected::OpenOn(Port, Pair));
-    QSignalSpy Spy(&Port, &MySerialPort::RecvData);
-    Port.ExpectedLength = 7;
-    Peer.Send(Reply.left(3));
-    QTRY_COMPARE(Port.RecvBuffer.size(), 3);
-    Peer.Send(Reply.mid(3));
-    QTRY_COMPARE(Spy.count(), 1);
-    QCOMPARE(Spy.at(0).at(0).toByteArray(), Reply);
-    // Without an expected length every piece is announced on its own.
-    Port.ExpectedLength = 0;
-    Peer.Send(Hex("0405"));
-    QTRY_COMPARE(Spy.count(), 2);
-    QCOMPARE(Port.RecvBuffer, Hex("0405"));
-}
-
 void tst_serialport::closedPortWritesNothing()
 {
     PtyPair Pair;
@@ -173,20 +151,6 @@ void tst_serialport::farEndHangUpStaysQuiet()
     // The operator still sees the port open; the next exchange fails.
     QVERIFY(Port.PortOpened);
     QVERIFY(Port.SendAndWait(Request, 7).isEmpty());
-}
-
-void tst_serialport::hexText()
-{
-    QCOMPARE(MySerialPort::HexTextToBytes(QStringLiteral(" 01 03 0a 0G")), Hex("01030A"));
-    QCOMPARE(MySerialPort::HexTextToBytes(QStringLiteral("ABC")), Hex("AB"));
-    QCOMPARE(MySerialPort::HexTextToBytes(QString::fromUtf8("0Ж12")), QByteArray());
-    QCOMPARE(MySerialPort::BytesToHexText(Hex("001FA0")), QStringLiteral("001FA0"));
-    PtyPair Pair;
-    ScriptedPeer Peer(Pair);
-    Peer.Expect(Hex("0103000A"), Hex("CAFE"));
-    MySerialPort Port;
-    QVERIFY(Expected::OpenOn(Port, Pair));
-    QCOMPARE(Port.SendTextAndWait(QStringLiteral("01 03 00 0A"), true), Hex("CAFE"));
 }
 
 QTEST_MAIN(tst_serialport)
