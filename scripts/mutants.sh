@@ -67,6 +67,13 @@ fault eid-byte-order exchange/ModbusRtu.cpp \
     'PutByte(Frame, End, Bits >> 24);' 'PutByte(Frame, End, Bits >> 8);' \
     'EID written with a wrong top byte'
 
+fault doc-request-operate exchange/ConfigDocument.cpp \
+    'return IsString(Doc.value(KeyOperate), OperateRead);' 'return true;' \
+    'a request with any "operate" accepted'
+fault doc-reply-kind exchange/ConfigDocument.cpp \
+    $'    if (!IsString(Doc.value(KeyTabText), Kind))\n        return false;\n    if (LogKindOk)' $'    if (LogKindOk)' \
+    'a reply of the other tab accepted'
+
 # --- exchanges -----------------------------------------------------------------
 fault echo-ignored params/ParamExchange.cpp \
     '*Value = ModbusRtu::ParamWriteEchoValue(Answer);' '*Value = ConfigDocument::EntryValue(Entry);' \
@@ -91,11 +98,17 @@ fault eid-half-applied eid/EidExchange.cpp \
     'if (!ModbusRtu::EidReadReplyOk(Answer, BlockCount))' \
     'if (!ModbusRtu::EidReadReplyOk(Answer, BlockCount) && (Reply.insert(ConfigDocument::KeyParamArray, Built), ApplyEidSet(Reply), true))' \
     'a failed EID read half applied'
+fault eid-unnamed-position eid/EidExchange.cpp \
+    'if (!Named[Position]) {' 'if (false) {' \
+    'an EID request with a position no entry names is sent'
 fault eid-collect-hex eid/EidSet.cpp \
     'text().toInt(nullptr, 10);' 'text().toInt(nullptr, 16);' \
     'EID fields read as hexadecimal'
 
 # --- port ------------------------------------------------------------------------
+fault open-fail-as-open serial/MySerialPort.cpp \
+    $'    PortOpened = open(QIODevice::ReadWrite);\n    return PortOpened;' $'    open(QIODevice::ReadWrite);\n    PortOpened = true;\n    return PortOpened;' \
+    'a port that did not open reported open'
 fault wait-early serial/MySerialPort.cpp \
     'if (Received > 0 && (ExpectedLength == 0 || Received == ExpectedLength))' 'if (Received > 0)' \
     'the wait ends at the first bytes, before the whole reply'
@@ -172,6 +185,9 @@ fault sim-block tools/devsim/DeviceCore.cpp \
     $'        if (!InOneBlock(First, Count))\n            return Refuse(ExIllegalAddress, What);\n        QByteArray Body = Frame.left(2);' \
     $'        QByteArray Body = Frame.left(2);' \
     'simulator: a read across blocks is answered'
+fault sim-read-count tools/devsim/DeviceCore.cpp \
+    'if (Count < 1 || Count > MaxReadCount)' 'if (Count < 1 || Count > 2 * MaxReadCount)' \
+    'simulator: reads of more than 125 registers answered'
 fault sim-bad-crc tools/devsim/DeviceCore.cpp \
     'if (Active[DeviceFault::BadCrc]) {' 'if (false) {' \
     'simulator: the bad-crc fault is not played'
@@ -271,6 +287,9 @@ apply_text() {
 }
 
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$root")}" CCACHE_DIR="${CCACHE_DIR:-$(dirname "$root")/.ccache}"
+# The scratch copy lies elsewhere than the working tree; its objects may
+# share the cache with the working tree's build all the same.
+export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 

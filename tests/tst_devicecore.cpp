@@ -89,6 +89,7 @@ void tst_devicecore::answers_data()
     QTest::newRow("write one, echoed") << WriteOne(40302, 433) << WriteOne(40302, 433);
     QTest::newRow("write many, echoed head") << WriteMany(47051, {1, 2}) << Crc("00 10 B7CB 0002");
     QTest::newRow("read count 0") << Read(40003, 0) << Crc("00 83 03");
+    QTest::newRow("read count 126") << Read(40001, 126) << Crc("00 83 03");
     QTest::newRow("read past the parameters") << Read(40320, 2) << Crc("00 83 02");
     QTest::newRow("read across the EID block's start") << Read(47000, 2) << Crc("00 83 02");
     QTest::newRow("command code 5") << WriteOne(40001, 5) << Crc("00 86 03");
