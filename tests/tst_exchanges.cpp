@@ -27,8 +27,6 @@ QJsonObject EidRequest(int Count)
     return Doc;
 }
 
-enum Exchange { DoParamRead, DoParamWrite, DoEidRead, DoEidWrite };
-
 } // namespace
 
 class tst_exchanges : public QObject
@@ -47,8 +45,6 @@ private slots:
     void refusedBeforeSending();
 
 private:
-    bool Exchange(int What);
-
     OperatorRig *Rig = nullptr;
     OrvaneUI *W = nullptr;
     QList<int> Awaited; // the reply length the port waited for at each request
@@ -69,23 +65,13 @@ void tst_exchanges::cleanup()
     delete Rig;
 }
 
-bool tst_exchanges::Exchange(int What)
-{
-    switch (What) {
-    case DoParamRead: return W->ExchangeParamRead(W->CollectParamSet());
-    case DoParamWrite: return W->ExchangeParamWrite(W->CollectParamSet());
-    case DoEidRead: return W->ExchangeEidRead(W->CollectEidSet());
-    default: return W->ExchangeEidWrite(W->CollectEidSet());
-    }
-}
-
 void tst_exchanges::paramRead()
 {
     SetParamFields(*W, Operator);
     Rig->Quiet.Clear();
     QElapsedTimer Clock;
     Clock.start();
-    QVERIFY(Exchange(DoParamRead));
+    QVERIFY(W->ExchangeParamRead(W->CollectParamSet()));
     QVERIFY2(Clock.elapsed() < 2000, qPrintable(QString::number(Clock.elapsed())));
     QCOMPARE(Rig->Requests().size(), ParamCount);
     for (int I = 0; I < ParamCount; ++I)
@@ -103,7 +89,7 @@ void tst_exchanges::paramWrite()
     Rig->Device.Core().AddFault({DeviceFault::EchoValue, 8, 433});
     SetParamFields(*W, Operator);
     Rig->Quiet.Clear();
-    QVERIFY(Exchange(DoParamWrite));
+    QVERIFY(W->ExchangeParamWrite(W->CollectParamSet()));
     QCOMPARE(Rig->Requests().size(), ParamCount + 1);
     for (int I = 0; I < ParamCount; ++I)
         QCOMPARE(Rig->Requests().at(I), Frame(0x06, Params[I].Register, Operator[I]));
@@ -163,7 +149,7 @@ void tst_exchanges::eidWrite()
     Texts[2] = QStringLiteral("-1");
     Values[2] = -1;
     SetEidFields(*W, Texts);
-    QVERIFY(Exchange(DoEidWrite));
+    QVERIFY(W->ExchangeEidWrite(W->CollectEidSet()));
     QCOMPARE(Rig->Requests().size(), 9);
     for (int B = 0; B < 8; ++B)
         QCOMPARE(Rig->Requests().at(B), EidWrite(47001 + 50 * B, Values.mid(25 * B, 25)));
@@ -198,8 +184,8 @@ void tst_exchanges::refusedBeforeSending()
     QVERIFY(!W->ExchangeParamWrite(W->CollectEidSet()));
     // A closed port sends nothing either.
     W->SerialPort->ClosePort();
-    QVERIFY(!Exchange(DoParamRead));
-    QVERIFY(!Exchange(DoEidWrite));
+    QVERIFY(!W->ExchangeParamRead(W->CollectParamSet()));
+    QVERIFY(!W->ExchangeEidWrite(W->CollectEidSet()));
     QTest::qWait(20);
     QVERIFY(Rig->Device.Peer().Received().isEmpty());
     QCOMPARE(EidFields(*W), Untouched());
