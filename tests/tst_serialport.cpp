@@ -42,6 +42,7 @@ private slots:
     void closedPortWritesNothing();
     void floodIsCapped();
     void farEndHangUpStaysQuiet();
+    void scanListsOnlyFreePorts();
 };
 
 void tst_serialport::openAndClose()
@@ -151,6 +152,19 @@ void tst_serialport::farEndHangUpStaysQuiet()
     // The operator still sees the port open; the next exchange fails.
     QVERIFY(Port.PortOpened);
     QVERIFY(Port.SendAndWait(Request, 7).isEmpty());
+}
+
+void tst_serialport::scanListsOnlyFreePorts()
+{
+    MySerialPort Port;
+    const QStringList Free = Port.GetPortNames();
+    if (Free.isEmpty())
+        QSKIP("no serial port on this machine opens");
+    // A port held by another program is no longer offered.
+    QSerialPort Holder;
+    Holder.setPortName(Free.first());
+    QVERIFY(Holder.open(QIODevice::ReadWrite));
+    QVERIFY(!Port.GetPortNames().contains(Free.first()));
 }
 
 QTEST_MAIN(tst_serialport)
