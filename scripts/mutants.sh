@@ -304,7 +304,7 @@ build_all() {
 # Runs the suites; prints the names of those that failed, space-separated.
 run_suites() {
     rm -f "$build/Testing/Temporary/LastTestsFailed.log"
-    (cd "$build" && KORVEL_SOAK_COUNT="${KORVEL_SOAK_COUNT:-20}" QT_QPA_PLATFORM=offscreen ctest -R "$suites" -j"$jobs" --timeout "$timeout" >"$1" 2>&1)
+    (cd "$build" && KORVEL_SOAK_COUNT="${KORVEL_SOAK_COUNT:-20}" QT_QPA_PLATFORM=offscreen ctest -R "$suites" -j"$jobs" --timeout "$timeout" --output-on-failure >"$1" 2>&1)
     if [ -f "$build/Testing/Temporary/LastTestsFailed.log" ]; then
         cut -d: -f2 "$build/Testing/Temporary/LastTestsFailed.log" | sort | tr '\n' ' ' | sed 's/ $//'
     fi
