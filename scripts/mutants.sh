@@ -264,9 +264,12 @@ sync_copy() {
     (cd "$root" && git ls-files) >"$dir/tracked"
     while IFS= read -r f; do
         [ -f "$root/$f" ] || continue
+        # Copied with a new time stamp: an older one could look older than
+        # the object built from the file it replaces.
         if ! cmp -s "$root/$f" "$src/$f"; then
             mkdir -p "$(dirname "$src/$f")"
-            cp -p "$root/$f" "$src/$f"
+            cp "$root/$f" "$src/$f"
+            chmod --reference="$root/$f" "$src/$f"
         fi
     done <"$dir/tracked"
     # Files no longer tracked go, so that a removed suite is no longer built.
