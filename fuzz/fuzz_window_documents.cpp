@@ -1,13 +1,15 @@
-// Documents of any shape handed to the window: the two apply functions and
-// the four exchanges, on one window built once per process, its serial port
-// closed so that every exchange runs its request tests and its EID position
-// logic without any I/O (a closed port answers every request with nothing
-// at once).
+// A configuration document of any shape, parsed from the fuzz input: the
+// document readers, the two apply functions and the four exchanges, on one
+// window built once per process, its serial port closed so that every
+// exchange runs its request tests and its EID position logic without any
+// I/O (a closed port answers every request with nothing at once).
 //
-// Properties: no exchange succeeds without a device, and none changes a
-// field; ApplyEidSet sets exactly the fields the reply names, as the EID
-// document rules written out here a second time say.
+// Properties: the header tests and entry readers agree with the document
+// rules written out here a second time; no exchange succeeds without a
+// device, and none changes a field; ApplyEidSet sets exactly the fields the
+// reply names.
 
+#include "ConfigDocument.h"
 #include "FuzzSupport.h"
 #include "MySerialPort.h"
 #include "OrvaneUI.h"
@@ -69,6 +71,35 @@ bool IsText(const QJsonValue &Value, const char *Text)
     return Value.type() == QJsonValue::String && Value.toString() == QLatin1String(Text);
 }
 
+void CheckReaders(const QJsonObject &Doc)
+{
+    const QJsonValue Tab = Doc.value(QStringLiteral("TabText"));
+    const QJsonValue Operate = Doc.value(QStringLiteral("operate"));
+    const QJsonValue List = Doc.value(QStringLiteral("ParamArray"));
+    for (const char *Kind : {"ParamSet", "EidSet"}) {
+        const bool KindOk = !Doc.isEmpty() && IsText(Tab, Kind);
+        for (const bool Log : {false, true}) {
+            Check(ConfigDocument::RequestHeaderOk(Doc, QLatin1String(Kind), Log, !Log) == (KindOk && IsText(Operate, "Read")),
+                  "RequestHeaderOk");
+            Check(ConfigDocument::ReplyHeaderOk(Doc, QLatin1String(Kind), Log) == (KindOk && IsText(Operate, "ReadAck")),
+                  "ReplyHeaderOk");
+        }
+    }
+    QJsonArray Entries;
+    Check(ConfigDocument::RequestArray(Doc, &Entries) == List.isArray(), "RequestArray");
+    Check(ConfigDocument::ReplyArray(Doc) == (List.isArray() ? List.toArray() : QJsonArray()), "ReplyArray");
+    Entries.append(Doc);
+    for (const QJsonValue &Element : Entries) {
+        const QJsonObject Entry = Element.toObject();
+        const QJsonValue Name = Entry.value(QStringLiteral("ParamName"));
+        Check(ConfigDocument::EntryName(Entry) == (Name.isString() ? Name.toString() : QString()), "EntryName");
+        Check(ConfigDocument::EntryRegister(Entry) == ReferenceInt(Entry.value(QStringLiteral("RegisterAddr"))),
+              "EntryRegister");
+        Check(ConfigDocument::EntryValue(Entry) == ReferenceInt(Entry.value(QStringLiteral("ParamValue"))),
+              "EntryValue");
+    }
+}
+
 // Changes Eids as ApplyEidSet(Reply) should change the fields.
 void ExpectedEids(const QJsonObject &Reply, QString *Eids)
 {
@@ -127,6 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *Data, size_t Size)
     QJsonObject Doc;
     if (!FuzzSupport::ParseObject(Data, Size, &Doc))
         return 0;
+    CheckReaders(Doc);
     ResetFields();
     const Fields Before = Snapshot();
 

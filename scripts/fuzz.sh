@@ -19,9 +19,7 @@ shift || true
 dir="${KORVEL_FUZZ_BUILD:-$root/build-fuzz}"
 
 all_targets=(
-    fuzz_param_read_reply fuzz_param_write_reply fuzz_commit_reply
-    fuzz_eid_read_reply fuzz_eid_write_reply fuzz_hex_text
-    fuzz_config_document fuzz_window_documents fuzz_device_core
+    fuzz_replies fuzz_hex_text fuzz_window_documents fuzz_device_core
 )
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all_targets[@]}")
@@ -44,7 +42,7 @@ export LSAN_OPTIONS="suppressions=$root/scripts/lsan-qt.supp:print_suppressions=
 max_len() {
     case "$1" in
         fuzz_hex_text) echo 4096 ;;
-        fuzz_config_document | fuzz_window_documents) echo 16384 ;;
+        fuzz_window_documents) echo 16384 ;;
         fuzz_device_core) echo 2048 ;;
         *) echo 512 ;;
     esac
@@ -62,7 +60,7 @@ for target in "${targets[@]}"; do
              -rss_limit_mb=2048 -print_final_stats=1
              -artifact_prefix="$dir/artifacts/$target-")
     case "$target" in
-        fuzz_config_document | fuzz_window_documents) options+=(-dict="$root/fuzz/documents.dict") ;;
+        fuzz_window_documents) options+=(-dict="$root/fuzz/documents.dict") ;;
         fuzz_device_core) options+=(-dict="$root/fuzz/device.dict") ;;
     esac
     "$dir/fuzz/$target" "${options[@]}" "$work" "$seeds" >"$log" 2>&1

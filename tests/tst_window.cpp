@@ -1,6 +1,9 @@
-// The main window's frame and the serial port panel, driven through their
-// widgets against a real pseudo-terminal.
+// The window without a device: the serial port panel on a real pty, the
+// parameter tab's ranges and preset time-outs, the EID tab's range bar,
+// and the two tabs to and from documents.
 
+#include "ConfigDocument.h"
+#include "Expected.h"
 #include "LogCapture.h"
 #include "MySerialPort.h"
 #include "NoticeCatcher.h"
@@ -9,49 +12,46 @@
 #include "PtyPair.h"
 
 #include <QComboBox>
-#include <QFormLayout>
-#include <QGroupBox>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMetaMethod>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSpinBox>
 #include <QStyleOption>
 #include <QTabWidget>
 #include <QtTest>
 
 namespace {
+
 const QString Refresh = QStringLiteral("Обновить");
+const QString RangeNotice = QStringLiteral("Проверьте диапазон настроек EID!");
 
-// Puts a pty into the port list the way a scan would have, and picks it.
-void PickPort(OrvaneUI &W, const QString &Path)
+bool Closed(OrvaneUI &W)
 {
-    W.QComboBox_UsartNum->addItem(Path);
-    W.QComboBox_UsartNum->setCurrentIndex(W.QComboBox_UsartNum->count() - 1);
+    return W.QPushButton_UsartSwitch->text() == QStringLiteral("Открыть") && W.QComboBox_UsartBaud->isEnabled()
+        && !W.QPushButton_Config_Read->isEnabled() && !W.QPushButton_Config_Write->isEnabled()
+        && !W.SerialPort->PortOpened;
 }
 
-// The signal the combo box emits when the operator picks an entry.
-void Activate(OrvaneUI &W, const QString &Text)
+// Entries From .. From + Count - 1 set to First, First + 1, ...
+QStringList Put(QStringList List, int From, qint64 First, int Count)
 {
-    QVERIFY(QMetaObject::invokeMethod(W.QComboBox_UsartNum, "activated", Q_ARG(QString, Text)));
+    for (int K = 0; K < Count; ++K)
+        List[From + K] = QString::number(First + K);
+    return List;
 }
 
-QList<QComboBox *> PanelBoxes(OrvaneUI &W)
+QStringList Uniform(const QString &Text)
 {
-    return {W.QComboBox_UsartNum, W.QComboBox_UsartBaud, W.QComboBox_UsartDataBits,
-            W.QComboBox_UsartStopBits, W.QComboBox_UsartParity};
+    return QVector<QString>(EidCount, Text).toList();
 }
 
-void VerifyClosedState(OrvaneUI &W)
+QJsonObject ParamReply(const QJsonArray &Entries)
 {
-    QCOMPARE(W.QPushButton_UsartSwitch->text(), QStringLiteral("Открыть"));
-    for (QComboBox *Box : PanelBoxes(W))
-        QVERIFY2(Box->isEnabled(), qPrintable(Box->objectName()));
-    QVERIFY(!W.QPushButton_Config_Read->isEnabled());
-    QVERIFY(!W.QPushButton_Config_Write->isEnabled());
-    QVERIFY(!W.SerialPort->PortOpened);
+    QJsonObject Reply = ConfigDocument::NewReply(ConfigDocument::KindParamSet);
+    Reply.insert(ConfigDocument::KeyParamArray, Entries);
+    return Reply;
 }
 
 int TextWidth(const QFontMetrics &Metrics, const QString &Text)
@@ -118,6 +118,13 @@ QRect RectIn(QWidget *Widget, QWidget *Ancestor)
 {
     return QRect(Widget->mapTo(Ancestor, QPoint()), Widget->size());
 }
+// Puts a port into the list the way a scan would have, and picks it.
+void PickPort(OrvaneUI &W, const QString &Name)
+{
+    W.QComboBox_UsartNum->addItem(Name);
+    W.QComboBox_UsartNum->setCurrentIndex(W.QComboBox_UsartNum->count() - 1);
+}
+
 } // namespace
 
 class tst_window : public QObject
@@ -125,262 +132,257 @@ class tst_window : public QObject
     Q_OBJECT
 
 private slots:
-    void frameAndGeometry();
-    void membersCarryTheirNames();
-    void slotsInMetaObjectOrder();
-    void panelContents();
-    void openAtChosenSpeedCloseReopen();
-    void openWithRefreshCurrentIsIgnored();
-    void failedOpenShowsNotice();
-    void refreshRebuildsList();
-    void choosingAPortOnlyLogsIt();
+    void initTestCase();
+    void cleanupTestCase();
+
+    void openCloseReopen();
+    void failedOpenAndRefresh();
+    void fieldRanges();
+    void presets_data();
+    void presets();
+    void eidRange_data();
+    void eidRange();
+    void paramDocuments();
+    void eidDocuments();
     void operatorSeesWholeTextsAndEveryEid();
+
+private:
+    LogCapture *Quiet = nullptr; // the tool's debug log, kept out of the output
+    OrvaneUI *W = nullptr;
 };
 
-void tst_window::frameAndGeometry()
+void tst_window::initTestCase()
 {
-    LogCapture Log;
-    OrvaneUI W;
-    QVERIFY(W.Construct());
-    QCOMPARE(Log.Lines().value(0), QStringLiteral("OrvaneUI::Construct()"));
-    W.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&W));
-
-    QCOMPARE(W.size(), QSize(1280, 720));
-    QCOMPARE(W.minimumSize(), QSize(1280, 720));
-    QCOMPARE(W.maximumSize(), QSize(1280, 720));
-    QCOMPARE(W.windowTitle(), QStringLiteral("Корвел"));
-    QCOMPARE(W.font().family(), QStringLiteral("Arial"));
-
-    QCOMPARE(W.QGroupBox_Usart->geometry(), QRect(10, 10, 225, 700));
-    QCOMPARE(W.QGroupBox_Config->geometry(), QRect(245, 10, 1025, 700));
-    QCOMPARE(W.QGroupBox_Usart->title(), QStringLiteral("Настройки COM-порта"));
-    QCOMPARE(W.QGroupBox_Config->title(), QStringLiteral("Настройка параметров"));
-
-    QCOMPARE(W.QTabWidget_Config->count(), 2);
-    QCOMPARE(W.QTabWidget_Config->tabText(0), QStringLiteral("Настройка параметров"));
-    QCOMPARE(W.QTabWidget_Config->tabText(1), QStringLiteral("Настройка EID"));
-    QCOMPARE(W.QTabWidget_Config->currentIndex(), 0);
-    QCOMPARE(W.QTabWidget_Config->widget(0), W.QWidget_Tab_Param);
-    QCOMPARE(W.QTabWidget_Config->widget(1), W.QWidget_Tab_Eid);
-
-    QCOMPARE(W.QPushButton_Config_Read->text(), QStringLiteral("Считать параметры"));
-    QCOMPARE(W.QPushButton_Config_Write->text(), QStringLiteral("Записать параметры"));
-    QCOMPARE(W.QPushButton_Config_Read->size(), QSize(150, 25));
-    QCOMPARE(W.QPushButton_Config_Write->size(), QSize(150, 25));
-    QVERIFY(!W.QPushButton_Config_Read->isEnabled());
-    QVERIFY(!W.QPushButton_Config_Write->isEnabled());
-    // The buttons sit in a row under the tabs, Read first.
-    QVERIFY(W.QPushButton_Config_Read->mapTo(&W, QPoint()).x()
-            < W.QPushButton_Config_Write->mapTo(&W, QPoint()).x());
-    QVERIFY(W.QPushButton_Config_Read->mapTo(&W, QPoint()).y()
-            > W.QTabWidget_Config->mapTo(&W, QPoint()).y() + W.QTabWidget_Config->height() - 1);
-
-    // An icon never scales a pixmap up, so asking for more gives its own size.
-    QVERIFY(!W.windowIcon().isNull());
-    QCOMPARE(W.windowIcon().pixmap(QSize(1024, 1024)).size(), QSize(421, 421));
-    const QImage Icon(QStringLiteral(":/Icon/APP.png"));
-    QCOMPARE(Icon.size(), QSize(421, 421));
-    QVERIFY(Icon.hasAlphaChannel());
-    QCOMPARE(W.metaObject()->className(), "OrvaneUI");
-    QCOMPARE(qobject_cast<OrvaneUI *>(static_cast<QWidget *>(&W)), &W);
-    QCOMPARE(W.SerialPort->parent(), &W);
+    Quiet = new LogCapture;
+    W = new OrvaneUI;
+    QVERIFY(W->Construct());
+    W->show();
+    QVERIFY(QTest::qWaitForWindowExposed(W));
+    QVERIFY(Closed(*W));
 }
 
-void tst_window::membersCarryTheirNames()
+void tst_window::cleanupTestCase()
 {
-    OrvaneUI W;
-    QVERIFY(W.Construct());
-    const QList<QObject *> Members = {
-        W.QGroupBox_Usart, W.QFormLayout_Usart, W.QComboBox_UsartNum, W.QComboBox_UsartBaud,
-        W.QComboBox_UsartDataBits, W.QComboBox_UsartStopBits, W.QComboBox_UsartParity,
-        W.QPushButton_UsartSwitch, W.QGroupBox_Config, W.QVBoxLayout_Config,
-        W.QHBoxLayout_Config, W.QPushButton_Config_Read, W.QPushButton_Config_Write,
-        W.QTabWidget_Config, W.QWidget_Tab_Param, W.QWidget_Tab_Eid, W.SerialPort};
-    for (QObject *Member : Members) {
-        QVERIFY(Member);
-        QVERIFY2(!Member->objectName().isEmpty(), Member->metaObject()->className());
-        QCOMPARE(W.findChild<QObject *>(Member->objectName()), Member);
-    }
-    QCOMPARE(W.findChild<QComboBox *>(QStringLiteral("QComboBox_UsartNum")), W.QComboBox_UsartNum);
+    delete W;
+    delete Quiet;
 }
 
-void tst_window::slotsInMetaObjectOrder()
-{
-    OrvaneUI W;
-    const QMetaObject *Meta = W.metaObject();
-    QStringList Slots;
-    for (int I = Meta->methodOffset(); I < Meta->methodCount(); ++I) {
-        const QMetaMethod Method = Meta->method(I);
-        QCOMPARE(Method.methodType(), QMetaMethod::Slot);
-        QCOMPARE(Method.access(), QMetaMethod::Private);
-        Slots << QString::fromLatin1(Method.methodSignature());
-    }
-    QCOMPARE(Slots, QStringList({
-        QStringLiteral("QPushButton_UsartSwitch_Clicked()"),
-        QStringLiteral("QComboBox_UsartNum_Activated(QString)"),
-        QStringLiteral("QPushButton_Config_Read_Clicked()"),
-        QStringLiteral("QPushButton_Config_Write_Clicked()"),
-        QStringLiteral("pPushButton_Eid_Config_Clicked()"),
-        QStringLiteral("pPushButton_Eid_Add_Clicked()"),
-        QStringLiteral("QComboBox_Param_RfBandWidth_Activated(int)"),
-        QStringLiteral("QSpinBox_Param_RfSf_ValueChanged(int)")}));
-    QCOMPARE(Meta->method(Meta->methodOffset() + 1).parameterNames().value(0), QByteArray("text"));
-    QCOMPARE(Meta->method(Meta->methodOffset() + 6).parameterNames().value(0), QByteArray("Index"));
-    QCOMPARE(Meta->method(Meta->methodOffset() + 7).parameterNames().value(0), QByteArray("NewValue"));
-
-    const QMetaObject *PortMeta = &MySerialPort::staticMetaObject;
-    QCOMPARE(PortMeta->className(), "MySerialPort");
-    QCOMPARE(PortMeta->methodCount() - PortMeta->methodOffset(), 2);
-    QCOMPARE(PortMeta->method(PortMeta->methodOffset()).methodSignature(), QByteArray("RecvData(QByteArray)"));
-    QCOMPARE(PortMeta->method(PortMeta->methodOffset() + 1).methodSignature(), QByteArray("onRecvData()"));
-}
-
-void tst_window::panelContents()
-{
-    OrvaneUI W;
-    QVERIFY(W.Construct());
-    QCOMPARE(W.QComboBox_UsartNum->itemText(0), Refresh);
-    QCOMPARE(W.QComboBox_UsartNum->currentIndex(), 0);
-    QCOMPARE(W.QComboBox_UsartNum->count(), 1 + W.SerialPort->PortNameList.size());
-    QStringList Bauds;
-    for (int I = 0; I < W.QComboBox_UsartBaud->count(); ++I)
-        Bauds << W.QComboBox_UsartBaud->itemText(I);
-    QCOMPARE(Bauds, QStringList({"4800", "9600", "19200", "38400", "57600", "115200"}));
-    QCOMPARE(W.QComboBox_UsartBaud->currentText(), QStringLiteral("9600"));
-    QCOMPARE(W.QComboBox_UsartDataBits->count(), 1);
-    QCOMPARE(W.QComboBox_UsartDataBits->currentText(), QStringLiteral("8"));
-    QCOMPARE(W.QComboBox_UsartStopBits->currentText(), QStringLiteral("1 бит"));
-    QCOMPARE(W.QComboBox_UsartParity->currentText(), QStringLiteral("Нет"));
-    for (QComboBox *Box : PanelBoxes(W))
-        QVERIFY(!Box->isEditable());
-
-    QFormLayout *Form = W.QFormLayout_Usart;
-    QCOMPARE(W.QGroupBox_Usart->layout(), Form);
-    QCOMPARE(Form->rowCount(), 6);
-    QCOMPARE(Form->spacing(), 10);
-    const QStringList Labels = {"Номер COM-порта:", "Скорость (бод):", "Биты данных:",
-                                "Стоп-биты:", "Бит чётности:", "      "};
-    const QList<QWidget *> Fields = {W.QComboBox_UsartNum, W.QComboBox_UsartBaud,
-                                     W.QComboBox_UsartDataBits, W.QComboBox_UsartStopBits,
-                                     W.QComboBox_UsartParity, W.QPushButton_UsartSwitch};
-    for (int Row = 0; Row < 6; ++Row) {
-        auto *Label = qobject_cast<QLabel *>(Form->itemAt(Row, QFormLayout::LabelRole)->widget());
-        QVERIFY(Label);
-        QCOMPARE(Label->text(), Labels[Row]);
-        QCOMPARE(Form->itemAt(Row, QFormLayout::FieldRole)->widget(), Fields[Row]);
-    }
-    VerifyClosedState(W);
-}
-
-void tst_window::openAtChosenSpeedCloseReopen()
+void tst_window::openCloseReopen()
 {
     PtyPair Pair;
-    OrvaneUI W;
-    QVERIFY(W.Construct());
-    PickPort(W, Pair.SlavePath());
-    W.QComboBox_UsartBaud->setCurrentIndex(5);
+    W->QComboBox_UsartNum->addItem(Pair.SlavePath());
+    W->QComboBox_UsartNum->setCurrentIndex(W->QComboBox_UsartNum->count() - 1);
+    W->QComboBox_UsartBaud->setCurrentText(QStringLiteral("115200"));
+    QTest::mouseClick(W->QPushButton_UsartSwitch, Qt::LeftButton);
+    QCOMPARE(W->QPushButton_UsartSwitch->text(), QStringLiteral("Закрыть"));
+    QVERIFY(!W->QComboBox_UsartNum->isEnabled() && !W->QComboBox_UsartBaud->isEnabled());
+    QVERIFY(W->QPushButton_Config_Read->isEnabled() && W->QPushButton_Config_Write->isEnabled());
+    QVERIFY(W->SerialPort->PortOpened);
+    QCOMPARE(W->SerialPort->baudRate(), 115200);
 
-    LogCapture Log;
-    QTest::mouseClick(W.QPushButton_UsartSwitch, Qt::LeftButton);
-    QCOMPARE(W.QPushButton_UsartSwitch->text(), QStringLiteral("Закрыть"));
-    for (QComboBox *Box : PanelBoxes(W))
-        QVERIFY(!Box->isEnabled());
-    QVERIFY(W.QPushButton_Config_Read->isEnabled());
-    QVERIFY(W.QPushButton_Config_Write->isEnabled());
-    QVERIFY(W.SerialPort->PortOpened);
-    QVERIFY(Pair.SlavePath().endsWith(W.SerialPort->portName()));
-    QCOMPARE(W.SerialPort->baudRate(), 115200);
-
-    // The settings object is logged once, as indented JSON.
-    QCOMPARE(Log.Lines().size(), 1);
-    const QString Text = Log.Lines().first();
-    QVERIFY(Text.contains(QStringLiteral("\n    \"BaudRate\": 115200")));
-    const QJsonObject Settings = QJsonDocument::fromJson(Text.toUtf8()).object();
-    QCOMPARE(Settings.value("PortName").toString(), Pair.SlavePath());
-    QVERIFY(Settings.value("BaudRate").isDouble());
-    QVERIFY(Settings.value("PortName").isString());
-    QCOMPARE(Settings.value("BaudRate").toInt(), 115200);
-    QCOMPARE(Settings.value("DataBits").toInt(), 8);
-    QCOMPARE(Settings.value("Parity").toString(), QStringLiteral("Нет"));
-    QCOMPARE(Settings.value("StopBits").toString(), QStringLiteral("1 бит"));
-    QCOMPARE(Settings.size(), 5);
-
-    QTest::mouseClick(W.QPushButton_UsartSwitch, Qt::LeftButton);
-    VerifyClosedState(W);
-    QCOMPARE(W.QComboBox_UsartNum->currentText(), Pair.SlavePath());
-    QCOMPARE(W.QComboBox_UsartBaud->currentText(), QStringLiteral("115200"));
-
-    W.QComboBox_UsartBaud->setCurrentIndex(0);
-    QTest::mouseClick(W.QPushButton_UsartSwitch, Qt::LeftButton);
-    QVERIFY(W.SerialPort->PortOpened);
-    QCOMPARE(W.SerialPort->baudRate(), 4800);
+    QTest::mouseClick(W->QPushButton_UsartSwitch, Qt::LeftButton);
+    QVERIFY(Closed(*W));
+    W->QComboBox_UsartBaud->setCurrentText(QStringLiteral("4800"));
+    QTest::mouseClick(W->QPushButton_UsartSwitch, Qt::LeftButton);
+    QCOMPARE(W->SerialPort->baudRate(), 4800);
+    QTest::mouseClick(W->QPushButton_UsartSwitch, Qt::LeftButton);
+    QVERIFY(Closed(*W));
 }
 
-void tst_window::openWithRefreshCurrentIsIgnored()
+void tst_window::failedOpenAndRefresh()
 {
-    OrvaneUI W;
-    QVERIFY(W.Construct());
     NoticeCatcher Notices;
-    LogCapture Log;
-    QTest::mouseClick(W.QPushButton_UsartSwitch, Qt::LeftButton);
-    QTest::qWait(30);
-    QVERIFY(Log.Lines().isEmpty());
-    QCOMPARE(Notices.Count(), 0);
-    VerifyClosedState(W);
-}
-
-void tst_window::failedOpenShowsNotice()
-{
-    OrvaneUI W;
-    QVERIFY(W.Construct());
-    W.show();
-    PickPort(W, QStringLiteral("/dev/korvel-gone"));
-    NoticeCatcher Notices;
-    QTest::mouseClick(W.QPushButton_UsartSwitch, Qt::LeftButton);
+    W->QComboBox_UsartNum->addItem(QStringLiteral("/dev/korvel-gone"));
+    W->QComboBox_UsartNum->setCurrentIndex(W->QComboBox_UsartNum->count() - 1);
+    QTest::mouseClick(W->QPushButton_UsartSwitch, Qt::LeftButton);
     QCOMPARE(Notices.Count(), 1);
-    QCOMPARE(Notices.Notices().first().Title, QStringLiteral("Уведомление"));
-    QCOMPARE(Notices.Notices().first().Text,
-             QStringLiteral("Не удалось открыть порт. Пожалуйста, проверьте!"));
-    VerifyClosedState(W);
+    QCOMPARE(Notices.Notices().at(0).Title, QStringLiteral("Уведомление"));
+    QCOMPARE(Notices.Notices().at(0).Text, QStringLiteral("Не удалось открыть порт. Пожалуйста, проверьте!"));
+    QVERIFY(Closed(*W));
+
+    // «Обновить» scans again: the vanished entry goes; with it current,
+    // «Открыть» does nothing.
+    QVERIFY(QMetaObject::invokeMethod(W->QComboBox_UsartNum, "activated", Q_ARG(QString, Refresh)));
+    QCOMPARE(W->QComboBox_UsartNum->currentText(), Refresh);
+    QCOMPARE(W->QComboBox_UsartNum->findText(QStringLiteral("/dev/korvel-gone")), -1);
+    QCOMPARE(W->QComboBox_UsartNum->count(), 1 + W->SerialPort->PortNameList.size());
+    QTest::mouseClick(W->QPushButton_UsartSwitch, Qt::LeftButton);
+    QTest::qWait(30);
+    QCOMPARE(Notices.Count(), 1);
+    QVERIFY(Closed(*W));
 }
 
-void tst_window::refreshRebuildsList()
+void tst_window::fieldRanges()
 {
-    OrvaneUI W;
-    QVERIFY(W.Construct());
-    PickPort(W, QStringLiteral("/dev/korvel-stale"));
-    const int Before = W.QComboBox_UsartNum->count();
-
-    LogCapture Log;
-    Activate(W, Refresh);
-    QCOMPARE(W.QComboBox_UsartNum->currentIndex(), 0);
-    QCOMPARE(W.QComboBox_UsartNum->currentText(), Refresh);
-    QCOMPARE(W.QComboBox_UsartNum->count(), Before - 1);
-    QVERIFY(W.QComboBox_UsartNum->findText(QStringLiteral("/dev/korvel-stale")) < 0);
-    for (int I = 0; I < W.SerialPort->PortNameList.size(); ++I)
-        QCOMPARE(W.QComboBox_UsartNum->itemText(I + 1), W.SerialPort->PortNameList[I]);
-    QCOMPARE(Log.Lines().value(0), Refresh);
-    QCOMPARE(Log.Lines().value(1), QStringLiteral("刷新串口端口"));
-
-    // A second refresh scans again.
-    Log.Clear();
-    Activate(W, Refresh);
-    QCOMPARE(Log.Lines().filter(QStringLiteral("刷新串口端口")).size(), 1);
-    QCOMPARE(W.QComboBox_UsartNum->currentText(), Refresh);
+    const struct { QSpinBox *Box; int Min, Max; } Ranges[] = {
+        {W->QSpinBox_Param_ModbusID, 1, 255}, {W->QSpinBox_Param_OffLineTime, 60, 60000},
+        {W->QSpinBox_Param_DataUplinkCycle, 10, 60000}, {W->QSpinBox_Param_LocalNet, 1, 255},
+        {W->QSpinBox_Param_RfTxPower, 1, 20}, {W->QSpinBox_Param_RfFrequency, 150, 960},
+        {W->QSpinBox_Param_RfSf, 6, 12}, {W->QSpinBox_Param_RfLeadCode, 1, 60000},
+        {W->QSpinBox_Param_TxTimeout, 10, 60000}, {W->QSpinBox_Param_RxTimeout, 10, 60000}};
+    for (const auto &R : Ranges) {
+        R.Box->setValue(R.Min - 1);
+        QCOMPARE(R.Box->value(), R.Min);
+        R.Box->setValue(R.Max + 1);
+        QCOMPARE(R.Box->value(), R.Max);
+    }
+    // EID fields take 0 to 10000000, typed.
+    QLineEdit *Edit = W->QLineEdit_Eid[3];
+    Edit->clear();
+    QTest::keyClicks(Edit, QStringLiteral("12a-3"));
+    QCOMPARE(Edit->text(), QStringLiteral("123"));
+    Edit->clear();
+    QTest::keyClicks(Edit, QStringLiteral("100000009"));
+    QCOMPARE(Edit->text(), QStringLiteral("10000000"));
 }
 
-void tst_window::choosingAPortOnlyLogsIt()
+void tst_window::presets_data()
 {
-    OrvaneUI W;
-    QVERIFY(W.Construct());
-    PickPort(W, QStringLiteral("/dev/korvel-some"));
-    const int Count = W.QComboBox_UsartNum->count();
-    LogCapture Log;
-    Activate(W, QStringLiteral("/dev/korvel-some"));
-    QCOMPARE(Log.Lines(), QStringList {QStringLiteral("/dev/korvel-some")});
-    QCOMPARE(W.QComboBox_UsartNum->count(), Count);
-    VerifyClosedState(W);
+    QTest::addColumn<QString>("slot"); // which change reaches the window
+    QTest::addColumn<int>("bandWidth");
+    QTest::addColumn<int>("sf");
+    QTest::addColumn<int>("tx");
+    QTest::addColumn<int>("rx");
+    QTest::newRow("pick 250 at SF 9") << "QComboBox_Param_RfBandWidth_Activated" << 1 << 9 << 590 << 118;
+    QTest::newRow("pick 500 at SF 12") << "QComboBox_Param_RfBandWidth_Activated" << 2 << 12 << 1785 << 357;
+    QTest::newRow("pick 125 at SF 6") << "QComboBox_Param_RfBandWidth_Activated" << 0 << 6 << 230 << 46;
+    QTest::newRow("SF 11 at 125") << "QSpinBox_Param_RfSf_ValueChanged" << 0 << 11 << 3925 << 785;
+    QTest::newRow("SF 8 at 250") << "QSpinBox_Param_RfSf_ValueChanged" << 1 << 8 << 345 << 69;
+    QTest::newRow("SF 7 at 500") << "QSpinBox_Param_RfSf_ValueChanged" << 2 << 7 << 130 << 26;
+}
+
+void tst_window::presets()
+{
+    QFETCH(QString, slot);
+    QFETCH(int, bandWidth);
+    QFETCH(int, sf);
+    QFETCH(int, tx);
+    QFETCH(int, rx);
+    // Set by the program, neither loads a preset; then the operator's change.
+    W->QSpinBox_Param_RfSf->setValue(sf);
+    W->QComboBox_Param_RfBandWidth->setCurrentIndex(bandWidth);
+    W->QSpinBox_Param_TxTimeout->setValue(5000);
+    W->QSpinBox_Param_RxTimeout->setValue(5000);
+    W->QComboBox_Param_RfBandWidth->setCurrentIndex((bandWidth + 1) % 3);
+    W->QComboBox_Param_RfBandWidth->setCurrentIndex(bandWidth);
+    QCOMPARE(W->QSpinBox_Param_TxTimeout->value(), 5000);
+    QVERIFY(QMetaObject::invokeMethod(W, qPrintable(slot), Q_ARG(int, slot.contains("RfSf") ? sf : bandWidth)));
+    QCOMPARE(W->QSpinBox_Param_TxTimeout->value(), tx);
+    QCOMPARE(W->QSpinBox_Param_RxTimeout->value(), rx);
+}
+
+void tst_window::eidRange_data()
+{
+    QTest::addColumn<bool>("add");
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<QStringList>("after"); // empty: refused with the notice
+
+    const QStringList Zeros = Uniform(QStringLiteral("0"));
+    const QStringList Empty = Uniform(QString());
+    const QStringList Marked = Put(Zeros, 0, 9000, EidCount);
+    QTest::newRow("set 5 to 204 fills all") << false << Marked << "5" << "204" << Put(Zeros, 0, 5, 200);
+    QTest::newRow("set 5 to 205, too many") << false << Marked << "5" << "205" << QStringList();
+    QTest::newRow("set 0 and 0 clears") << false << Marked << "0" << "0" << Zeros;
+    QTest::newRow("set 7 to 3") << false << Marked << "7" << "3" << QStringList();
+    QTest::newRow("set, start empty") << false << Marked << "" << "10" << Marked;
+
+    const QStringList FiveInUse = Put(Zeros, 0, 1, 5);
+    QTest::newRow("add after five in use") << true << FiveInUse << "50" << "52" << Put(FiveInUse, 5, 50, 3);
+    QStringList NotInUse = Empty;
+    NotInUse[0] = QStringLiteral("3");
+    NotInUse[2] = NotInUse[150] = QStringLiteral("0");
+    QStringList NotInUseAfter = Put(NotInUse, 1, 10, 2);
+    for (int I = 3; I < EidCount; ++I)
+        NotInUseAfter[I] = QStringLiteral("0");
+    QTest::newRow("add: zeros are not in use") << true << NotInUse << "10" << "11" << NotInUseAfter;
+    QStringList At197 = Empty;
+    At197[197] = QStringLiteral("5");
+    QTest::newRow("add 2 after 197 fits") << true << At197 << "8" << "9" << Put(At197, 198, 8, 2);
+    QTest::newRow("add 3 after 197") << true << At197 << "8" << "10" << QStringList();
+    QTest::newRow("add 1 to 200 to an empty list") << true << Empty << "1" << "200" << Put(Zeros, 0, 1, 200);
+    QTest::newRow("add 1 to 201 to an empty list") << true << Empty << "1" << "201" << QStringList();
+}
+
+void tst_window::eidRange()
+{
+    QFETCH(bool, add);
+    QFETCH(QStringList, before);
+    QFETCH(QString, start);
+    QFETCH(QString, end);
+    QFETCH(QStringList, after);
+    Expected::SetEidFields(*W, before);
+    W->QLineEdit_Eid_Start->setText(start);
+    W->QLineEdit_Eid_End->setText(end);
+    NoticeCatcher Notices;
+    (add ? W->pPushButton_Eid_Add : W->pPushButton_Eid_Config)->click();
+    QCOMPARE(Expected::EidFields(*W), after.isEmpty() ? before : after);
+    QCOMPARE(Notices.Count(), after.isEmpty() ? 1 : 0);
+    if (after.isEmpty())
+        QCOMPARE(Notices.Notices().at(0).Text, RangeNotice);
+}
+
+void tst_window::paramDocuments()
+{
+    // Each widget to its register, in map order.
+    Expected::SetParamFields(*W, Expected::Operator);
+    const QJsonObject Request = W->CollectParamSet();
+    QVERIFY(ConfigDocument::RequestHeaderOk(Request, ConfigDocument::KindParamSet, false, false));
+    const QJsonArray Entries = Request.value(ConfigDocument::KeyParamArray).toArray();
+    QCOMPARE(Entries.size(), Expected::ParamCount);
+    for (int I = 0; I < Expected::ParamCount; ++I) {
+        QCOMPARE(Entries.at(I), QJsonValue(ConfigDocument::MakeEntry(
+                                    QString::fromLatin1(Expected::Params[I].Name), Expected::Params[I].Register,
+                                    Expected::Operator[I])));
+    }
+
+    // A reply goes in by register alone, in array order: a spreading factor
+    // loads the presets over the time-outs listed before it.
+    QJsonArray Reply;
+    for (int I = Expected::ParamCount - 1; I >= 0; --I)
+        Reply.append(ConfigDocument::MakeEntry(QString(), Expected::Params[I].Register, Expected::DeviceValues[I]));
+    Reply.append(ConfigDocument::MakeEntry("ModbusID", 40004, 99)); // no register of the map
+    W->ApplyParamSet(ParamReply(Reply));
+    // Reversed here, so the spreading factor (11 to 7) comes while the
+    // bandwidth is still the operator's "500", and after the time-outs.
+    QList<int> Shown = Expected::DeviceValues;
+    Shown[11] = 130;
+    Shown[12] = 26;
+    QCOMPARE(Expected::ParamFields(*W), Shown);
+
+    // A reply of another kind changes nothing.
+    QJsonObject Other = ParamReply(QJsonArray{ConfigDocument::MakeEntry("RfSf", 40304, 12)});
+    Other.insert(ConfigDocument::KeyOperate, ConfigDocument::OperateRead);
+    W->ApplyParamSet(Other);
+    QCOMPARE(Expected::ParamFields(*W), Shown);
+}
+
+void tst_window::eidDocuments()
+{
+    QStringList Texts = Expected::Untouched();
+    Texts[2] = QStringLiteral("12");
+    Texts[3] = QStringLiteral("-1");
+    Texts[4] = QStringLiteral("abc");
+    Expected::SetEidFields(*W, Texts);
+    const QJsonArray Entries = W->CollectEidSet().value(ConfigDocument::KeyParamArray).toArray();
+    QCOMPARE(Entries.size(), EidCount);
+    const QList<int> Values{1, 0, 12, -1, 0};
+    for (int Slot = 0; Slot < Values.size(); ++Slot)
+        QCOMPARE(Entries.at(Slot), QJsonValue(ConfigDocument::MakeEntry("Eid", 47001 + 2 * Slot, Values[Slot])));
+    QCOMPARE(ConfigDocument::EntryRegister(Entries.at(199).toObject()), 47399);
+
+    // Both registers of a pair name its slot; others are passed over.
+    QJsonObject Reply = ConfigDocument::NewReply(ConfigDocument::KindEidSet);
+    Reply.insert(ConfigDocument::KeyParamArray,
+                 QJsonArray{ConfigDocument::MakeEntry("Eid", 47002, 12), ConfigDocument::MakeEntry("Eid", 47400, -5),
+                            ConfigDocument::MakeEntry("Eid", 47401, 7), ConfigDocument::MakeEntry("Eid", 47000, 7)});
+    Expected::SetEidFields(*W, Expected::Untouched());
+    W->ApplyEidSet(Reply);
+    QStringList After = Expected::Untouched();
+    After[0] = QStringLiteral("12");
+    After[199] = QStringLiteral("-5");
+    QCOMPARE(Expected::EidFields(*W), After);
 }
 
 void tst_window::operatorSeesWholeTextsAndEveryEid()

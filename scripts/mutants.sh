@@ -1,0 +1,370 @@
+#!/usr/bin/env bash
+# Plants known faults in the product code, one at a time, and reports which
+# test suites notice each: a fault no suite notices is a hole in the tests.
+#
+# Usage: scripts/mutants.sh [--list] [--suites REGEX] [--jobs N] [--timeout S]
+#                           [--no-baseline] [--out FILE] [ID...]
+#   ID           only these faults (default: all)
+#   --list       print the faults and stop
+#   --check      tell, for each fault, whether its text is found exactly once
+#   --suites     CTest regex of the suites run (default: ^tst_)
+#   --jobs       suites run side by side (default 4; they mostly wait on timers)
+#   --timeout    seconds a suite may take before it counts as failed (default 150)
+#   --no-baseline  skip the first run without a fault
+#   --out        also write the table to FILE
+# Environment: KORVEL_MUTANTS_DIR  scratch folder (default ${TMPDIR:-/tmp}/korvel-mutants)
+#              KORVEL_SOAK_COUNT   soak exchanges per run (default here 20, to keep a run short)
+#
+# The tracked files of the working tree are copied to <dir>/src (only those
+# that changed since the last run) and built in <dir>/src/build, kept between
+# runs, so that a fault recompiles one file. The working tree is never touched.
+#
+# A fault is a file, an exact text in it, the text put in its place and a
+# line saying what goes wrong. A text not found exactly once is reported as
+# "not applicable" rather than failing, so that a fault can be re-pointed
+# after the code moves.
+set -uo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+ids=() descs=() files=() olds=() news=()
+fault() { ids+=("$1"); files+=("$2"); olds+=("$3"); news+=("$4"); descs+=("$5"); }
+
+# --- frames and reply tests --------------------------------------------------
+fault crc-poly exchange/ModbusRtu.cpp \
+    'Crc ^= 0xA001;' 'Crc ^= 0xA003;' \
+    'wrong CRC polynomial'
+fault crc-unchecked exchange/ModbusRtu.cpp \
+    'return ModbusCrc16(Reply) == 0;' 'return !Reply.isEmpty();' \
+    'reply CRC never checked'
+fault param-read-count exchange/ModbusRtu.cpp \
+    '&& ByteAt(Reply, 2) == 0x02;' ';' \
+    'parameter read reply: byte count not tested'
+fault param-read-offset exchange/ModbusRtu.cpp \
+    'return static_cast<quint16>(WordAt(Reply, 3));' 'return static_cast<quint16>(WordAt(Reply, 2));' \
+    'parameter value taken one byte early'
+fault param-write-length exchange/ModbusRtu.cpp \
+    'return Reply.size() == ParamWriteReplyLength && CrcResidueOk(Reply);' 'return CrcResidueOk(Reply);' \
+    'parameter write reply: length not tested (exception replies pass)'
+fault commit-code-unchecked exchange/ModbusRtu.cpp \
+    '&& WordAt(Reply, 4) == Code;' ';' \
+    'commit reply: echoed code not tested'
+fault eid-read-count exchange/ModbusRtu.cpp \
+    'return ByteAt(Reply, 2) == static_cast<quint32>(4 * Count);' 'return true;' \
+    'EID read reply: byte count not tested'
+fault eid-write-echo exchange/ModbusRtu.cpp \
+    'return WordAt(Reply, 4) == static_cast<quint32>(2 * Count);' 'return true;' \
+    'EID write reply: register count not tested'
+fault eid-write-function exchange/ModbusRtu.cpp \
+    'if (ByteAt(Reply, 1) != FuncWriteMultiple)' 'if (false)' \
+    'EID write reply: function code not tested'
+fault eid-reply-length exchange/ModbusRtu.cpp \
+    'return static_cast<quint8>(4 * N + 5);' 'return static_cast<quint8>(4 * N + 4);' \
+    'EID read waits for a reply one byte short (the wait runs out every block)'
+fault eid-block-size exchange/ModbusRtu.h \
+    'constexpr int EidsPerBlock = 25;' 'constexpr int EidsPerBlock = 26;' \
+    'EID blocks of 26 instead of 25'
+fault eid-byte-order exchange/ModbusRtu.cpp \
+    'PutByte(Frame, End, Bits >> 24);' 'PutByte(Frame, End, Bits >> 8);' \
+    'EID written with a wrong top byte'
+
+fault doc-request-operate exchange/ConfigDocument.cpp \
+    'return IsString(Doc.value(KeyOperate), OperateRead);' 'return true;' \
+    'a request with any "operate" accepted'
+fault doc-reply-kind exchange/ConfigDocument.cpp \
+    $'    if (!IsString(Doc.value(KeyTabText), Kind))\n        return false;\n    if (LogKindOk)' $'    if (LogKindOk)' \
+    'a reply of the other tab accepted'
+
+# --- exchanges -----------------------------------------------------------------
+fault echo-ignored params/ParamExchange.cpp \
+    '*Value = ModbusRtu::ParamWriteEchoValue(Answer);' '*Value = ConfigDocument::EntryValue(Entry);' \
+    'the device'"'"'s echo ignored: the sent value is shown'
+fault param-commit-ignored params/ParamExchange.cpp \
+    'if (!ModbusRtu::CommitReplyOk(Answer, ModbusRtu::CommitParamCode))' 'if (false)' \
+    'a refused parameter commit reported as success'
+fault param-commit-code params/ParamExchange.cpp \
+    'BuildCommit(ModbusRtu::CommitParamCode);' 'BuildCommit(ModbusRtu::CommitEidCode);' \
+    'parameter write commits with the EID code'
+fault param-half-applied params/ParamExchange.cpp \
+    'if (!RunEntries(Entries, Read, &ReplyEntries))' \
+    'if (!RunEntries(Entries, Read, &ReplyEntries) && (Reply.insert(ConfigDocument::KeyParamArray, ReplyEntries), ApplyParamSet(Reply), true))' \
+    'a failed parameter read half applied'
+fault param-register params/ParamMap.h \
+    '{"TxTimeout", 40307,' '{"TxTimeout", 40306,' \
+    'transmit time-out mapped to the wrong register'
+fault eid-commit-ignored eid/EidExchange.cpp \
+    'if (!ModbusRtu::CommitReplyOk(Answer, ModbusRtu::CommitEidCode))' 'if (false)' \
+    'a refused EID commit reported as success'
+fault eid-half-applied eid/EidExchange.cpp \
+    'if (!ModbusRtu::EidReadReplyOk(Answer, BlockCount))' \
+    'if (!ModbusRtu::EidReadReplyOk(Answer, BlockCount) && (Reply.insert(ConfigDocument::KeyParamArray, Built), ApplyEidSet(Reply), true))' \
+    'a failed EID read half applied'
+fault eid-unnamed-position eid/EidExchange.cpp \
+    'if (!Named[Position]) {' 'if (false) {' \
+    'an EID request with a position no entry names is sent'
+fault eid-collect-hex eid/EidSet.cpp \
+    'text().toInt(nullptr, 10);' 'text().toInt(nullptr, 16);' \
+    'EID fields read as hexadecimal'
+
+# --- port ------------------------------------------------------------------------
+fault open-fail-as-open serial/MySerialPort.cpp \
+    $'    PortOpened = open(QIODevice::ReadWrite);\n    return PortOpened;' $'    open(QIODevice::ReadWrite);\n    PortOpened = true;\n    return PortOpened;' \
+    'a port that did not open reported open'
+fault wait-early serial/MySerialPort.cpp \
+    'if (Received > 0 && (ExpectedLength == 0 || Received == ExpectedLength))' 'if (Received > 0)' \
+    'the wait ends at the first bytes, before the whole reply'
+fault wait-short serial/MySerialPort.h \
+    'static constexpr int WaitPauses = 30;' 'static constexpr int WaitPauses = 6;' \
+    'the wait gives up after 300 ms instead of 1.5 s'
+fault recv-cap serial/MySerialPort.cpp \
+    'const int Room = RecvBufferCap - RecvBuffer.size();' 'const int Room = 1 << 30;' \
+    'the receive cap removed'
+fault stale-buffer serial/MySerialPort.cpp \
+    $'    RecvBuffer.clear();\n    if (Data.isEmpty())' '    if (Data.isEmpty())' \
+    'bytes of an earlier reply kept before a new request'
+fault lost-line serial/MySerialPort.cpp \
+    '&& isOpen())
+        close();' '&& false)
+        close();' \
+    'a vanished line keeps being read'
+fault scan-busy serial/MySerialPort.cpp \
+    'if (!Probe.open(QIODevice::ReadWrite))' 'if (false)' \
+    'the scan lists ports it cannot open'
+fault hex-lower serial/MySerialPort.cpp \
+    'static const char Digits[] = "0123456789ABCDEF";' 'static const char Digits[] = "0123456789abcdef";' \
+    'frames logged in lower-case hex'
+
+# --- window ----------------------------------------------------------------------
+fault buttons-after-close app/UsartPanel.cpp \
+    $'        QPushButton_Config_Read->setEnabled(false);\n        QPushButton_Config_Write->setEnabled(false);\n        return;' \
+    $'        QPushButton_Config_Read->setEnabled(true);\n        QPushButton_Config_Write->setEnabled(true);\n        return;' \
+    'buttons enabled on a closed port'
+fault buttons-after-exchange exchange/Commands.cpp \
+    'const bool PortStillOpen = SerialPort->PortOpened;' 'const bool PortStillOpen = true;' \
+    'buttons enabled again after an exchange on a port closed meanwhile'
+fault open-fail-silent app/UsartPanel.cpp \
+    'ShowNotice(tr("Не удалось открыть порт. Пожалуйста, проверьте!"));' ';' \
+    'a port that does not open: no notice'
+fault line-speed app/UsartPanel.cpp \
+    'if (BaudText == QString::number(Rate))' 'if (false)' \
+    'the chosen line speed ignored (always 9600)'
+fault error-silent exchange/Commands.cpp \
+    'if (Known && !Ok)' 'if (false)' \
+    'a failed exchange: no notice'
+fault read-writes exchange/Commands.cpp \
+    $'    RunCommand(false);' $'    RunCommand(true);' \
+    'the read button writes'
+fault preset-off-by-one params/ParamTab.cpp \
+    'const int K = Index * SfCount + (Sf - SfMin);' 'const int K = Index * SfCount + (Sf - SfMin + 1) % SfCount;' \
+    'preset index off by one when the bandwidth changes'
+fault preset-block params/ParamTab.cpp \
+    'const int K = BandWidth * SfCount + (NewValue - SfMin);' 'const int K = (NewValue - SfMin);' \
+    'spreading factor preset ignores the bandwidth block'
+fault spin-range params/ParamTab.cpp \
+    'QSpinBox_Param_ModbusID, 1, 255, 0, 0);' 'QSpinBox_Param_ModbusID, 0, 255, 0, 0);' \
+    'address field accepts 0'
+fault eid-range-off-by-one eid/EidTab.cpp \
+    'End - Start > EidCount - 1) {' 'End - Start > EidCount) {' \
+    'range check off by one: 201 EIDs accepted'
+fault eid-add-overlap eid/EidTab.cpp \
+    'First = Last + 1;' 'First = Last;' \
+    'an added range overwrites the last EID in use'
+fault eid-in-use eid/EidTab.cpp \
+    'return !Edit->text().isEmpty() && Edit->text().toInt() > 0;' 'return !Edit->text().isEmpty();' \
+    'EID fields holding 0 count as in use'
+fault eid-validator eid/EidTab.cpp \
+    'new QIntValidator(0, 10000000, QWidget_Tab_Eid)' 'new QIntValidator(0, 100000000, QWidget_Tab_Eid)' \
+    'EID fields accept numbers above 10000000'
+
+# --- simulator -------------------------------------------------------------------
+fault sim-commit tools/devsim/DeviceCore.cpp \
+    'KeptParams = WorkParams;
+    else' 'WorkParams = WorkParams;
+    else' \
+    'simulator: a parameter commit keeps nothing'
+fault sim-block tools/devsim/DeviceCore.cpp \
+    $'        if (!InOneBlock(First, Count))\n            return Refuse(ExIllegalAddress, What);\n        QByteArray Body = Frame.left(2);' \
+    $'        QByteArray Body = Frame.left(2);' \
+    'simulator: a read across blocks is answered'
+fault sim-read-count tools/devsim/DeviceCore.cpp \
+    'if (Count < 1 || Count > MaxReadCount)' 'if (Count < 1 || Count > 2 * MaxReadCount)' \
+    'simulator: reads of more than 125 registers answered'
+fault sim-bad-crc tools/devsim/DeviceCore.cpp \
+    'if (Active[DeviceFault::BadCrc]) {' 'if (false) {' \
+    'simulator: the bad-crc fault is not played'
+fault sim-address tools/devsim/DeviceCore.cpp \
+    'if (Address != 0 && Address != OwnAddress()) {' 'if (Address != 0) {' \
+    'simulator: its own address ignored'
+fault sim-eid-state tools/devsim/DeviceCore.cpp \
+    'Eids[R - EidFirst + 1] = quint16(Bits & 0xFFFF);' 'Eids[R - EidFirst + 1] = quint16(Bits >> 16);' \
+    'simulator: EIDs loaded from a state file with a wrong low half'
+fault sim-save tools/devsim/SerialLine.cpp \
+    'if (Reply.Committed) {' 'if (false) {' \
+    'simulator: a commit is not saved to the state file'
+fault sim-resync tools/devsim/DeviceCore.cpp \
+    'Drop = Next;' 'break;' \
+    'simulator: noise before a request is not skipped'
+# korvelctl and its protocol library: add their faults here.
+
+# --- options -----------------------------------------------------------------------
+suites='^tst_'
+jobs=4
+timeout=150
+baseline=1
+out=''
+list=0
+chosen=()
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --suites) suites="$2"; shift 2 ;;
+        --jobs) jobs="$2"; shift 2 ;;
+        --timeout) timeout="$2"; shift 2 ;;
+        --no-baseline) baseline=0; shift ;;
+        --out) out="$2"; shift 2 ;;
+        --list) list=1; shift ;;
+        --check) list=2; shift ;;
+        -h | --help) sed -n '2,/^set -uo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
+        -*) echo "mutants: unknown option $1" >&2; exit 2 ;;
+        *) chosen+=("$1"); shift ;;
+    esac
+done
+
+if [ $list -eq 1 ]; then
+    for i in "${!ids[@]}"; do printf '%-24s %-28s %s\n' "${ids[$i]}" "${files[$i]}" "${descs[$i]}"; done
+    exit 0
+fi
+if [ $list -eq 2 ]; then
+    OLD_LIST=''
+    for i in "${!ids[@]}"; do
+        n=$(OLD="${olds[$i]}" perl -0777 -ne '$o=$ENV{OLD}; $c=0; $p=0; while(($p=index($_,$o,$p))>=0){$c++;$p++} print $c' "$root/${files[$i]}" 2>/dev/null)
+        printf '%-24s %s\n' "${ids[$i]}" "$([ "$n" = 1 ] && echo ok || echo "found ${n:-0} times in ${files[$i]}")"
+    done
+    exit 0
+fi
+selected=()
+if [ ${#chosen[@]} -eq 0 ]; then
+    selected=("${!ids[@]}")
+else
+    for want in "${chosen[@]}"; do
+        found=0
+        for i in "${!ids[@]}"; do
+            [ "${ids[$i]}" = "$want" ] && { selected+=("$i"); found=1; }
+        done
+        [ $found -eq 1 ] || { echo "mutants: no fault '$want' (see --list)" >&2; exit 2; }
+    done
+fi
+
+dir="${KORVEL_MUTANTS_DIR:-${TMPDIR:-/tmp}/korvel-mutants}"
+src="$dir/src"
+build="$src/build"
+mkdir -p "$src" "$dir/logs"
+
+# --- scratch copy: the tracked files as they are in the working tree -----------------
+sync_copy() {
+    local f
+    (cd "$root" && git ls-files) >"$dir/tracked"
+    while IFS= read -r f; do
+        [ -f "$root/$f" ] || continue
+        # Copied with a new time stamp: an older one could look older than
+        # the object built from the file it replaces.
+        if ! cmp -s "$root/$f" "$src/$f"; then
+            mkdir -p "$(dirname "$src/$f")"
+            cp "$root/$f" "$src/$f"
+            chmod --reference="$root/$f" "$src/$f"
+        fi
+    done <"$dir/tracked"
+    # Files no longer tracked go, so that a removed suite is no longer built.
+    (cd "$src" && find . -path ./build -prune -o -type f -print | sed 's|^\./||') |
+        grep -vxF -f "$dir/tracked" | while IFS= read -r f; do rm -f "$src/$f"; done
+}
+
+# Replaces the text exactly once; exit 3 when it is not found, 4 when it is
+# found more than once.
+apply_text() {
+    OLD="$2" NEW="$3" perl -0777 -i -pe '
+        BEGIN { $o = $ENV{OLD}; $n = $ENV{NEW}; }
+        my $at = index($_, $o);
+        if ($at < 0) { $rc = 3; }
+        elsif (index($_, $o, $at + 1) >= 0) { $rc = 4; }
+        else { substr($_, $at, length $o) = $n; }
+        END { exit($rc // 0); }' "$1"
+}
+
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$root")}" CCACHE_DIR="${CCACHE_DIR:-$(dirname "$root")/.ccache}"
+# The scratch copy lies elsewhere than the working tree; its objects may
+# share the cache with the working tree's build all the same.
+export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+
+build_all() {
+    local targets
+    targets="$(cd "$src/tests" && ls tst_*.cpp | sed 's/\.cpp$//' | tr '\n' ' ')"
+    cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >"$1" 2>&1 &&
+        # shellcheck disable=SC2086
+        cmake --build "$build" -j2 --target korvel korvel-devsim $targets >>"$1" 2>&1
+}
+
+# Runs the suites; prints the names of those that failed, space-separated.
+run_suites() {
+    rm -f "$build/Testing/Temporary/LastTestsFailed.log"
+    (cd "$build" && KORVEL_SOAK_COUNT="${KORVEL_SOAK_COUNT:-20}" QT_QPA_PLATFORM=offscreen ctest -R "$suites" -j"$jobs" --timeout "$timeout" --output-on-failure >"$1" 2>&1)
+    if [ -f "$build/Testing/Temporary/LastTestsFailed.log" ]; then
+        cut -d: -f2 "$build/Testing/Temporary/LastTestsFailed.log" | sort | tr '\n' ' ' | sed 's/ $//'
+    fi
+}
+
+start=$SECONDS
+sync_copy
+echo "mutants: scratch copy in $src"
+if ! build_all "$dir/logs/build-base.log"; then
+    echo "mutants: the unchanged code does not build, see $dir/logs/build-base.log" >&2
+    exit 1
+fi
+broken=''
+if [ $baseline -eq 1 ]; then
+    t=$SECONDS
+    broken="$(run_suites "$dir/logs/baseline.log")"
+    echo "mutants: baseline run of the suites took $((SECONDS - t)) s${broken:+; failing without a fault: $broken}"
+fi
+
+table=()
+row() { table+=("$(printf '%-24s %-64s %s' "$1" "$2" "$3")"); echo "${table[-1]}"; }
+row FAULT WHAT 'CAUGHT BY'
+survived=0
+for i in "${selected[@]}"; do
+    id="${ids[$i]}" file="${files[$i]}"
+    t=$SECONDS
+    cp -p "$src/$file" "$dir/original"
+    apply_text "$src/$file" "${olds[$i]}" "${news[$i]}"
+    rc=$?
+    if [ $rc -ne 0 ]; then
+        [ $rc -eq 3 ] && why='text not found' || why='text not unique'
+        row "$id" "${descs[$i]}" "not applicable ($why in $file)"
+        continue
+    fi
+    if ! build_all "$dir/logs/build-$id.log"; then
+        result="does not build (see $dir/logs/build-$id.log)"
+    else
+        failed="$(run_suites "$dir/logs/run-$id.log")"
+        caught=''
+        for s in $failed; do
+            case " $broken " in *" $s "*) ;; *) caught+="$s " ;; esac
+        done
+        result="${caught% }"
+        if [ -z "$result" ]; then
+            result=SURVIVED
+            survived=$((survived + 1))
+        fi
+    fi
+    # Restored with a new time stamp, so that the next build recompiles it
+    # (from the compiler cache) together with the next fault.
+    cp "$dir/original" "$src/$file"
+    row "$id" "${descs[$i]}" "$result  [$((SECONDS - t)) s]"
+done
+# Leaves the scratch build matching the working tree again.
+build_all "$dir/logs/build-base.log" || true
+echo "mutants: ${#selected[@]} faults, $survived survived, $((SECONDS - start)) s in all"
+if [ -n "$out" ]; then
+    printf '%s\n' "${table[@]}" >"$out"
+    echo "mutants: ${#selected[@]} faults, $survived survived, $((SECONDS - start)) s in all" >>"$out"
+fi
