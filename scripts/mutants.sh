@@ -75,30 +75,32 @@ fault doc-reply-kind exchange/ConfigDocument.cpp \
     'a reply of the other tab accepted'
 
 # --- exchanges -----------------------------------------------------------------
-fault echo-ignored params/ParamExchange.cpp \
+fault echo-ignored exchange/DeviceExchange.cpp \
     '*Value = ModbusRtu::ParamWriteEchoValue(Answer);' '*Value = ConfigDocument::EntryValue(Entry);' \
     'the device'"'"'s echo ignored: the sent value is shown'
-fault param-commit-ignored params/ParamExchange.cpp \
-    'if (!ModbusRtu::CommitReplyOk(Answer, ModbusRtu::CommitParamCode))' 'if (false)' \
+fault param-commit-ignored exchange/DeviceExchange.cpp \
+    'if (!Commit(ModbusRtu::CommitParamCode))' 'if (!Commit(ModbusRtu::CommitParamCode) && false)' \
     'a refused parameter commit reported as success'
-fault param-commit-code params/ParamExchange.cpp \
-    'BuildCommit(ModbusRtu::CommitParamCode);' 'BuildCommit(ModbusRtu::CommitEidCode);' \
+fault param-commit-code exchange/DeviceExchange.cpp \
+    'Commit(ModbusRtu::CommitParamCode))' 'Commit(ModbusRtu::CommitEidCode))' \
     'parameter write commits with the EID code'
-fault param-half-applied params/ParamExchange.cpp \
-    'if (!RunEntries(Entries, Read, &ReplyEntries))' \
+fault param-half-applied exchange/DeviceExchange.cpp \
+    'if (!RunParamEntries(Entries, Read, &ReplyEntries))' 'if (!RunParamEntries(Entries, Read, &ReplyEntries) && Entries.isEmpty())' \
     'if (!RunEntries(Entries, Read, &ReplyEntries) && (Reply.insert(ConfigDocument::KeyParamArray, ReplyEntries), ApplyParamSet(Reply), true))' \
     'a failed parameter read half applied'
-fault param-register params/ParamMap.h \
+fault param-register exchange/ParamRegisters.h \
     '{"TxTimeout", 40307,' '{"TxTimeout", 40306,' \
     'transmit time-out mapped to the wrong register'
-fault eid-commit-ignored eid/EidExchange.cpp \
-    'if (!ModbusRtu::CommitReplyOk(Answer, ModbusRtu::CommitEidCode))' 'if (false)' \
+fault eid-commit-ignored exchange/DeviceExchange.cpp \
+    'if (!Commit(ModbusRtu::CommitEidCode))' 'if (!Commit(ModbusRtu::CommitEidCode) && false)' \
     'a refused EID commit reported as success'
-fault eid-half-applied eid/EidExchange.cpp \
-    'if (!ModbusRtu::EidReadReplyOk(Answer, BlockCount))' \
+fault eid-half-applied exchange/DeviceExchange.cpp \
+    'if (!Exchange(BlockStart, BlockCount, BlockNumber))
+            return false;' 'if (!Exchange(BlockStart, BlockCount, BlockNumber))
+            return BlockNumber > 0;' \
     'if (!ModbusRtu::EidReadReplyOk(Answer, BlockCount) && (Reply.insert(ConfigDocument::KeyParamArray, Built), ApplyEidSet(Reply), true))' \
     'a failed EID read half applied'
-fault eid-unnamed-position eid/EidExchange.cpp \
+fault eid-unnamed-position exchange/DeviceExchange.cpp \
     'if (!Named[Position]) {' 'if (false) {' \
     'an EID request with a position no entry names is sent'
 fault eid-collect-hex eid/EidSet.cpp \
@@ -159,8 +161,8 @@ fault preset-off-by-one params/ParamTab.cpp \
 fault preset-block params/ParamTab.cpp \
     'const int K = BandWidth * SfCount + (NewValue - SfMin);' 'const int K = (NewValue - SfMin);' \
     'spreading factor preset ignores the bandwidth block'
-fault spin-range params/ParamTab.cpp \
-    'QSpinBox_Param_ModbusID, 1, 255, 0, 0);' 'QSpinBox_Param_ModbusID, 0, 255, 0, 0);' \
+fault spin-range exchange/ParamRegisters.h \
+    '{"ModbusID", 40003, 1, 255},' '{"ModbusID", 40003, 0, 255},' \
     'address field accepts 0'
 fault eid-range-off-by-one eid/EidTab.cpp \
     'End - Start > EidCount - 1) {' 'End - Start > EidCount) {' \
@@ -203,7 +205,25 @@ fault sim-save tools/devsim/SerialLine.cpp \
 fault sim-resync tools/devsim/DeviceCore.cpp \
     'Drop = Next;' 'break;' \
     'simulator: noise before a request is not skipped'
-# korvelctl and its protocol library: add their faults here.
+# korvelctl and its protocol library.
+fault ctl-wait-early cli/CtlLine.cpp \
+    'if (Reply.size() >= ExpectedLength)' 'if (Reply.size() >= ExpectedLength - 1)' \
+    'korvelctl: the wait ends one byte before the reply is complete'
+fault ctl-no-silence cli/CtlLine.cpp \
+    'if (LeftNs <= 0)' 'if (true)' \
+    'korvelctl: no 3.5-character silence before a request'
+fault ctl-address-unchecked exchange/DeviceExchange.cpp \
+    'return Ok && (Address == ModbusRtu::DeviceAddress || quint8(Reply.at(0)) == Address);' 'return Ok;' \
+    'korvelctl --address: a reply from another address taken'
+fault ctl-param-range cli/CtlFiles.cpp \
+    'Number > Row->Max)' 'Number > Row->Max + 1)' \
+    'korvelctl: a parameter file value one above its range accepted'
+fault ctl-eid-count cli/CtlFiles.cpp \
+    'if (Eids->size() == EidCount) {' 'if (Eids->size() == EidCount + 1) {' \
+    'korvelctl: an EID file of 201 values accepted'
+fault ctl-half-file cli/Korvelctl.cpp \
+    'Output.setFileName(Set.Output);' 'Output.setFileName(Set.Output); Output.setDirectWriteFallback(true); QFile(Set.Output).open(QIODevice::WriteOnly);' \
+    'korvelctl: the output file is created before the read has succeeded'
 
 # --- options -----------------------------------------------------------------------
 suites='^tst_'

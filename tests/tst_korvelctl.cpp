@@ -107,8 +107,17 @@ private:
 void TestKorvelctl::paramsRoundTrip()
 {
     const QString Saved = File("params.json");
+    // The device answers at once; each request still waits for the line to
+    // have been quiet for 3.5 characters, 3.6 ms at 9600 Bd.
+    QElapsedTimer Clock;
+    Clock.start();
+    QList<qint64> Arrived;
+    Device->SetReplyHook([&](DeviceReply &) { Arrived << Clock.nsecsElapsed(); });
     Result R = Ctl(On({"read", "params", "-o", Saved}));
     QCOMPARE(R.Code, 0);
+    for (int I = 1; I < Arrived.size(); ++I)
+        QVERIFY2(Arrived[I] - Arrived[I - 1] >= 3600000, qPrintable(QString::number(Arrived[I] - Arrived[I - 1])));
+    Device->SetReplyHook(nullptr);
     QVERIFY(R.Out.isEmpty());
     QJsonObject Values = QJsonDocument::fromJson(ReadAll(Saved)).object();
     QCOMPARE(Values.size(), Expected::ParamCount);
