@@ -86,7 +86,6 @@ fault param-commit-code exchange/DeviceExchange.cpp \
     'parameter write commits with the EID code'
 fault param-half-applied exchange/DeviceExchange.cpp \
     'if (!RunParamEntries(Entries, Read, &ReplyEntries))' 'if (!RunParamEntries(Entries, Read, &ReplyEntries) && Entries.isEmpty())' \
-    'if (!RunEntries(Entries, Read, &ReplyEntries) && (Reply.insert(ConfigDocument::KeyParamArray, ReplyEntries), ApplyParamSet(Reply), true))' \
     'a failed parameter read half applied'
 fault param-register exchange/ParamRegisters.h \
     '{"TxTimeout", 40307,' '{"TxTimeout", 40306,' \
@@ -98,7 +97,6 @@ fault eid-half-applied exchange/DeviceExchange.cpp \
     'if (!Exchange(BlockStart, BlockCount, BlockNumber))
             return false;' 'if (!Exchange(BlockStart, BlockCount, BlockNumber))
             return BlockNumber > 0;' \
-    'if (!ModbusRtu::EidReadReplyOk(Answer, BlockCount) && (Reply.insert(ConfigDocument::KeyParamArray, Built), ApplyEidSet(Reply), true))' \
     'a failed EID read half applied'
 fault eid-unnamed-position exchange/DeviceExchange.cpp \
     'if (!Named[Position]) {' 'if (false) {' \
