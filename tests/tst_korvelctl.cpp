@@ -113,8 +113,9 @@ void TestKorvelctl::paramsRoundTrip()
     Clock.start();
     QList<qint64> Arrived;
     Device->SetReplyHook([&](DeviceReply &) { Arrived << Clock.nsecsElapsed(); });
-    // Replies come in pieces: the wait goes on until the whole reply is in.
-    Device->Core().AddFault({DeviceFault::Chunks, 0, 6, 5});
+    // Replies come in pieces, 1 ms apart: the wait goes on until the whole
+    // reply is in, and the quiet time counts from its last piece.
+    Device->Core().AddFault({DeviceFault::Chunks, 0, 6, 1});
     Result R = Ctl(On({"read", "params", "-o", Saved}));
     QCOMPARE(R.Code, 0);
     for (int I = 1; I < Arrived.size(); ++I)
