@@ -1,5 +1,7 @@
 #include "MySerialPort.h"
 
+#include "ModbusRtu.h"
+
 #include <QDebug>
 #include <QEventLoop>
 #include <QException>
@@ -177,15 +179,8 @@ QByteArray MySerialPort::HexTextToBytes(const QString &Text)
 
 QString MySerialPort::BytesToHexText(const QByteArray &Data)
 {
-    static const char Digits[] = "0123456789ABCDEF";
-    QString Text;
-    Text.reserve(Data.size() * 2);
-    for (const char Byte : Data) {
-        const auto Value = static_cast<unsigned char>(Byte);
-        Text.append(QLatin1Char(Digits[Value >> 4]));
-        Text.append(QLatin1Char(Digits[Value & 0x0F]));
-    }
-    return Text;
+    // The one hex form of the log, shared with the exchanges' own lines.
+    return ModbusRtu::HexText(Data);
 }
 
 void MySerialPort::PauseMs(int Ms)
