@@ -129,8 +129,8 @@ fault lost-line serial/MySerialPort.cpp \
 fault scan-busy serial/MySerialPort.cpp \
     'if (!Probe.open(QIODevice::ReadWrite))' 'if (false)' \
     'the scan lists ports it cannot open'
-fault hex-lower serial/MySerialPort.cpp \
-    'static const char Digits[] = "0123456789ABCDEF";' 'static const char Digits[] = "0123456789abcdef";' \
+fault hex-lower exchange/ModbusRtu.cpp \
+    'return QString::fromLatin1(Data.toHex().toUpper());' 'return QString::fromLatin1(Data.toHex());' \
     'frames logged in lower-case hex'
 
 # --- window ----------------------------------------------------------------------
