@@ -1,5 +1,6 @@
 #include "Exchanges.h"
 
+#include "DeviceExchange.h"
 #include "EidRegisters.h"
 #include "ModbusRtu.h"
 #include "MySerialPort.h"
@@ -32,31 +33,41 @@ QVector<Transaction> ParamWriteLine()
     return Line;
 }
 
+// The blocks as the exchanges walk them, with their frames' real sizes.
 QVector<Transaction> EidReadLine()
 {
     QVector<Transaction> Line;
-    for (int Slot = 0; Slot < EidCount; Slot += ModbusRtu::EidsPerBlock) {
-        const int Count = qMin(ModbusRtu::EidsPerBlock, EidCount - Slot);
-        QByteArray Frame;
-        ModbusRtu::OpenEidBlockRead(Frame, EidRegisters::OfSlot(Slot));
-        ModbusRtu::CloseEidBlockRead(Frame, Count);
-        Line.append({Frame.size(), ModbusRtu::EidReadReplyLength(Count)});
-    }
+    QByteArray Frame;
+    DeviceExchange::WalkEidBlocks(
+        EidCount,
+        [&Frame](int Position, bool Opens) {
+            if (Opens)
+                ModbusRtu::OpenEidBlockRead(Frame, EidRegisters::OfSlot(Position));
+        },
+        [&](int, int Count, int) {
+            ModbusRtu::CloseEidBlockRead(Frame, Count);
+            Line.append({Frame.size(), ModbusRtu::EidReadReplyLength(Count)});
+            return true;
+        });
     return Line;
 }
 
 QVector<Transaction> EidWriteLine()
 {
     QVector<Transaction> Line;
-    for (int Slot = 0; Slot < EidCount; Slot += ModbusRtu::EidsPerBlock) {
-        const int Count = qMin(ModbusRtu::EidsPerBlock, EidCount - Slot);
-        QByteArray Frame;
-        ModbusRtu::OpenEidBlockWrite(Frame, EidRegisters::OfSlot(Slot));
-        for (int I = 0; I < Count; ++I)
+    QByteArray Frame;
+    DeviceExchange::WalkEidBlocks(
+        EidCount,
+        [&Frame](int Position, bool Opens) {
+            if (Opens)
+                ModbusRtu::OpenEidBlockWrite(Frame, EidRegisters::OfSlot(Position));
             ModbusRtu::AppendEidValue(Frame, 0);
-        ModbusRtu::CloseEidBlockWrite(Frame, Count);
-        Line.append({Frame.size(), ModbusRtu::EidWriteReplyLength});
-    }
+        },
+        [&](int, int Count, int) {
+            ModbusRtu::CloseEidBlockWrite(Frame, Count);
+            Line.append({Frame.size(), ModbusRtu::EidWriteReplyLength});
+            return true;
+        });
     Line.append({ModbusRtu::BuildCommit(ModbusRtu::CommitEidCode).size(), ModbusRtu::CommitReplyLength});
     return Line;
 }
