@@ -452,6 +452,7 @@ DeviceReply DeviceCore::Skip(const QByteArray &Pending, const FrameCut &Front)
     Reply.Consumed = Front.Length;
     Reply.Request = Pending.left(Front.Length);
     Reply.Note = QStringLiteral("dropped: ") + Front.Why;
+    Reply.Remark = Reply.Note;
     return Reply;
 }
 
@@ -462,6 +463,7 @@ DeviceReply DeviceCore::Ignored(const QByteArray &Frame, const QString &Own)
     Reply.Consumed = Frame.size();
     Reply.Request = Frame;
     Reply.Note = QStringLiteral("for address %1, not ours (%2): ignored").arg(ByteAt(Frame, 0)).arg(Own);
+    Reply.Remark = Reply.Note;
     return Reply;
 }
 
@@ -494,8 +496,10 @@ DeviceReply DeviceCore::Answer(const QByteArray &Frame, int Transaction)
     auto Mark = [&](DeviceFault::Kind Kind) { Played << Active[Kind]->ToString(); };
     auto Finish = [&](const QString &Note) {
         Reply.Note = Note;
-        if (!Played.isEmpty())
-            Reply.Note += QStringLiteral("; fault: ") + Played.join(QStringLiteral(", "));
+        if (!Played.isEmpty()) {
+            Reply.Remark = QStringLiteral("fault: ") + Played.join(QStringLiteral(", "));
+            Reply.Note += QStringLiteral("; ") + Reply.Remark;
+        }
         return Reply;
     };
 

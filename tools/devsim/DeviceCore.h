@@ -73,6 +73,7 @@ struct DeviceReply
     bool HangUp = false;      // close the line instead of (after) the reply
     bool Committed = false;   // the committed image changed: keep it
     QString Note;             // what happened, for a log
+    QString Remark;           // what the bytes alone do not show (dropped, ignored, faults played)
 
     QByteArray Bytes() const;
 };
