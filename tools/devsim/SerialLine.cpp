@@ -1,8 +1,8 @@
 #include "SerialLine.h"
 
+#include "DeviceState.h"
+
 #include <QFile>
-#include <QJsonDocument>
-#include <QSaveFile>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -192,21 +192,7 @@ void SerialLine::Close()
 
 bool SerialLine::SaveState(QString *Error)
 {
-    if (Settings.StatePath.isEmpty())
-        return true;
-    QSaveFile File(Settings.StatePath);
-    if (!File.open(QIODevice::WriteOnly)) {
-        if (Error)
-            *Error = QStringLiteral("cannot write %1: %2").arg(Settings.StatePath, File.errorString());
-        return false;
-    }
-    File.write(QJsonDocument(Devices.Device(0).SaveState()).toJson());
-    if (!File.commit()) {
-        if (Error)
-            *Error = QStringLiteral("cannot write %1: %2").arg(Settings.StatePath, File.errorString());
-        return false;
-    }
-    return true;
+    return Settings.StatePath.isEmpty() || SaveStateFile(Devices.Device(0), Settings.StatePath, Error);
 }
 
 void SerialLine::OnReadable()
