@@ -187,6 +187,11 @@ void tst_exchanges::refusedBeforeSending()
         QVERIFY(!W->ExchangeEidWrite(Doc));
     }
     QVERIFY(!W->ExchangeParamRead(ParamFirstNotObject));
+    // Of an empty request only the writes say anything.
+    Rig->Quiet.Clear();
+    QVERIFY(!W->ExchangeParamRead(QJsonObject()) && !W->ExchangeEidRead(QJsonObject()));
+    QVERIFY(!W->ExchangeParamWrite(QJsonObject()) && !W->ExchangeEidWrite(QJsonObject()));
+    QCOMPARE(Rig->Quiet.Lines(), QStringList({QStringLiteral("Obj is Null"), QStringLiteral("Obj is Null")}));
     QVERIFY(!W->ExchangeParamWrite(W->CollectEidSet()));
     // A closed port sends nothing either.
     W->SerialPort->ClosePort();
