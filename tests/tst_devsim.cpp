@@ -308,10 +308,7 @@ void tst_devsim::stateSurvivesRestart()
 {
     QTemporaryDir Dir;
     const QString State = Dir.filePath(QStringLiteral("device.json"));
-    QByteArray EidWrite;
-    ModbusRtu::OpenEidBlockWrite(EidWrite, 47001);
-    ModbusRtu::AppendEidValue(EidWrite, -5);
-    ModbusRtu::CloseEidBlockWrite(EidWrite, 1);
+    const QByteArray EidWrite = ModbusRtu::BuildEidWrite(47001, {-5});
     {
         Devsim Device;
         QVERIFY(Device.Start({QStringLiteral("--state"), State}));
