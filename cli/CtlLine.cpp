@@ -9,6 +9,17 @@
 
 #include <QFileInfo>
 
+Q_LOGGING_CATEGORY(CtlExchangeLog, "korvel.exchange", QtInfoMsg)
+Q_LOGGING_CATEGORY(CtlFramesLog, "korvel.frames", QtInfoMsg)
+
+void ShowFrames(bool On)
+{
+    // The window's diagnostics, which parts of the protocol library still
+    // write to the default category, are not korvelctl's to show.
+    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false\nkorvel.frames.debug=%1")
+                                         .arg(On ? QStringLiteral("true") : QStringLiteral("false")));
+}
+
 namespace {
 
 // 8N1: ten bits a character on the wire.

@@ -9,8 +9,17 @@
 #include "DeviceExchange.h"
 
 #include <QElapsedTimer>
+#include <QLoggingCategory>
 #include <QSerialPort>
 #include <QString>
+
+// korvelctl's diagnostics, both off unless asked for: the exchanges' own
+// log ("korvel.exchange") and the frames on the line ("korvel.frames").
+Q_DECLARE_LOGGING_CATEGORY(CtlExchangeLog)
+Q_DECLARE_LOGGING_CATEGORY(CtlFramesLog)
+
+// Turns the frame trace on or off; QT_LOGGING_RULES still has the last word.
+void ShowFrames(bool On);
 
 class CtlLine : public RequestLine
 {

@@ -123,8 +123,9 @@ bool RunParamEntries(const QJsonArray &Entries, const ParamTransaction &Transact
 
 } // namespace
 
-DeviceExchange::DeviceExchange(RequestLine &Line)
+DeviceExchange::DeviceExchange(RequestLine &Line, const QLoggingCategory &Log)
     : Line(Line)
+    , Log(Log)
 {
 }
 

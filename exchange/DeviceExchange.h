@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QJsonObject>
+#include <QLoggingCategory>
 #include <QString>
 
 #include <functional>
@@ -32,7 +33,8 @@ struct ExchangeFailure
 class DeviceExchange
 {
 public:
-    explicit DeviceExchange(RequestLine &Line);
+    explicit DeviceExchange(RequestLine &Line,
+                            const QLoggingCategory &Log = *QLoggingCategory::defaultCategory());
 
     // The device's own RS-485 address (1 to 247): requests go to it and a
     // reply from any other address is refused. Without it requests go to
@@ -79,6 +81,7 @@ private:
     bool Refuse(const QString &Why);
 
     RequestLine &Line;
+    const QLoggingCategory &Log;
     quint8 Address = 0;
     int Retries = 0;
     ExchangeFailure LastFailure;
