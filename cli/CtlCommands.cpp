@@ -48,6 +48,9 @@ const char *const HelpText =
     "                   replaced only when the whole read succeeded\n"
     "  -i, --input FILE the file to write from\n"
     "  --verify         read the written values back and compare them\n"
+    "  -v, --verbose    show each frame sent (>) and received (<) on standard error\n"
+    "                   as it happens: milliseconds since the start, then the bytes\n"
+    "                   in hex; a reply that did not come or came short is named so\n"
     "  -h, --help       show this help\n"
     "  --version        show the version\n"
     "\n"
@@ -77,10 +80,11 @@ const OptionRow Options[] = {
     {OptOutput, "o", "output", "FILE", nullptr},
     {OptInput, "i", "input", "FILE", "-i FILE"},
     {OptVerify, nullptr, "verify", nullptr, nullptr},
+    {OptVerbose, "v", "verbose", nullptr, nullptr},
 };
 constexpr int OptionCount = int(sizeof Options / sizeof Options[0]);
 
-constexpr unsigned OnDevice = OptPort | OptAddress | OptRetries;
+constexpr unsigned OnDevice = OptPort | OptAddress | OptRetries | OptVerbose;
 
 struct CommandRow
 {
@@ -92,7 +96,7 @@ struct CommandRow
 };
 
 const CommandRow Commands[] = {
-    {Command::Ports, "ports", false, 0, 0},
+    {Command::Ports, "ports", false, OptVerbose, 0},
     {Command::Read, "read", true, OnDevice | OptBaud | OptOutput, OptPort},
     {Command::Write, "write", true, OnDevice | OptBaud | OptInput | OptVerify, OptPort | OptInput},
     {Command::Probe, "probe", false, OnDevice, OptPort},
@@ -236,6 +240,7 @@ bool ReadValues(const Reader &Given, Settings *Set, QString *Error)
     Set->Input = Given.Value(IndexOf(OptInput));
     Set->Output = Given.Value(IndexOf(OptOutput));
     Set->Verify = Given.IsSet(IndexOf(OptVerify));
+    Set->Verbose = Given.IsSet(IndexOf(OptVerbose));
     if (Given.IsSet(IndexOf(OptOutput)) && Set->Output.isEmpty()) {
         *Error = QStringLiteral("-o needs a file name");
         return false;

@@ -26,6 +26,7 @@ enum Option : unsigned {
     OptOutput = 1u << 4,
     OptInput = 1u << 5,
     OptVerify = 1u << 6,
+    OptVerbose = 1u << 7,
 };
 
 constexpr int MaxRetries = 100;
@@ -42,6 +43,7 @@ struct Settings
     int Address = 0;
     int Retries = 0;
     bool Verify = false;
+    bool Verbose = false; // the frame trace on stderr
 };
 
 // "read params", "probe": the command as the messages name it.

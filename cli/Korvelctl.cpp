@@ -241,6 +241,7 @@ int Runner::Main(const QStringList &Arguments)
     case CtlCommands::Parsed::Bad: return Usage(Error);
     case CtlCommands::Parsed::Run: break;
     }
+    ShowFrames(Set.Verbose);
     const bool Params = Set.What == Kind::Params;
     switch (Set.Which) {
     case CtlCommands::Command::Ports: return Ports();
