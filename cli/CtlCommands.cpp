@@ -81,6 +81,10 @@ const OptionRow Options[] = {
     {OptInput, "i", "input", "FILE", "-i FILE"},
     {OptVerify, nullptr, "verify", nullptr, nullptr},
     {OptVerbose, "v", "verbose", nullptr, nullptr},
+    {OptJson, nullptr, "json", nullptr, nullptr},
+    {OptFrom, nullptr, "from", "A", nullptr},
+    {OptTo, nullptr, "to", "B", nullptr},
+    {OptWait, nullptr, "wait", "MS", nullptr},
 };
 constexpr int OptionCount = int(sizeof Options / sizeof Options[0]);
 
@@ -96,10 +100,12 @@ struct CommandRow
 };
 
 const CommandRow Commands[] = {
-    {Command::Ports, "ports", false, OptVerbose, 0},
+    {Command::Ports, "ports", false, OptVerbose | OptJson, 0},
     {Command::Read, "read", true, OnDevice | OptBaud | OptOutput, OptPort},
     {Command::Write, "write", true, OnDevice | OptBaud | OptInput | OptVerify, OptPort | OptInput},
-    {Command::Probe, "probe", false, OnDevice, OptPort},
+    {Command::Probe, "probe", false, OnDevice | OptJson, OptPort},
+    {Command::Scan, "scan", false, OptPort | OptBaud | OptFrom | OptTo | OptWait | OptJson | OptVerbose, OptPort},
+    {Command::Diff, "diff", true, OnDevice | OptBaud | OptInput | OptJson, OptPort | OptInput},
 };
 
 // Options that hold a whole number in a range.
@@ -114,6 +120,9 @@ struct NumberRow
 const NumberRow Numbers[] = {
     {OptAddress, 1, 247, &Settings::Address},
     {OptRetries, 0, MaxRetries, &Settings::Retries},
+    {OptFrom, FirstAddress, LastAddress, &Settings::From},
+    {OptTo, FirstAddress, LastAddress, &Settings::To},
+    {OptWait, 10, 1500, &Settings::WaitMs},
 };
 
 const CommandRow *FindCommand(const QString &Word)
@@ -241,6 +250,7 @@ bool ReadValues(const Reader &Given, Settings *Set, QString *Error)
     Set->Output = Given.Value(IndexOf(OptOutput));
     Set->Verify = Given.IsSet(IndexOf(OptVerify));
     Set->Verbose = Given.IsSet(IndexOf(OptVerbose));
+    Set->Json = Given.IsSet(IndexOf(OptJson));
     if (Given.IsSet(IndexOf(OptOutput)) && Set->Output.isEmpty()) {
         *Error = QStringLiteral("-o needs a file name");
         return false;
@@ -261,6 +271,15 @@ bool ReadValues(const Reader &Given, Settings *Set, QString *Error)
                          .arg(Given.Value(I));
             return false;
         }
+    }
+    if (Set->From > Set->To) {
+        *Error = QStringLiteral("--from %1 is above --to %2; the addresses run up from --from to --to, "
+                                "within %3 to %4")
+                     .arg(Set->From)
+                     .arg(Set->To)
+                     .arg(FirstAddress)
+                     .arg(LastAddress);
+        return false;
     }
     return true;
 }

@@ -14,7 +14,7 @@ class QTextStream;
 
 namespace CtlCommands {
 
-enum class Command { Ports, Read, Write, Probe };
+enum class Command { Ports, Read, Write, Probe, Scan, Diff };
 enum class Kind { None, Params, Eids };
 
 // The options, as bits of a command's row.
@@ -27,9 +27,15 @@ enum Option : unsigned {
     OptInput = 1u << 5,
     OptVerify = 1u << 6,
     OptVerbose = 1u << 7,
+    OptJson = 1u << 8,
+    OptFrom = 1u << 9,
+    OptTo = 1u << 10,
+    OptWait = 1u << 11,
 };
 
 constexpr int MaxRetries = 100;
+constexpr int FirstAddress = 1; // 0 is the broadcast address
+constexpr int LastAddress = 247;
 constexpr int DefaultBaud = ParamRegisters::BaudRates[1]; // the factory setting, 9600
 
 struct Settings
@@ -44,6 +50,10 @@ struct Settings
     int Retries = 0;
     bool Verify = false;
     bool Verbose = false; // the frame trace on stderr
+    bool Json = false;
+    int From = FirstAddress; // scan
+    int To = LastAddress;
+    int WaitMs = 100;
 };
 
 // "read params", "probe": the command as the messages name it.

@@ -131,6 +131,7 @@ QByteArray CtlLine::Transact(const QByteArray &Request, quint8 ExpectedLength)
 {
     KeepSilence();
     QByteArray Reply;
+    LastHeard = false;
     if (Port.write(Request) != Request.size())
         return Reply;
     // Out now rather than when the event loop next looks at the port.
@@ -164,6 +165,7 @@ QByteArray CtlLine::Transact(const QByteArray &Request, quint8 ExpectedLength)
         Loop.exec(QEventLoop::ExcludeUserInputEvents);
     QObject::disconnect(Reading);
     QObject::disconnect(Failing);
+    LastHeard = !Reply.isEmpty();
     const QString Within = QStringLiteral("within %1 s").arg(WaitMs / 1000.0);
     if (Reply.isEmpty())
         Trace('<', Reply, QStringLiteral("no reply ") + Within);

@@ -36,6 +36,8 @@ public:
     bool SetBaud(int Baud);
     void SetWaitLimitMs(int Ms) { WaitMs = Ms; }
     int WaitLimitMs() const { return WaitMs; }
+    // Whether any byte came back to the last request.
+    bool Heard() const { return LastHeard; }
 
     QByteArray Transact(const QByteArray &Request, quint8 ExpectedLength) override;
 
@@ -46,6 +48,7 @@ private:
     QSerialPort Port;
     int Baud = 9600;
     int WaitMs = ReplyLimitMs;
+    bool LastHeard = false;
     QElapsedTimer Since; // the start of the command, for the trace
     QElapsedTimer Quiet; // since the last byte seen on the line
 };

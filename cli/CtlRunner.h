@@ -3,9 +3,10 @@
 
 // One run of korvelctl: the settings of its command, its streams, the line
 // and the exchange over it. Each command is a member; those that work on a
-// bus of devices live in CtlBus.cpp.
+// bus of devices live in CtlBus.cpp, diff in CtlDiff.cpp.
 
 #include "CtlCommands.h"
+#include "CtlFiles.h"
 #include "CtlLine.h"
 #include "DeviceExchange.h"
 
@@ -38,6 +39,11 @@ private:
     int ReadEids();
     int WriteEids();
     int Probe();
+    int Scan();
+    int DiffParams();
+    int DiffEids();
+    int ReportDifferences(const QVector<CtlFiles::Difference> &Found);
+    int PrintJson(const QJsonObject &Document);
 
     QTextStream &Out;
     QTextStream &Err;

@@ -9,6 +9,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QSerialPortInfo>
 #include <QTextStream>
 
@@ -21,6 +23,24 @@ const QString Program = QStringLiteral("korvelctl");
 } // namespace
 
 using CtlCommands::Kind;
+
+namespace {
+
+// The rows of the ports table under its lower-cased headings; a field the
+// table shows as "-" is empty.
+QJsonObject PortsJson(const QVector<QStringList> &Rows)
+{
+    QJsonArray Ports;
+    for (int R = 1; R < Rows.size(); ++R) {
+        QJsonObject Port;
+        for (int C = 0; C < Rows[R].size(); ++C)
+            Port.insert(Rows[0][C].toLower(), Rows[R][C] == QLatin1String("-") ? QString() : Rows[R][C]);
+        Ports.append(Port);
+    }
+    return QJsonObject {{QStringLiteral("ports"), Ports}};
+}
+
+} // namespace
 
 int Runner::Usage(const QString &Message)
 {
@@ -98,7 +118,7 @@ int Runner::Ports()
     const QList<QSerialPortInfo> Found = QSerialPortInfo::availablePorts();
     if (Found.isEmpty()) {
         Err << Program << ": no serial ports found\n";
-        return Done;
+        return Set.Json ? PrintJson(QJsonObject {{QStringLiteral("ports"), QJsonArray()}}) : Done;
     }
     QVector<QStringList> Rows {{QStringLiteral("PORT"), QStringLiteral("STATE"), QStringLiteral("DESCRIPTION"),
                                 QStringLiteral("MANUFACTURER"), QStringLiteral("SERIAL")}};
@@ -112,6 +132,8 @@ int Runner::Ports()
         Rows.append({Info.portName(), State, Or(Info.description()), Or(Info.manufacturer()),
                      Or(Info.serialNumber())});
     }
+    if (Set.Json)
+        return PrintJson(PortsJson(Rows));
     QVector<int> Width(Rows.first().size(), 0);
     for (const QStringList &Row : Rows) {
         for (int C = 0; C < Row.size(); ++C)
@@ -158,17 +180,14 @@ int Runner::WriteParams()
         QJsonObject Back;
         if (!Exchange.ParamRead(Request, &Back))
             return DeviceFault(QStringLiteral("verify: "), Exchange.Failure());
-        QVector<QPair<QString, int>> Got;
-        CtlFiles::ParamValues(Back, &Got);
-        for (int I = 0; I < Wanted.size(); ++I) {
-            if (I >= Got.size() || Got[I] != Wanted[I]) {
-                const ParamRegisters::Param *Row = ParamRegisters::Find(Wanted[I].first);
-                return Fail(DeviceFailed, QStringLiteral("verify: %1 (register %2) reads %3, the file says %4")
-                                              .arg(Wanted[I].first)
-                                              .arg(Row->Register)
-                                              .arg(I < Got.size() ? Got[I].second : 0)
-                                              .arg(Wanted[I].second));
-            }
+        const QVector<CtlFiles::Difference> Differ = CtlFiles::ParamDifferences(Request, Back);
+        if (!Differ.isEmpty()) {
+            const CtlFiles::Difference &First = Differ.first();
+            return Fail(DeviceFailed, QStringLiteral("verify: %1 (register %2) reads %3, the file says %4")
+                                          .arg(First.Name)
+                                          .arg(ParamRegisters::Find(First.Name)->Register)
+                                          .arg(First.Device)
+                                          .arg(First.File));
         }
     }
     Out << Wanted.size() << (Wanted.size() == 1 ? " parameter" : " parameters")
@@ -211,22 +230,14 @@ int Runner::WriteEids()
         if (!Exchange.EidRead(Request, &Back))
             return DeviceFault(QStringLiteral("verify: "), Exchange.Failure());
         CtlFiles::EidValues(Back, &Got);
-        int Differ = 0;
-        int First = -1;
-        for (int Slot = 0; Slot < Eids.size(); ++Slot) {
-            if (Got.value(Slot) != Eids[Slot]) {
-                ++Differ;
-                if (First < 0)
-                    First = Slot;
-            }
-        }
-        if (Differ > 0)
+        const QVector<CtlFiles::Difference> Differ = CtlFiles::EidDifferences(Eids, Got);
+        if (!Differ.isEmpty())
             return Fail(DeviceFailed, QStringLiteral("verify: %1 of %2 EIDs differ; entry %3 reads %4, the file says %5")
-                                          .arg(Differ)
+                                          .arg(Differ.size())
                                           .arg(Eids.size())
-                                          .arg(First + 1)
-                                          .arg(Got.value(First))
-                                          .arg(Eids[First]));
+                                          .arg(Differ.first().Entry)
+                                          .arg(Differ.first().Device)
+                                          .arg(Differ.first().File));
     }
     Out << Eids.size() << " EIDs written and committed" << (Set.Verify ? ", verified" : "") << '\n';
     return Done;
@@ -248,6 +259,8 @@ int Runner::Main(const QStringList &Arguments)
     case CtlCommands::Command::Probe: return Probe();
     case CtlCommands::Command::Read: return Params ? ReadParams() : ReadEids();
     case CtlCommands::Command::Write: return Params ? WriteParams() : WriteEids();
+    case CtlCommands::Command::Scan: return Scan();
+    case CtlCommands::Command::Diff: return Params ? DiffParams() : DiffEids();
     }
     return Done;
 }
