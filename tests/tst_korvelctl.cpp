@@ -92,6 +92,27 @@ QStringList FramesOf(const QString &Log, const QString &Marks)
     return Frames;
 }
 
+// The korvel-devsim program on a pty of its own; Port is the path to open.
+struct SimProgram
+{
+    explicit SimProgram(const QStringList &Options)
+    {
+        Process.start(QStringLiteral(KORVEL_DEVSIM), QStringList {"--pty", "-v"} + Options);
+        if (Process.waitForReadyRead(5000))
+            Port = QString::fromLocal8Bit(Process.readLine()).trimmed();
+    }
+    // Ends it and hands back its log.
+    QString Stop()
+    {
+        Process.terminate();
+        Process.waitForFinished(5000);
+        return QString::fromLocal8Bit(Process.readAllStandardError());
+    }
+
+    QProcess Process;
+    QString Port;
+};
+
 // A program run to its end: exit code, stdout, stderr.
 Result Run(const QString &Program, const QStringList &Arguments)
 {
@@ -138,6 +159,7 @@ private slots:
     void badInputSendsNothing();
     void wholeListCompared();
     void traceBesideSimulator();
+    void busBesideSimulator();
 
 private:
     QString File(const char *Name) const { return Dir.filePath(QString::fromLatin1(Name)); }
@@ -564,16 +586,13 @@ void TestKorvelctl::traceBesideSimulator()
 {
     // Both programs as an operator runs them, the simulator on a pty of
     // its own.
-    QProcess Sim;
-    Sim.start(QStringLiteral(KORVEL_DEVSIM), {"--pty", "-v", "--fault", "short=3@3", "--fault", "silence@5"});
-    QVERIFY(Sim.waitForReadyRead(5000));
-    const QString Port = QString::fromLocal8Bit(Sim.readLine()).trimmed();
+    SimProgram Sim({"--fault", "short=3@3", "--fault", "silence@5"});
+    const QString Port = Sim.Port;
+    QVERIFY(Port.startsWith("/dev/"));
     // The faults play on the first run's requests only.
     const Result R = Run(QStringLiteral(KORVELCTL), {"read", "params", "--port", Port, "--retries", "2", "-v"});
     const Result Quiet = Run(QStringLiteral(KORVELCTL), {"read", "params", "--port", Port});
-    Sim.terminate();
-    QVERIFY(Sim.waitForFinished(5000));
-    const QString SimLog = QString::fromLocal8Bit(Sim.readAllStandardError());
+    const QString SimLog = Sim.Stop();
     QCOMPARE(Quiet.Code, 0);
     QCOMPARE(Quiet.Err, QString());
     QCOMPARE(R.Code, 0);
@@ -600,6 +619,28 @@ void TestKorvelctl::traceBesideSimulator()
     QCOMPARE(Sent.size(), 16);
     QCOMPARE(FramesOf(SimLog, "<").mid(0, 16), Sent);
     QCOMPARE(FramesOf(R.Err, "<").size(), 14);
+}
+
+void TestKorvelctl::busBesideSimulator()
+{
+    // Devices at 5, 17 and twice at 9, listening at 115200 Bd only.
+    SimProgram Sim({"--devices", "5,9,9,17", "--device-baud", "115200"});
+    QVERIFY(Sim.Port.startsWith("/dev/"));
+    QElapsedTimer Clock;
+    Clock.start();
+    const Result Found = Run(QStringLiteral(KORVELCTL), {"probe", "--port", Sim.Port});
+    const qint64 Ms = Clock.elapsed();
+    const Result Bus = Run(QStringLiteral(KORVELCTL), {"scan", "--port", Sim.Port, "--baud", "115200", "--to", "20",
+                                                       "--wait", "40", "-v"});
+    Sim.Stop();
+    QCOMPARE(Found.Code, 0);
+    QCOMPARE(Found.Out, QStringLiteral("115200 Bd, RS-485 address 5\n"));
+    QVERIFY2(Ms <= 1000, qPrintable(QString::number(Ms)));
+    QCOMPARE(Bus.Code, 0);
+    QCOMPARE(Bus.Out, QStringLiteral("5: ModbusID 5\n17: ModbusID 17\n"));
+    QStringList Faults = Bus.Err.split(QLatin1Char('\n')).filter(QStringLiteral("korvelctl:"));
+    QCOMPARE(Faults, QStringList {"korvelctl: address 9: fault on the bus: bad CRC"});
+    QCOMPARE(FramesOf(Bus.Err, ">").size(), 20);
 }
 
 QTEST_MAIN(TestKorvelctl)
