@@ -14,9 +14,7 @@ Q_LOGGING_CATEGORY(CtlFramesLog, "korvel.frames", QtInfoMsg)
 
 void ShowFrames(bool On)
 {
-    // The window's diagnostics, which parts of the protocol library still
-    // write to the default category, are not korvelctl's to show.
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false\nkorvel.frames.debug=%1")
+    QLoggingCategory::setFilterRules(QStringLiteral("korvel.frames.debug=%1")
                                          .arg(On ? QStringLiteral("true") : QStringLiteral("false")));
 }
 

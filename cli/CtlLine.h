@@ -35,7 +35,7 @@ public:
     bool Open(const QString &Port, int Baud, QString *Error);
     bool SetBaud(int Baud);
     void SetWaitLimitMs(int Ms) { WaitMs = Ms; }
-    int WaitLimitMs() const { return WaitMs; }
+    int WaitLimitMs() const override { return WaitMs; }
     // Whether any byte came back to the last request.
     bool Heard() const { return LastHeard; }
 
