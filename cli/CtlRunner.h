@@ -13,7 +13,6 @@
 #include <QSaveFile>
 
 class QTextStream;
-struct ExchangeFailure;
 
 namespace Korvelctl {
 
