@@ -197,33 +197,42 @@ fault eid-validator eid/EidTab.cpp \
     'EID fields accept numbers above 10000000'
 
 # --- simulator -------------------------------------------------------------------
-fault sim-commit tools/devsim/DeviceCore.cpp \
+fault sim-commit tools/devsim/DeviceAnswer.cpp \
     'KeptParams = WorkParams;
     else' 'WorkParams = WorkParams;
     else' \
     'simulator: a parameter commit keeps nothing'
-fault sim-block tools/devsim/DeviceCore.cpp \
-    $'        if (!InOneBlock(First, Count))\n            return Refuse(ExIllegalAddress, What);\n        QByteArray Body = Frame.left(2);' \
-    $'        QByteArray Body = Frame.left(2);' \
+fault sim-block tools/devsim/DeviceAnswer.cpp \
+    $'    if (!InOneBlock(First, Count))\n        return Refuse(Frame, ExIllegalAddress, What, Note);\n    QByteArray Body = Frame.left(2);' \
+    $'    QByteArray Body = Frame.left(2);' \
     'simulator: a read across blocks is answered'
-fault sim-read-count tools/devsim/DeviceCore.cpp \
+fault sim-read-count tools/devsim/DeviceAnswer.cpp \
     'if (Count < 1 || Count > MaxReadCount)' 'if (Count < 1 || Count > 2 * MaxReadCount)' \
     'simulator: reads of more than 125 registers answered'
-fault sim-bad-crc tools/devsim/DeviceCore.cpp \
-    'if (Active[DeviceFault::BadCrc]) {' 'if (false) {' \
+fault sim-bad-crc tools/devsim/DeviceAnswer.cpp \
+    'if (Faults.Play(DeviceFault::BadCrc))' 'if (false)' \
     'simulator: the bad-crc fault is not played'
-fault sim-address tools/devsim/DeviceCore.cpp \
-    'if (Address != 0 && Address != OwnAddress()) {' 'if (Address != 0) {' \
+fault sim-address tools/devsim/DeviceCore.h \
+    'return Address == 0 || Address == OwnAddress();' 'return Address == 0;' \
     'simulator: its own address ignored'
-fault sim-eid-state tools/devsim/DeviceCore.cpp \
-    'Eids[R - EidFirst + 1] = quint16(Bits & 0xFFFF);' 'Eids[R - EidFirst + 1] = quint16(Bits >> 16);' \
+fault sim-eid-state tools/devsim/DeviceState.cpp \
+    'Eids[R - First + 1] = quint16(Bits & 0xFFFF);' 'Eids[R - First + 1] = quint16(Bits >> 16);' \
     'simulator: EIDs loaded from a state file with a wrong low half'
 fault sim-save tools/devsim/SerialLine.cpp \
     'if (Reply.Committed) {' 'if (false) {' \
     'simulator: a commit is not saved to the state file'
-fault sim-resync tools/devsim/DeviceCore.cpp \
+fault sim-resync tools/devsim/DeviceFraming.cpp \
     'Drop = Next;' 'break;' \
     'simulator: noise before a request is not skipped'
+fault sim-device-baud tools/devsim/SerialLine.cpp \
+    'const int Baud = LineBaud(Fd);' 'const int Baud = Settings.DeviceBaud;' \
+    'simulator: a request at another line speed is answered'
+fault sim-bus-address tools/devsim/DeviceBus.cpp \
+    'if (Device.OwnAddress() == Address)' 'if (Device.OwnAddress() == Address || Replies.isEmpty())' \
+    'simulator: on a bus, the first device answers every address'
+fault sim-collision tools/devsim/DeviceBus.cpp \
+    'if (DeviceCore::CrcOk(Line))' 'if (false)' \
+    'simulator: identical replies of one address collide into a frame that checks'
 # korvelctl and its protocol library.
 fault ctl-wait-early cli/CtlLine.cpp \
     'if (Reply.size() >= ExpectedLength)' 'if (Reply.size() >= ExpectedLength - 1)' \
