@@ -67,8 +67,14 @@ echo "windows: built in $((SECONDS - start)) s"
 
 if [ "$run_tests" = 1 ]; then
     start=$SECONDS
-    # The suites run in a Wine prefix of their own, made on first use.
-    (cd "$build" && WINEPREFIX="$out/wine-tests" ctest --output-on-failure --timeout 300)
+    # The suites run in a Wine prefix of their own, made on first use and
+    # removed afterwards (it is some hundred megabytes).
+    prefix="$(mktemp -d "${TMPDIR:-/tmp}/korvel-wine-tests.XXXXXX")"
+    trap 'WINEPREFIX="$prefix" wineserver -k 2>/dev/null; rm -rf "$prefix"' EXIT
+    (cd "$build" && WINEPREFIX="$prefix" ctest --output-on-failure --timeout 300)
+    WINEPREFIX="$prefix" wineserver -w
+    rm -rf "$prefix"
+    trap - EXIT
     echo "windows: suites under Wine took $((SECONDS - start)) s"
 fi
 
