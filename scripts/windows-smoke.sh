@@ -83,6 +83,12 @@ step() {
 }
 
 # ---- A fresh prefix and the device ------------------------------------------------
+# The virtual display comes first: Wine takes the screen's size when the
+# prefix's desktop starts, and draws nothing beyond it later.
+exec {xvfb_fd}< <(exec Xvfb -displayfd 1 -screen 0 1400x800x24 -dpi 96 -nolisten tcp 2>/dev/null)
+xvfb_pid=$!
+IFS= read -r -t 20 -u "$xvfb_fd" display || fail "Xvfb did not start"
+export DISPLAY=":$display"
 wineboot --init >/dev/null 2>&1 || fail "wineboot could not make the prefix"
 wineserver -w
 step "fresh Wine prefix made"
@@ -140,10 +146,6 @@ grep -q 9600 probe.txt || { cat probe.txt >&2; fail "probe did not find 9600 bau
 step "korvelctl write params --verify and probe"
 
 # ---- The window ----------------------------------------------------------------
-exec {xvfb_fd}< <(exec Xvfb -displayfd 1 -screen 0 1400x800x24 -dpi 96 -nolisten tcp 2>/dev/null)
-xvfb_pid=$!
-IFS= read -r -t 20 -u "$xvfb_fd" display || fail "Xvfb did not start"
-export DISPLAY=":$display"
 wine "C:\\Program Files\\Korvel\\korvel.exe" >/dev/null 2>&1 &
 window=""
 for _ in $(seq 1 120); do
