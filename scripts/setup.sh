@@ -2,12 +2,15 @@
 # Installs what a fresh Debian 12 machine lacks. Quiet and idempotent:
 # packages already present are not touched.
 #
-# Usage: scripts/setup.sh [run|all]
-#   run  what building and running the tool and the simulator need
-#        (scripts/start.sh)
-#   all  that, and what the tests, the sanitizer and fuzzing builds, the
-#        benchmark, the screenshots and the package checks need (default;
-#        scripts/test.sh and the other scripts)
+# Usage: scripts/setup.sh [run|all|windows]
+#   run      what building and running the tool and the simulator need
+#            (scripts/start.sh)
+#   all      that, and what the tests, the sanitizer and fuzzing builds, the
+#            benchmark, the screenshots and the package checks need (default;
+#            scripts/test.sh and the other scripts)
+#   windows  "run", and what the Windows cross-build, its installer and its
+#            smoke test under Wine need (scripts/windows.sh,
+#            scripts/windows-smoke.sh)
 set -euo pipefail
 
 RUN_PACKAGES=(
@@ -23,10 +26,17 @@ TEST_PACKAGES=(
     python3 file dpkg-dev lintian bash-completion
 )
 
+WINDOWS_PACKAGES=(
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    xz-utils nsis zip
+    wine wine64 xvfb xauth xdotool imagemagick
+)
+
 case "${1:-all}" in
     run) PACKAGES=("${RUN_PACKAGES[@]}") ;;
     all) PACKAGES=("${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
-    *) echo "usage: $0 [run|all]" >&2; exit 2 ;;
+    windows) PACKAGES=("${RUN_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}") ;;
+    *) echo "usage: $0 [run|all|windows]" >&2; exit 2 ;;
 esac
 
 missing=()
