@@ -48,11 +48,8 @@ bool SetDeviceBaud(const QString &Value, DevsimSettings &Out, QString *Error)
         Out.Line.DeviceBaud = Baud;
         return true;
     }
-    QStringList Speeds;
-    for (const int Rate : BaudRates)
-        Speeds << QString::number(Rate);
     return Refuse(Error, QStringLiteral("--device-baud needs one of %1, not '%2'")
-                             .arg(Speeds.join(QStringLiteral(", ")), Value));
+                             .arg(ParamRegisters::BaudRateTexts().join(QStringLiteral(", ")), Value));
 }
 
 bool SetDevices(const QString &Value, DevsimSettings &Out, QString *Error)
