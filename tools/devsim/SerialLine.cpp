@@ -1,9 +1,8 @@
 #include "SerialLine.h"
 
-#include <QDateTime>
+#include "DeviceState.h"
+
 #include <QFile>
-#include <QJsonDocument>
-#include <QSaveFile>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -16,12 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-// As the tool logs frames: two capital hex digits a byte, no separator.
-QString Hex(const QByteArray &Bytes)
-{
-    return QString::fromLatin1(Bytes.toHex().toUpper());
-}
 
 bool MakeRaw(int Fd, int Baud, QString *Error)
 {
@@ -54,9 +47,9 @@ bool MakeRaw(int Fd, int Baud, QString *Error)
 
 } // namespace
 
-SerialLine::SerialLine(DeviceCore &TheCore, const Options &TheSettings, QObject *Parent)
+SerialLine::SerialLine(DeviceBus &TheDevices, const Options &TheSettings, QObject *Parent)
     : QObject(Parent)
-    , Core(TheCore)
+    , Devices(TheDevices)
     , Settings(TheSettings)
 {
     PumpTimer = new QTimer(this);
@@ -71,26 +64,51 @@ SerialLine::~SerialLine()
     Close();
 }
 
-unsigned SerialLine::SpeedConstant(int Baud)
+namespace {
+
+const struct
 {
-    switch (Baud) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    case 230400: return B230400;
+    int Baud;
+    speed_t Constant;
+} Speeds[] = {
+    {1200, B1200}, {2400, B2400}, {4800, B4800}, {9600, B9600}, {19200, B19200},
+    {38400, B38400}, {57600, B57600}, {115200, B115200}, {230400, B230400},
 #ifdef B460800
-    case 460800: return B460800;
+    {460800, B460800},
 #endif
 #ifdef B921600
-    case 921600: return B921600;
+    {921600, B921600},
 #endif
-    default: return 0;
+};
+
+} // namespace
+
+unsigned SerialLine::SpeedConstant(int Baud)
+{
+    for (const auto &Speed : Speeds) {
+        if (Speed.Baud == Baud)
+            return Speed.Constant;
     }
+    return 0;
+}
+
+int SerialLine::LineBaud(int Fd)
+{
+    // A pseudo-terminal's master reads the termios of its slave (Linux), so
+    // this is the speed the tool opened its end at. An input speed of 0
+    // means "as the output speed".
+    termios Mode {};
+    if (tcgetattr(Fd, &Mode) != 0)
+        return 0;
+    const speed_t Out = cfgetospeed(&Mode);
+    const speed_t In = cfgetispeed(&Mode);
+    if (In != 0 && In != Out)
+        return 0;
+    for (const auto &Speed : Speeds) {
+        if (Speed.Constant == Out)
+            return Speed.Baud;
+    }
+    return 0;
 }
 
 bool SerialLine::OpenPty(QString *SlavePath, QString *Error)
@@ -174,21 +192,7 @@ void SerialLine::Close()
 
 bool SerialLine::SaveState(QString *Error)
 {
-    if (Settings.StatePath.isEmpty())
-        return true;
-    QSaveFile File(Settings.StatePath);
-    if (!File.open(QIODevice::WriteOnly)) {
-        if (Error)
-            *Error = QStringLiteral("cannot write %1: %2").arg(Settings.StatePath, File.errorString());
-        return false;
-    }
-    File.write(QJsonDocument(Core.SaveState()).toJson());
-    if (!File.commit()) {
-        if (Error)
-            *Error = QStringLiteral("cannot write %1: %2").arg(Settings.StatePath, File.errorString());
-        return false;
-    }
-    return true;
+    return Settings.StatePath.isEmpty() || SaveStateFile(Devices.Device(0), Settings.StatePath, Error);
 }
 
 void SerialLine::OnReadable()
@@ -197,7 +201,9 @@ void SerialLine::OnReadable()
     for (;;) {
         const ssize_t Got = ::read(Fd, Buffer, sizeof Buffer);
         if (Got > 0) {
-            Pending.append(Buffer, int(Got));
+            const QByteArray Bytes(Buffer, int(Got));
+            if (Heard(Bytes))
+                Pending.append(Bytes);
             continue;
         }
         if (Got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
@@ -213,20 +219,31 @@ void SerialLine::OnReadable()
     Serve();
 }
 
+bool SerialLine::Heard(const QByteArray &Bytes)
+{
+    // A device at another speed than the line's receives only garbage, and
+    // garbage never makes a request; what it held of a frame is spoilt too.
+    if (Settings.DeviceBaud == 0)
+        return true;
+    const int Baud = LineBaud(Fd);
+    if (Baud == Settings.DeviceBaud)
+        return true;
+    if (Settings.Verbose)
+        LogFrame('<', Bytes, QStringLiteral("line at %1 Bd, not %2: not heard").arg(Baud).arg(Settings.DeviceBaud));
+    Pending.clear();
+    return false;
+}
+
 void SerialLine::Serve()
 {
     while (!Pending.isEmpty()) {
-        const DeviceReply Reply = Core.Take(Pending);
+        const DeviceReply Reply = Devices.Take(Pending);
         if (Reply.Consumed <= 0)
             return;
         const qint64 NowUs = Clock.nsecsElapsed() / 1000;
         Pending.remove(0, Reply.Consumed);
-        if (Settings.Verbose) {
-            QString Line = QStringLiteral("<- ") + Hex(Reply.Request) + QStringLiteral("  ");
-            if (Reply.What == DeviceReply::Answered)
-                Line += QStringLiteral("#%1 ").arg(Reply.Transaction);
-            Log(Line + Reply.Note);
-        }
+        if (Settings.Verbose)
+            LogFrame('<', Reply.Request, Reply.Remark);
         if (Reply.Committed) {
             QString Error;
             if (!SaveState(&Error))
@@ -257,8 +274,8 @@ void SerialLine::Schedule(const DeviceReply &Reply, qint64 ReceivedUs)
         Segment S;
         S.Bytes = Reply.Chunks[I];
         S.StartUs = Start;
-        if (Reply.Chunks.size() > 1)
-            S.Note = QStringLiteral("  chunk %1/%2").arg(I + 1).arg(Reply.Chunks.size());
+        if (I == 0)
+            S.Frame = Reply.Bytes();
         Out.enqueue(S);
         LineFreeUs = Start + CharUs(S.Bytes.size());
         Start = LineFreeUs + qint64(Reply.GapMs) * 1000;
@@ -292,8 +309,8 @@ void SerialLine::Pump()
                                  : S.Bytes.size();
         bool Blocked = false;
         if (Due > S.Written) {
-            if (S.Written == 0 && Settings.Verbose)
-                Log(QStringLiteral("-> ") + Hex(S.Bytes) + S.Note);
+            if (S.Written == 0 && !S.Frame.isEmpty() && Settings.Verbose)
+                LogFrame('>', S.Frame);
             const ssize_t Put = ::write(Fd, S.Bytes.constData() + S.Written, size_t(Due - S.Written));
             if (Put > 0)
                 S.Written += int(Put);
@@ -338,14 +355,20 @@ bool SerialLine::WaitUntil(qint64 DueUs, qint64 NowUs)
 
 void SerialLine::DoHangUp()
 {
-    Log(QStringLiteral("-- line hung up"));
     Close();
     emit Finished(0);
 }
 
-void SerialLine::Log(const QString &Line) const
+void SerialLine::LogFrame(char Direction, const QByteArray &Bytes, const QString &Remark) const
 {
-    const QString Stamp = QDateTime::currentDateTime().toString(QStringLiteral("hh:mm:ss.zzz"));
-    std::fprintf(stderr, "%s %s\n", Stamp.toLocal8Bit().constData(), Line.toLocal8Bit().constData());
+    QByteArray Line = QByteArray::number(double(Clock.nsecsElapsed()) / 1e6, 'f', 3);
+    Line += ' ';
+    Line += Direction;
+    Line += ' ';
+    Line += Bytes.toHex(' ').toUpper();
+    if (!Remark.isEmpty())
+        Line += " (" + Remark.toLocal8Bit() + ')';
+    Line += '\n';
+    std::fputs(Line.constData(), stderr);
     std::fflush(stderr);
 }

@@ -6,7 +6,7 @@
 // loop. Received bytes go to the device core; its replies are written after
 // the turnaround delay and, with a baud rate, paced at 10 bits a byte.
 
-#include "DeviceCore.h"
+#include "DeviceBus.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -25,12 +25,13 @@ public:
     struct Options
     {
         int Baud = 0;         // 0: no pacing
+        int DeviceBaud = 0;   // requests at another line speed are not heard; 0: any
         int TurnaroundMs = 3;
         bool Verbose = false;
         QString StatePath;    // saved after every commit when set
     };
 
-    SerialLine(DeviceCore &Core, const Options &Settings, QObject *Parent = nullptr);
+    SerialLine(DeviceBus &Devices, const Options &Settings, QObject *Parent = nullptr);
     ~SerialLine() override;
 
     // Creates a pseudo-terminal pair and keeps its slave open as well, so
@@ -44,6 +45,9 @@ public:
 
     // Terminal speed constant for a baud rate, 0 if the system has none.
     static unsigned SpeedConstant(int Baud);
+    // The speed the line is set to, in baud (0 if unknown or unreadable).
+    // On a pseudo-terminal this is what the tool set on its end.
+    static int LineBaud(int Fd);
 
 signals:
     // The line is gone: hung up on demand (code 0) or lost (code 1).
@@ -56,11 +60,12 @@ private:
         qint64 StartUs = 0; // when its first byte may go out
         int Written = 0;
         bool HangUp = false;
-        QString Note;
+        QByteArray Frame;   // the whole reply, on its first piece: logged as it starts
     };
 
     bool Setup(int Fd, QString *Error);
     void OnReadable();
+    bool Heard(const QByteArray &Bytes);
     void Serve();
     void Schedule(const DeviceReply &Reply, qint64 ReceivedUs);
     void Pump();
@@ -69,10 +74,12 @@ private:
     bool WaitUntil(qint64 DueUs, qint64 NowUs);
     static constexpr qint64 FineWaitUs = 1500;
     void DoHangUp();
-    void Log(const QString &Line) const;
+    // One line per frame: milliseconds since the start, '<' received or
+    // '>' sent, the bytes in hex; what the bytes do not show in brackets.
+    void LogFrame(char Direction, const QByteArray &Bytes, const QString &Remark = QString()) const;
     qint64 CharUs(int Bytes) const;
 
-    DeviceCore &Core;
+    DeviceBus &Devices;
     Options Settings;
     int Fd = -1;
     int SlaveFd = -1;
