@@ -251,4 +251,28 @@ QByteArray FormatEids(const QVector<qint32> &Eids)
     return Text;
 }
 
+QVector<Difference> ParamDifferences(const QJsonObject &File, const QJsonObject &Device)
+{
+    QVector<QPair<QString, int>> Wanted;
+    QVector<QPair<QString, int>> Got;
+    ParamValues(File, &Wanted);
+    ParamValues(Device, &Got);
+    QVector<Difference> Found;
+    for (int I = 0; I < Wanted.size(); ++I) {
+        if (I >= Got.size() || Got[I] != Wanted[I])
+            Found.append({Wanted[I].first, 0, I < Got.size() ? Got[I].second : 0, Wanted[I].second});
+    }
+    return Found;
+}
+
+QVector<Difference> EidDifferences(const QVector<qint32> &File, const QVector<qint32> &Device)
+{
+    QVector<Difference> Found;
+    for (int Slot = 0; Slot < File.size(); ++Slot) {
+        if (Device.value(Slot) != File[Slot])
+            Found.append({QString(), Slot + 1, Device.value(Slot), File[Slot]});
+    }
+    return Found;
+}
+
 } // namespace CtlFiles

@@ -42,6 +42,22 @@ QJsonObject EidRequest(const QVector<qint32> &Eids);
 bool EidValues(const QJsonObject &Reply, QVector<qint32> *Eids);
 QByteArray FormatEids(const QVector<qint32> &Eids);
 
+// A value the device holds other than the file says: the parameter by name,
+// or the EID entry by its number from 1.
+struct Difference
+{
+    QString Name;
+    int Entry = 0;
+    qint32 Device = 0;
+    qint32 File = 0;
+};
+
+// The file's parameters (a request) against the device's (a reply), entry
+// by entry; an entry the reply lacks counts as 0.
+QVector<Difference> ParamDifferences(const QJsonObject &File, const QJsonObject &Device);
+// The whole list, entry by entry.
+QVector<Difference> EidDifferences(const QVector<qint32> &File, const QVector<qint32> &Device);
+
 } // namespace CtlFiles
 
 #endif

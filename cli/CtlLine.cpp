@@ -9,6 +9,15 @@
 
 #include <QFileInfo>
 
+Q_LOGGING_CATEGORY(CtlExchangeLog, "korvel.exchange", QtInfoMsg)
+Q_LOGGING_CATEGORY(CtlFramesLog, "korvel.frames", QtInfoMsg)
+
+void ShowFrames(bool On)
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("korvel.frames.debug=%1")
+                                         .arg(On ? QStringLiteral("true") : QStringLiteral("false")));
+}
+
 namespace {
 
 // 8N1: ten bits a character on the wire.
@@ -82,6 +91,19 @@ bool CtlLine::SetBaud(int NewBaud)
     return Port.setBaudRate(Baud);
 }
 
+// "12.345 > 00 03 9C 43 00 01 5B 8F": the shape korvel-devsim -v writes too.
+void CtlLine::Trace(char Direction, const QByteArray &Bytes, const QString &Note) const
+{
+    if (!CtlFramesLog().isDebugEnabled())
+        return;
+    QString Text = QString::asprintf("%.3f %c", double(Since.nsecsElapsed()) / 1e6, Direction);
+    if (!Bytes.isEmpty())
+        Text += QLatin1Char(' ') + QString::fromLatin1(Bytes.toHex(' ').toUpper());
+    if (!Note.isEmpty())
+        Text += QStringLiteral(" (%1)").arg(Note);
+    qCDebug(CtlFramesLog).noquote() << Text;
+}
+
 void CtlLine::KeepSilence()
 {
     // 3.5 characters: 3.6 ms at 9600 Bd, 0.3 ms at 115200. Slept in one
@@ -107,10 +129,12 @@ QByteArray CtlLine::Transact(const QByteArray &Request, quint8 ExpectedLength)
 {
     KeepSilence();
     QByteArray Reply;
+    LastHeard = false;
     if (Port.write(Request) != Request.size())
         return Reply;
     // Out now rather than when the event loop next looks at the port.
     Port.flush();
+    Trace('>', Request);
 
     QEventLoop Loop;
     QTimer Limit;
@@ -133,11 +157,19 @@ QByteArray CtlLine::Transact(const QByteArray &Request, quint8 ExpectedLength)
             if (Error == QSerialPort::ResourceError)
                 Loop.quit();
         });
-    Limit.start(ReplyLimitMs);
+    Limit.start(WaitMs);
     Take();
     if (!Complete(Reply, ExpectedLength))
         Loop.exec(QEventLoop::ExcludeUserInputEvents);
     QObject::disconnect(Reading);
     QObject::disconnect(Failing);
+    LastHeard = !Reply.isEmpty();
+    const QString Within = QStringLiteral("within %1 s").arg(WaitMs / 1000.0);
+    if (Reply.isEmpty())
+        Trace('<', Reply, QStringLiteral("no reply ") + Within);
+    else if (!Complete(Reply, ExpectedLength))
+        Trace('<', Reply, QStringLiteral("only %1 of %2 bytes ").arg(Reply.size()).arg(ExpectedLength) + Within);
+    else
+        Trace('<', Reply);
     return Reply;
 }

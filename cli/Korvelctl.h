@@ -16,6 +16,7 @@ enum ExitCode {
     DeviceFailed = 1, // no reply, or a reply refused; the message names the transaction
     BadUsage = 2,     // arguments or an input file; nothing was sent
     PortFailed = 3,   // the port cannot be opened
+    Differs = 4,      // diff: the device holds other values than the file
 };
 
 // Arguments without the program name. Output files and, without -o, the

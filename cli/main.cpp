@@ -6,16 +6,16 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
-// The exchanges write the window's diagnostics to the debug log; on the
-// command line only warnings and worse are of use.
-void Messages(QtMsgType Type, const QMessageLogContext &, const QString &Text)
+// korvelctl's own diagnostics (the frame trace) are lines of their own;
+// anything else Qt reports is named as korvelctl's.
+void Messages(QtMsgType Type, const QMessageLogContext &Context, const QString &Text)
 {
-    if (Type == QtDebugMsg || Type == QtInfoMsg)
-        return;
-    std::fprintf(stderr, "korvelctl: %s\n", Text.toLocal8Bit().constData());
+    const bool Own = Type == QtDebugMsg && Context.category && std::strncmp(Context.category, "korvel.", 7) == 0;
+    std::fprintf(stderr, "%s%s\n", Own ? "" : "korvelctl: ", Text.toLocal8Bit().constData());
 }
 
 } // namespace

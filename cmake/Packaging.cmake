@@ -12,6 +12,7 @@ if(TARGET korvel-devsim)
     install(TARGETS korvel-devsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 install(TARGETS korvelctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES packaging/bash-completion/korvelctl DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
 install(FILES README.md CHANGELOG.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # The pages and pictures the README links to, at the same relative place.

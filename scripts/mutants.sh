@@ -258,6 +258,39 @@ fault ctl-eid-count cli/CtlFiles.cpp \
 fault ctl-half-file cli/Korvelctl.cpp \
     'Output.setFileName(Set.Output);' 'Output.setFileName(Set.Output); Output.setDirectWriteFallback(true); QFile(Set.Output).open(QIODevice::WriteOnly);' \
     'korvelctl: the output file is created before the read has succeeded'
+fault ctl-option-table cli/CtlCommands.cpp \
+    'if (!(Row.Takes & Options[I].Bit) && Given.IsSet(I)) {' 'if (false) {' \
+    'korvelctl: an option the command does not take is passed over'
+fault ctl-range-reversed cli/CtlCommands.cpp \
+    'if (Set->From > Set->To) {' 'if (false) {' \
+    'korvelctl scan: a reversed address range accepted'
+fault ctl-trace-reply cli/CtlLine.cpp \
+    $'    else\n        Trace(\'<\', Reply);' $'    else\n        ;' \
+    'korvelctl -v: a whole reply is not traced'
+fault ctl-trace-no-reply cli/CtlLine.cpp \
+    'Trace('"'"'<'"'"', Reply, QStringLiteral("no reply ") + Within);' ';' \
+    'korvelctl -v: a reply that did not come is not traced'
+fault ctl-probe-one-pass cli/CtlBus.cpp \
+    'for (const int Wait : {QuickWaitMs, CtlLine::ReplyLimitMs}) {' 'for (const int Wait : {CtlLine::ReplyLimitMs}) {' \
+    'korvelctl probe: no quick pass, the full wait at every speed'
+fault ctl-probe-quick-only cli/CtlBus.cpp \
+    'for (const int Wait : {QuickWaitMs, CtlLine::ReplyLimitMs}) {' 'for (const int Wait : {QuickWaitMs}) {' \
+    'korvelctl probe: a slow device is never found'
+fault ctl-scan-broadcast cli/CtlBus.cpp \
+    'for (int Address = Set.From; Address <= Set.To; ++Address) {' 'for (int Address = Set.From - 1; Address <= Set.To; ++Address) {' \
+    'korvelctl scan: the address below the range (0, the broadcast address) is scanned'
+fault ctl-scan-fault-unnamed cli/CtlBus.cpp \
+    '} else if (Line.Heard()) {' '} else if (false) {' \
+    'korvelctl scan: a garbled reply or a stranger'"'"'s is not named'
+fault ctl-compare-part cli/CtlFiles.cpp \
+    'for (int Slot = 0; Slot < File.size(); ++Slot) {' 'for (int Slot = 0; Slot < File.size() / 2; ++Slot) {' \
+    'korvelctl diff and write --verify: only the first half of the EID list compared'
+fault ctl-diff-writes cli/CtlDiff.cpp \
+    $'    if (!Exchange.ParamRead(Request, &Reply))\n        return DeviceFault(QString(), Exchange.Failure());\n    return Report' $'    if (!Exchange.ParamWrite(Request, &Reply))\n        return DeviceFault(QString(), Exchange.Failure());\n    return Report' \
+    'korvelctl diff params: writes the file to the device instead of reading'
+fault ctl-diff-exit cli/CtlDiff.cpp \
+    'return Found.isEmpty() ? Done : Differs;' 'return Done;' \
+    'korvelctl diff: a difference ends with 0'
 
 # --- options -----------------------------------------------------------------------
 suites='^tst_'

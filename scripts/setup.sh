@@ -20,7 +20,7 @@ TEST_PACKAGES=(
     xvfb xauth
     mbpoll libmodbus-dev
     clang libclang-rt-14-dev
-    python3 file dpkg-dev lintian strace
+    python3 file dpkg-dev lintian bash-completion strace
 )
 
 case "${1:-all}" in

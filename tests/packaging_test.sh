@@ -106,6 +106,7 @@ expect_entry() {
 }
 expect_entry '-rwxr-xr-x' /usr/bin/korvel
 expect_entry '-rwxr-xr-x' /usr/bin/korvelctl
+expect_entry '-rw-r--r--' /usr/share/bash-completion/completions/korvelctl
 if [ "$with_devsim" = 1 ]; then
     expect_entry '-rwxr-xr-x' /usr/bin/korvel-devsim
 fi
@@ -196,6 +197,21 @@ if [ -x "$root/usr/bin/korvelctl" ]; then
         && fail "korvelctl links Qt Widgets or Gui" || pass "korvelctl links neither Widgets nor Gui"
     out="$(env -u DISPLAY "$root/usr/bin/korvelctl" --version 2>&1)" && grep -Fqw "$version" <<<"$out" \
         && pass "korvelctl --version: $out" || fail "korvelctl --version printed '$out'"
+fi
+
+# The installed completion offers korvelctl's commands, the kinds after
+# read, and the speeds after --baud.
+completion="$root/usr/share/bash-completion/completions/korvelctl"
+if [ -f /usr/share/bash-completion/bash_completion ] && [ -f "$completion" ]; then
+    complete_words() {
+        PATH="$root/usr/bin:$PATH" bash -c 'source /usr/share/bash-completion/bash_completion; source "$1"; shift
+            COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
+            _korvelctl; echo "${COMPREPLY[*]}"' _ "$completion" "$@"
+    }
+    [ "$(complete_words korvelctl '')" = 'ports read write probe scan diff --help --version' ] \
+        && [ "$(complete_words korvelctl read '')" = 'params eids' ] \
+        && [ "$(complete_words korvelctl scan --baud 11)" = '115200' ] \
+        && pass "completion: commands, kinds, speeds" || fail "completion: commands, kinds or speeds missing"
 fi
 
 if [ "$with_devsim" = 1 ] && [ -x "$root/usr/bin/korvel-devsim" ]; then

@@ -116,6 +116,32 @@ void ModbusRows(QTextStream &Md, const BaudResult &B, const Options &Opt)
     }
 }
 
+// korvelctl's probe and scan, whole commands, against their tries' floors.
+void BusRows(QTextStream &Md, const BusTimes &Bus, const Options &Opt)
+{
+    if (!Bus.Error.isEmpty()) {
+        Md << "| korvelctl probe and scan | 115200 Bd | not measured: " << Bus.Error << " | | | | | |\n";
+        return;
+    }
+    const struct {
+        const char *Name;
+        const Series &S;
+        double Floor;
+        const char *Made;
+    } Rows[] = {
+        {"korvelctl probe: the device at 115200 Bd, the 6th speed tried", Bus.Probe, ProbeFloorMs(Opt.TurnaroundMs),
+         "5 unanswered tries (silence, request, 100 ms wait) + the answered one"},
+        {"korvelctl scan of addresses 1 to 60, one device", Bus.Scan, ScanFloorMs(Opt.TurnaroundMs),
+         "59 unanswered reads (silence, request, 100 ms wait) + the answered one"},
+    };
+    for (const auto &Row : Rows) {
+        const double Ratio = Median(Row.S.Ms) / Row.Floor;
+        Md << "| " << Row.Name << FailedNote(Row.S) << " | 115200 Bd | " << Spread(Row.S.Ms) << " | floor "
+           << Ms(Row.Floor) << " (" << Row.Made << ") | " << Ms(Ratio, 3) << U(" | — | ratio ≤ 1.1 | ")
+           << Verdict(Ratio <= 1.1) << " |\n";
+    }
+}
+
 // Per line speed, one group of rows for each client measured on it.
 void BaudRows(QTextStream &Md, const BaudResult &B, const Options &Opt)
 {
@@ -181,6 +207,8 @@ QString Table(const Results &R, const Options &Opt)
     ColumnHeads(Md);
     for (const BaudResult &B : R.Bauds)
         BaudRows(Md, B, Opt);
+    if (Opt.Measures("exchanges"))
+        BusRows(Md, R.Bus, Opt);
     if (!R.PauseMs.isEmpty())
         PauseRow(Md, R.PauseMs);
     if (Opt.Measures("startup"))

@@ -6,6 +6,7 @@
 // what was measured.
 
 #include "Construction.h"
+#include "CtlBus.h"
 #include "Exchanges.h"
 #include "ModbusSideBySide.h"
 #include "Startup.h"
@@ -36,6 +37,7 @@ struct Results
     ConstructionTimes Construction;
     QVector<double> PauseMs; // the window's wait step alone
     QList<BaudResult> Bauds;
+    BusTimes Bus; // korvelctl's probe and scan
     StartupTimes Startup;
 };
 

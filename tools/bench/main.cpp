@@ -8,12 +8,13 @@
 //
 // The units: Options (command line), PacedLine (simulator and pacing relay),
 // Exchanges (the four exchanges, line time and floors), WindowExchanges,
-// CtlExchanges (korvelctl's), ModbusSideBySide, Construction, Startup with
+// CtlExchanges (korvelctl's), CtlBus (korvelctl's probe and scan), ModbusSideBySide, Construction, Startup with
 // Spawn and Launcher (the --launch mode), Report (the results and the table), Figures (clocks and
 // sums). Each client measured on the paced line is a unit of its own, run
 // in turn by MeasureAtBaud below and given its group of rows by Report.
 
 #include "Construction.h"
+#include "CtlBus.h"
 #include "CtlExchanges.h"
 #include "Figures.h"
 #include "Launcher.h"
@@ -100,6 +101,7 @@ void MeasureExchanges(const Options &Opt, Results &R)
     for (const int Baud : Opt.Bauds)
         R.Bauds.append(MeasureAtBaud(Window, Baud, Opt));
     delete Window;
+    R.Bus = RunCtlBus(Opt);
 }
 
 // Options, then the debug log sent where they say. False: a message is out.

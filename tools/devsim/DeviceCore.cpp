@@ -1,3 +1,6 @@
+// The simulated device's images and registers, and which requests are its
+// to answer.
+
 #include "DeviceCore.h"
 
 #include "DeviceBytes.h"

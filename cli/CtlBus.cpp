@@ -1,0 +1,129 @@
+// The commands that look for devices on the line: probe finds the speed of
+// one, scan the addresses that answer.
+
+#include "ConfigDocument.h"
+#include "CtlFiles.h"
+#include "CtlRunner.h"
+#include "Korvelctl.h"
+#include "ParamRegisters.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QTextStream>
+#include <QVector>
+
+namespace Korvelctl {
+
+namespace {
+
+// A device that answers at all answers within this in the first pass.
+constexpr int QuickWaitMs = 100;
+
+const ParamRegisters::Param &IdRow()
+{
+    return ParamRegisters::Map[ParamRegisters::IndexOf("ModbusID")];
+}
+
+// probe tries the factory setting first, then the other speeds from the
+// slowest up.
+QVector<int> ProbeRates()
+{
+    QVector<int> Rates {CtlCommands::DefaultBaud};
+    for (const int Rate : ParamRegisters::BaudRates) {
+        if (Rate != CtlCommands::DefaultBaud)
+            Rates << Rate;
+    }
+    return Rates;
+}
+
+// One read of the device's address register (ModbusID).
+QJsonObject IdRequest()
+{
+    QJsonObject Request = ConfigDocument::NewRequest(ConfigDocument::KindParamSet);
+    Request.insert(ConfigDocument::KeyParamArray,
+                   QJsonArray {ConfigDocument::MakeEntry(QString::fromLatin1(IdRow().Name), IdRow().Register, 0)});
+    return Request;
+}
+
+int IdOf(const QJsonObject &Reply)
+{
+    QVector<QPair<QString, int>> Values;
+    CtlFiles::ParamValues(Reply, &Values);
+    return Values.value(0).second;
+}
+
+} // namespace
+
+// Two passes over the speeds, the port opened once: the first waits only
+// QuickWaitMs at each, so that a prompt device is found in about a second
+// wherever its speed comes; the second waits the full limit for a slow one.
+int Runner::Probe()
+{
+    int Code = Done;
+    if (!OpenLine(&Code))
+        return Code;
+    const QJsonObject Request = IdRequest();
+    const QVector<int> Rates = ProbeRates();
+    for (const int Wait : {QuickWaitMs, CtlLine::ReplyLimitMs}) {
+        Line.SetWaitLimitMs(Wait);
+        Exchange.SetRetries(Wait == QuickWaitMs ? 0 : Set.Retries);
+        for (const int Rate : Rates) {
+            if (!Line.SetBaud(Rate))
+                return Fail(PortFailed, QStringLiteral("%1: cannot set the speed %2").arg(Set.Port).arg(Rate));
+            QJsonObject Reply;
+            if (!Exchange.ParamRead(Request, &Reply))
+                continue;
+            if (Set.Json)
+                return PrintJson(QJsonObject {{QStringLiteral("baud"), Rate}, {QStringLiteral("address"), IdOf(Reply)}});
+            Out << Rate << " Bd, RS-485 address " << IdOf(Reply) << '\n';
+            return Done;
+        }
+    }
+    QStringList Tried;
+    for (const int Rate : Rates)
+        Tried << QString::number(Rate);
+    return Fail(DeviceFailed, QStringLiteral("no device answered a read of %1 (register %2) at %3 Bd")
+                                  .arg(QString::fromLatin1(IdRow().Name))
+                                  .arg(IdRow().Register)
+                                  .arg(Tried.join(QStringLiteral(", "))));
+}
+
+// One read of ModbusID at each address; silence is no device, anything
+// heard that is not a valid reply from the address asked is a fault on
+// the bus (two devices on one address garble each other's replies).
+int Runner::Scan()
+{
+    int Code = Done;
+    if (!OpenLine(&Code))
+        return Code;
+    Line.SetWaitLimitMs(Set.WaitMs);
+    const QJsonObject Request = IdRequest();
+    QJsonArray Devices;
+    QJsonArray Faults;
+    for (int Address = Set.From; Address <= Set.To; ++Address) {
+        Exchange.SetAddress(quint8(Address));
+        QJsonObject Reply;
+        if (Exchange.ParamRead(Request, &Reply)) {
+            Devices.append(QJsonObject {{QStringLiteral("address"), Address}, {QStringLiteral("ModbusID"), IdOf(Reply)}});
+            if (!Set.Json) {
+                Out << Address << ": ModbusID " << IdOf(Reply) << '\n';
+                Out.flush();
+            }
+        } else if (Line.Heard()) {
+            const QString Fault = Exchange.Failure().Fault;
+            Faults.append(QJsonObject {{QStringLiteral("address"), Address}, {QStringLiteral("fault"), Fault}});
+            Fail(Done, QStringLiteral("address %1: fault on the bus: %2").arg(Address).arg(Fault));
+        }
+    }
+    if (Set.Json)
+        PrintJson(QJsonObject {{QStringLiteral("devices"), Devices}, {QStringLiteral("faults"), Faults}});
+    if (!Devices.isEmpty())
+        return Done;
+    return Fail(DeviceFailed, QStringLiteral("no device answered a read of %1 (register %2) at addresses %3 to %4")
+                                  .arg(QString::fromLatin1(IdRow().Name))
+                                  .arg(IdRow().Register)
+                                  .arg(Set.From)
+                                  .arg(Set.To));
+}
+
+} // namespace Korvelctl

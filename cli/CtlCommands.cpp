@@ -1,0 +1,351 @@
+#include "CtlCommands.h"
+
+#include "ParamRegisters.h"
+#include "WholeNumber.h"
+
+#include <QCommandLineParser>
+#include <QTextStream>
+
+#include <algorithm>
+#include <iterator>
+
+#ifndef KORVEL_VERSION
+#define KORVEL_VERSION "unknown"
+#endif
+
+namespace CtlCommands {
+
+namespace {
+
+const char *const HelpText =
+    "Usage: korvelctl COMMAND [options]\n"
+    "\n"
+    "Reads and writes the parameters and the EID list of the LoRa radio device\n"
+    "on a serial line (Modbus RTU), through files.\n"
+    "\n"
+    "Commands:\n"
+    "  ports                                  list the serial ports; a port another\n"
+    "                                         program holds is marked busy\n"
+    "  read params --port PORT [-o FILE]      the 14 parameters into a parameter file\n"
+    "  write params --port PORT -i FILE [--verify]\n"
+    "                                         write the parameters the file names, then\n"
+    "                                         the commit request (code 6)\n"
+    "  read eids --port PORT [-o FILE]        the 200 EIDs into an EID file\n"
+    "  write eids --port PORT -i FILE [--verify]\n"
+    "                                         write the EID list, then the commit\n"
+    "                                         request (code 8)\n"
+    "  probe --port PORT                      find the speed the device answers at and\n"
+    "                                         print it with the device's RS-485 address:\n"
+    "                                         a quick pass over the six speeds, waiting\n"
+    "                                         100 ms at each, then one with the full wait\n"
+    "  scan --port PORT [--from A] [--to B] [--wait MS]\n"
+    "                                         read ModbusID (register 40003) at each\n"
+    "                                         address from A to B (default 1 to 247) and\n"
+    "                                         print 'ADDRESS: ModbusID N' for each device\n"
+    "                                         that answers; a garbled reply or one from\n"
+    "                                         another address is a fault on the bus\n"
+    "  diff params|eids --port PORT -i FILE   compare the device with a file (the whole\n"
+    "                                         list for EIDs) and print each difference:\n"
+    "                                         'NAME: device X, file Y' or 'entry N: ...';\n"
+    "                                         nothing is written\n"
+    "\n"
+    "Options:\n"
+    "  --port PORT      a name as 'ports' lists it (ttyUSB0, COM3) or a path\n"
+    "  --baud N         4800, 9600, 19200, 38400, 57600 or 115200 (default 9600)\n"
+    "  --address N      talk to the device with RS-485 address N (1 to 247) and\n"
+    "                   refuse replies from any other; default: address 0x00\n"
+    "  --retries N      send a transaction again up to N times when it gets no valid\n"
+    "                   reply (default 0)\n"
+    "  -o, --output FILE  write to FILE instead of standard output; the file is\n"
+    "                   replaced only when the whole read succeeded\n"
+    "  -i, --input FILE the file to write from or compare with\n"
+    "  --verify         read the written values back and compare them\n"
+    "  -v, --verbose    show each frame sent (>) and received (<) on standard error\n"
+    "                   as it happens: milliseconds since the start, then the bytes\n"
+    "                   in hex; a reply that did not come or came short is named so\n"
+    "  --from A, --to B scan these addresses, 1 to 247, A not above B\n"
+    "  --wait MS        scan: the wait for each reply, 10 to 1500 ms (default 100)\n"
+    "  --json           ports, probe, scan, diff: one JSON document on standard output\n"
+    "                   instead of the table or the lines:\n"
+    "                     ports  {\"ports\": [{\"port\", \"state\", \"description\",\n"
+    "                             \"manufacturer\", \"serial\"}]}\n"
+    "                     probe  {\"baud\", \"address\"}\n"
+    "                     scan   {\"devices\": [{\"address\", \"ModbusID\"}],\n"
+    "                             \"faults\": [{\"address\", \"fault\"}]}\n"
+    "                     diff   {\"differences\": [{\"parameter\" or \"entry\",\n"
+    "                             \"device\", \"file\"}]}\n"
+    "  -h, --help       show this help\n"
+    "  --version        show the version\n"
+    "\n"
+    "Parameter file: one JSON object, {\"ModbusID\": 17, \"BaudRate\": 1, ...}, with the\n"
+    "register values as the device holds them (a list field holds its item index:\n"
+    "BaudRate 1 is 9600). read writes all 14; write takes any of them.\n"
+    "EID file: one EID a line in list order, 0 to 10000000, -1 for an unprogrammed\n"
+    "entry; '#' starts a comment. write takes up to 200 and writes 0 for the rest.\n"
+    "\n"
+    "Exit status: 0 done; 1 the device did not answer or refused (scan: no device\n"
+    "answered); 2 bad arguments or input file (nothing sent); 3 the port cannot be\n"
+    "opened; 4 diff: the device holds other values than the file.\n";
+
+struct OptionRow
+{
+    Option Bit;
+    const char *Short; // nullptr: none
+    const char *Long;
+    const char *Value; // nullptr: a switch
+    const char *Needed; // how a missing one is named
+};
+
+const OptionRow Options[] = {
+    {OptPort, nullptr, "port", "PORT", "--port PORT"},
+    {OptBaud, nullptr, "baud", "N", nullptr},
+    {OptAddress, nullptr, "address", "N", nullptr},
+    {OptRetries, nullptr, "retries", "N", nullptr},
+    {OptOutput, "o", "output", "FILE", nullptr},
+    {OptInput, "i", "input", "FILE", "-i FILE"},
+    {OptVerify, nullptr, "verify", nullptr, nullptr},
+    {OptVerbose, "v", "verbose", nullptr, nullptr},
+    {OptJson, nullptr, "json", nullptr, nullptr},
+    {OptFrom, nullptr, "from", "A", nullptr},
+    {OptTo, nullptr, "to", "B", nullptr},
+    {OptWait, nullptr, "wait", "MS", nullptr},
+};
+constexpr int OptionCount = int(sizeof Options / sizeof Options[0]);
+
+constexpr unsigned OnDevice = OptPort | OptAddress | OptRetries | OptVerbose;
+
+struct CommandRow
+{
+    Command Which;
+    const char *Word;
+    bool TakesKind; // params or eids
+    unsigned Takes;
+    unsigned Needs;
+};
+
+const CommandRow Commands[] = {
+    {Command::Ports, "ports", false, OptVerbose | OptJson, 0},
+    {Command::Read, "read", true, OnDevice | OptBaud | OptOutput, OptPort},
+    {Command::Write, "write", true, OnDevice | OptBaud | OptInput | OptVerify, OptPort | OptInput},
+    {Command::Probe, "probe", false, OnDevice | OptJson, OptPort},
+    {Command::Scan, "scan", false, OptPort | OptBaud | OptFrom | OptTo | OptWait | OptJson | OptVerbose, OptPort},
+    {Command::Diff, "diff", true, OnDevice | OptBaud | OptInput | OptJson, OptPort | OptInput},
+};
+
+// Options that hold a whole number in a range.
+struct NumberRow
+{
+    Option Bit;
+    int Min;
+    int Max;
+    int Settings::*Field;
+};
+
+const NumberRow Numbers[] = {
+    {OptAddress, 1, 247, &Settings::Address},
+    {OptRetries, 0, MaxRetries, &Settings::Retries},
+    {OptFrom, FirstAddress, LastAddress, &Settings::From},
+    {OptTo, FirstAddress, LastAddress, &Settings::To},
+    {OptWait, 10, 1500, &Settings::WaitMs},
+};
+
+const CommandRow *FindCommand(const QString &Word)
+{
+    for (const CommandRow &Row : Commands) {
+        if (Word == QLatin1String(Row.Word))
+            return &Row;
+    }
+    return nullptr;
+}
+
+const CommandRow &RowOf(Command Which)
+{
+    return *std::find_if(std::begin(Commands), std::end(Commands),
+                         [Which](const CommandRow &Row) { return Row.Which == Which; });
+}
+
+QString LongDashed(const OptionRow &Row)
+{
+    return QStringLiteral("--") + QLatin1String(Row.Long);
+}
+
+// The parser, its options in the order of the table, then help and version.
+class Reader
+{
+public:
+    Reader()
+    {
+        for (const OptionRow &Row : Options) {
+            QStringList Names;
+            if (Row.Short)
+                Names << QLatin1String(Row.Short);
+            Names << QLatin1String(Row.Long);
+            Each.append(QCommandLineOption(Names, QString(), Row.Value ? QLatin1String(Row.Value) : QString()));
+        }
+        Parser.addOptions(Each);
+        Parser.addOption(Help);
+        Parser.addOption(Version);
+    }
+
+    bool IsSet(int I) const { return Parser.isSet(Each[I]); }
+    QString Value(int I) const { return Parser.value(Each[I]); }
+    bool Repeated(int I) const { return Parser.values(Each[I]).size() > 1; }
+
+    QCommandLineParser Parser;
+    QList<QCommandLineOption> Each;
+    const QCommandLineOption Help {QStringList {QStringLiteral("h"), QStringLiteral("help")}};
+    const QCommandLineOption Version {QStringLiteral("version")};
+};
+
+// The command and its kind from the words that are no option.
+bool ReadWords(QStringList Words, const CommandRow **Row, Settings *Set, QString *Error)
+{
+    if (Words.isEmpty()) {
+        *Error = QStringLiteral("no command given");
+        return false;
+    }
+    const QString Word = Words.takeFirst();
+    *Row = FindCommand(Word);
+    if (!*Row) {
+        *Error = QStringLiteral("unknown command '%1'").arg(Word);
+        return false;
+    }
+    Set->Which = (*Row)->Which;
+    if ((*Row)->TakesKind) {
+        const QString KindWord = Words.isEmpty() ? QString() : Words.takeFirst();
+        if (KindWord != QLatin1String("params") && KindWord != QLatin1String("eids")) {
+            *Error = QStringLiteral("%1 needs 'params' or 'eids'").arg(Word);
+            return false;
+        }
+        Set->What = KindWord == QLatin1String("params") ? Kind::Params : Kind::Eids;
+    }
+    if (!Words.isEmpty()) {
+        *Error = QStringLiteral("unexpected argument '%1'").arg(Words.first());
+        return false;
+    }
+    return true;
+}
+
+// Each option given is one the command takes, each it needs is there.
+bool CheckOptions(const Reader &Given, const CommandRow &Row, const Settings &Set, QString *Error)
+{
+    for (int I = 0; I < OptionCount; ++I) {
+        if (!(Row.Takes & Options[I].Bit) && Given.IsSet(I)) {
+            *Error = QStringLiteral("%1 takes no %2").arg(CommandText(Set), LongDashed(Options[I]));
+            return false;
+        }
+    }
+    for (int I = 0; I < OptionCount; ++I) {
+        if ((Row.Needs & Options[I].Bit) && Given.Value(I).isEmpty()) {
+            // The port is named for the command word alone, as it always was.
+            const QString Who = Options[I].Bit == OptPort ? QLatin1String(Row.Word) : CommandText(Set);
+            *Error = QStringLiteral("%1 needs %2").arg(Who, QLatin1String(Options[I].Needed));
+            return false;
+        }
+    }
+    return true;
+}
+
+int IndexOf(Option Bit)
+{
+    for (int I = 0; I < OptionCount; ++I) {
+        if (Options[I].Bit == Bit)
+            return I;
+    }
+    return -1;
+}
+
+bool ReadBaud(const QString &Text, int *Baud)
+{
+    int Number = 0;
+    const int *const End = std::end(ParamRegisters::BaudRates);
+    if (!ParseWholeNumber(Text, 1, 4000000, &Number)
+        || std::find(std::begin(ParamRegisters::BaudRates), End, Number) == End)
+        return false;
+    *Baud = Number;
+    return true;
+}
+
+// The values of the options given.
+bool ReadValues(const Reader &Given, Settings *Set, QString *Error)
+{
+    Set->Port = Given.Value(IndexOf(OptPort));
+    Set->Input = Given.Value(IndexOf(OptInput));
+    Set->Output = Given.Value(IndexOf(OptOutput));
+    Set->Verify = Given.IsSet(IndexOf(OptVerify));
+    Set->Verbose = Given.IsSet(IndexOf(OptVerbose));
+    Set->Json = Given.IsSet(IndexOf(OptJson));
+    if (Given.IsSet(IndexOf(OptOutput)) && Set->Output.isEmpty()) {
+        *Error = QStringLiteral("-o needs a file name");
+        return false;
+    }
+    const int Baud = IndexOf(OptBaud);
+    if (Given.IsSet(Baud) && !ReadBaud(Given.Value(Baud), &Set->Baud)) {
+        *Error = QStringLiteral("--baud must be 4800, 9600, 19200, 38400, 57600 or 115200, not '%1'")
+                     .arg(Given.Value(Baud));
+        return false;
+    }
+    for (const NumberRow &Row : Numbers) {
+        const int I = IndexOf(Row.Bit);
+        if (Given.IsSet(I) && !ParseWholeNumber(Given.Value(I), Row.Min, Row.Max, &(Set->*Row.Field))) {
+            *Error = QStringLiteral("%1 must be a whole number from %2 to %3, not '%4'")
+                         .arg(LongDashed(Options[I]))
+                         .arg(Row.Min)
+                         .arg(Row.Max)
+                         .arg(Given.Value(I));
+            return false;
+        }
+    }
+    if (Set->From > Set->To) {
+        *Error = QStringLiteral("--from %1 is above --to %2; the addresses run up from --from to --to, "
+                                "within %3 to %4")
+                     .arg(Set->From)
+                     .arg(Set->To)
+                     .arg(FirstAddress)
+                     .arg(LastAddress);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString CommandText(const Settings &Set)
+{
+    QString Text = QLatin1String(RowOf(Set.Which).Word);
+    if (Set.What == Kind::Params)
+        Text += QStringLiteral(" params");
+    else if (Set.What == Kind::Eids)
+        Text += QStringLiteral(" eids");
+    return Text;
+}
+
+Parsed ParseArguments(const QStringList &Arguments, Settings *Set, QTextStream &Out, QString *Error)
+{
+    Reader Given;
+    if (!Given.Parser.parse(QStringList(QStringLiteral("korvelctl")) + Arguments)) {
+        *Error = Given.Parser.errorText();
+        return Parsed::Bad;
+    }
+    if (Given.Parser.isSet(Given.Help)) {
+        Out << HelpText;
+        return Parsed::Done;
+    }
+    if (Given.Parser.isSet(Given.Version)) {
+        Out << "korvelctl " << KORVEL_VERSION << '\n';
+        return Parsed::Done;
+    }
+    for (int I = 0; I < OptionCount; ++I) {
+        if (Options[I].Value && Given.Repeated(I)) {
+            *Error = QStringLiteral("%1 is given more than once").arg(LongDashed(Options[I]));
+            return Parsed::Bad;
+        }
+    }
+    const CommandRow *Row = nullptr;
+    if (!ReadWords(Given.Parser.positionalArguments(), &Row, Set, Error)
+        || !CheckOptions(Given, *Row, *Set, Error) || !ReadValues(Given, Set, Error))
+        return Parsed::Bad;
+    return Parsed::Run;
+}
+
+} // namespace CtlCommands

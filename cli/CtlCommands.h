@@ -1,0 +1,70 @@
+#ifndef KORVEL_CTLCOMMANDS_H
+#define KORVEL_CTLCOMMANDS_H
+
+// korvelctl's commands and their options: one table says which command
+// takes which option and which it needs; the arguments are checked against
+// it before anything is opened or sent.
+
+#include "ParamRegisters.h"
+
+#include <QString>
+#include <QStringList>
+
+class QTextStream;
+
+namespace CtlCommands {
+
+enum class Command { Ports, Read, Write, Probe, Scan, Diff };
+enum class Kind { None, Params, Eids };
+
+// The options, as bits of a command's row.
+enum Option : unsigned {
+    OptPort = 1u << 0,
+    OptBaud = 1u << 1,
+    OptAddress = 1u << 2,
+    OptRetries = 1u << 3,
+    OptOutput = 1u << 4,
+    OptInput = 1u << 5,
+    OptVerify = 1u << 6,
+    OptVerbose = 1u << 7,
+    OptJson = 1u << 8,
+    OptFrom = 1u << 9,
+    OptTo = 1u << 10,
+    OptWait = 1u << 11,
+};
+
+constexpr int MaxRetries = 100;
+constexpr int FirstAddress = 1; // 0 is the broadcast address
+constexpr int LastAddress = 247;
+constexpr int DefaultBaud = ParamRegisters::BaudRates[1]; // the factory setting, 9600
+
+struct Settings
+{
+    Command Which = Command::Ports;
+    Kind What = Kind::None;
+    QString Port;
+    QString Output;
+    QString Input;
+    int Baud = DefaultBaud;
+    int Address = 0;
+    int Retries = 0;
+    bool Verify = false;
+    bool Verbose = false; // the frame trace on stderr
+    bool Json = false;
+    int From = FirstAddress; // scan
+    int To = LastAddress;
+    int WaitMs = 100;
+};
+
+// "read params", "probe": the command as the messages name it.
+QString CommandText(const Settings &Set);
+
+enum class Parsed { Run, Done, Bad };
+
+// Run: *Set holds the command. Done: help or version went to Out. Bad:
+// *Error says in one line what is wrong.
+Parsed ParseArguments(const QStringList &Arguments, Settings *Set, QTextStream &Out, QString *Error);
+
+} // namespace CtlCommands
+
+#endif

@@ -1,0 +1,57 @@
+#ifndef KORVEL_CTLRUNNER_H
+#define KORVEL_CTLRUNNER_H
+
+// One run of korvelctl: the settings of its command, its streams, the line
+// and the exchange over it. Each command is a member; those that work on a
+// bus of devices live in CtlBus.cpp, diff in CtlDiff.cpp.
+
+#include "CtlCommands.h"
+#include "CtlFiles.h"
+#include "CtlLine.h"
+#include "DeviceExchange.h"
+
+#include <QSaveFile>
+
+class QTextStream;
+
+namespace Korvelctl {
+
+class Runner
+{
+public:
+    Runner(QTextStream &Out, QTextStream &Err) : Out(Out), Err(Err) {}
+
+    int Main(const QStringList &Arguments);
+
+private:
+    int Usage(const QString &Message);
+    int Fail(int Code, const QString &Message);
+    int DeviceFault(const QString &Prefix, const ExchangeFailure &Failure);
+    bool OpenLine(int *Code);
+    bool ReadInput(QByteArray *Text, int *Code);
+    bool OpenOutput(int *Code);
+    int FinishOutput(const QByteArray &Text);
+
+    int Ports();
+    int ReadParams();
+    int WriteParams();
+    int ReadEids();
+    int WriteEids();
+    int Probe();
+    int Scan();
+    int DiffParams();
+    int DiffEids();
+    int ReportDifferences(const QVector<CtlFiles::Difference> &Found);
+    int PrintJson(const QJsonObject &Document);
+
+    QTextStream &Out;
+    QTextStream &Err;
+    CtlCommands::Settings Set;
+    CtlLine Line;
+    DeviceExchange Exchange {Line, CtlExchangeLog()}; // set up for the device once the line is open
+    QSaveFile Output;
+};
+
+} // namespace Korvelctl
+
+#endif
