@@ -4,6 +4,7 @@
 #include "EidRegisters.h"
 #include "ParamRegisters.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSet>
@@ -63,7 +64,34 @@ QString JsonText(const QJsonValue &Value)
     return QString::fromUtf8(Array.mid(1, Array.size() - 2));
 }
 
+// The file's own text in a message: quoted, with control characters
+// escaped, so that a stray carriage return or terminal escape in the file
+// cannot break the one line of the message.
+QString Quoted(const QString &Text)
+{
+    return JsonText(QJsonValue(Text));
+}
+
 } // namespace
+
+bool ReadFile(const QString &Path, QByteArray *Text, QString *Error)
+{
+    QFile File(Path);
+    if (!File.open(QIODevice::ReadOnly)) {
+        *Error = QStringLiteral("cannot read %1: %2").arg(Path, File.errorString());
+        return false;
+    }
+    // One byte more than allowed tells a file that is too long, whatever
+    // its kind: a pipe or a device has no size to ask for.
+    *Text = File.read(MaxFileBytes + 1);
+    if (Text->size() > MaxFileBytes) {
+        Text->clear();
+        *Error = QStringLiteral("%1: longer than %2 bytes; no parameter or EID file is that long")
+                     .arg(Path, QString::number(MaxFileBytes));
+        return false;
+    }
+    return true;
+}
 
 bool ParseParams(const QByteArray &Text, QJsonObject *Request, QString *Error)
 {
@@ -83,7 +111,7 @@ bool ParseParams(const QByteArray &Text, QJsonObject *Request, QString *Error)
     for (const QString &Key : TopLevelKeys(Text)) {
         const ParamRegisters::Param *Row = ParamRegisters::Find(Key);
         if (!Row) {
-            *Error = QStringLiteral("\"%1\" is no parameter; the parameters are %2").arg(Key, ParamNames());
+            *Error = QStringLiteral("%1 is no parameter; the parameters are %2").arg(Quoted(Key), ParamNames());
             return false;
         }
         if (Seen.contains(Key)) {
@@ -176,11 +204,9 @@ bool ParseEids(const QByteArray &Text, QVector<qint32> *Eids, QString *Error)
         bool Ok = false;
         const qlonglong Value = Line.toLongLong(&Ok, 10);
         if (!Ok || !((Value >= 0 && Value <= EidMax) || Value == EidNone)) {
-            *Error = QStringLiteral("line %1: \"%2\" is no EID; an EID is a whole number from 0 to %3, "
+            *Error = QStringLiteral("line %1: %2 is no EID; an EID is a whole number from 0 to %3, "
                                     "or -1 for none")
-                         .arg(I + 1)
-                         .arg(Line)
-                         .arg(EidMax);
+                         .arg(QString::number(I + 1), Quoted(Line), QString::number(EidMax));
             return false;
         }
         Eids->append(qint32(Value));

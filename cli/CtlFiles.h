@@ -16,7 +16,14 @@
 namespace CtlFiles {
 
 constexpr qint32 EidMax = 10000000;
+// The longest input file taken: 200 EIDs or fourteen parameters, even
+// with long comments, stay far below it. A longer file (a log, a disk
+// image, a device) is refused before more than this is read.
+constexpr qint64 MaxFileBytes = 1024 * 1024;
 constexpr qint32 EidNone = -1; // written as FF FF FF FF
+
+// The whole file, if it holds at most MaxFileBytes.
+bool ReadFile(const QString &Path, QByteArray *Text, QString *Error);
 
 // The parameters a file names, as a request document in register-map order.
 bool ParseParams(const QByteArray &Text, QJsonObject *Request, QString *Error);

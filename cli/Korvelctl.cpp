@@ -7,7 +7,6 @@
 #include "CtlRunner.h"
 #include "ParamRegisters.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -78,13 +77,11 @@ bool Runner::OpenLine(int *Code)
 
 bool Runner::ReadInput(QByteArray *Text, int *Code)
 {
-    QFile File(Set.Input);
-    if (!File.open(QIODevice::ReadOnly)) {
-        *Code = Fail(BadUsage, QStringLiteral("cannot read %1: %2").arg(Set.Input, File.errorString()));
-        return false;
-    }
-    *Text = File.readAll();
-    return true;
+    QString Error;
+    if (CtlFiles::ReadFile(Set.Input, Text, &Error))
+        return true;
+    *Code = Fail(BadUsage, Error);
+    return false;
 }
 
 // The output file is opened before anything is sent, so that a place it

@@ -150,6 +150,12 @@ fault lost-line serial/MySerialPort.cpp \
 fault scan-busy serial/MySerialPort.cpp \
     'if (!Probe.open(QIODevice::ReadWrite))' 'if (false)' \
     'the scan lists ports it cannot open'
+fault scan-twice serial/MySerialPort.cpp \
+    'if (!List->contains(Name, Qt::CaseSensitive))' 'if (true)' \
+    'the scan lists a port twice'
+fault file-unbounded cli/CtlFiles.cpp \
+    '*Text = File.read(MaxFileBytes + 1);' '*Text = File.readAll();' \
+    'korvelctl reads an input file of any size whole'
 fault hex-lower exchange/ModbusRtu.cpp \
     'return QString::fromLatin1(Data.toHex().toUpper());' 'return QString::fromLatin1(Data.toHex());' \
     'frames logged in lower-case hex'

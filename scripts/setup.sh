@@ -23,7 +23,7 @@ TEST_PACKAGES=(
     xvfb xauth
     mbpoll libmodbus-dev
     clang libclang-rt-14-dev
-    python3 file dpkg-dev lintian bash-completion
+    python3 file dpkg-dev lintian bash-completion strace
 )
 
 WINDOWS_PACKAGES=(

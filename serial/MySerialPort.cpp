@@ -61,20 +61,40 @@ void MySerialPort::ClosePort()
     PortOpened = false;
 }
 
+namespace {
+
+// Opens the port for a moment: listed once if it could be opened.
+void ListIfFree(const QString &Shown, QSerialPort &Probe, QStringList *List)
+{
+    qDebug() << "=========port name:" << Shown;
+    if (!Probe.open(QIODevice::ReadWrite))
+        return;
+    const QString Name = Probe.portName();
+    if (!List->contains(Name, Qt::CaseSensitive))
+        List->append(Name);
+    Probe.close();
+}
+
+} // namespace
+
+const QStringList *MySerialPort::ScanOnly = nullptr;
+
 void MySerialPort::ScanPorts()
 {
     PortNameList.clear();
+    if (ScanOnly) {
+        for (const QString &Name : *ScanOnly) {
+            QSerialPort Probe;
+            Probe.setPortName(Name);
+            ListIfFree(Name, Probe, &PortNameList);
+        }
+        return;
+    }
     const auto Ports = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo &Info : Ports) {
-        qDebug() << "=========port name:" << Info.portName();
         QSerialPort Probe;
         Probe.setPort(Info);
-        if (!Probe.open(QIODevice::ReadWrite))
-            continue;
-        const QString Name = Probe.portName();
-        if (!PortNameList.contains(Name, Qt::CaseSensitive))
-            PortNameList.append(Name);
-        Probe.close();
+        ListIfFree(Info.portName(), Probe, &PortNameList);
     }
 }
 

@@ -43,6 +43,11 @@ public:
     // between requests must not make the buffer grow without bound.
     static constexpr int RecvBufferCap = 4096;
 
+    // When set, the scan tries these port names instead of the machine's
+    // ports. The tool never sets it; test programs do, so that their runs
+    // open pseudo-terminals only and leave real adapters alone.
+    static const QStringList *ScanOnly;
+
     bool PortOpened = false;
     QByteArray RecvBuffer;
     QStringList PortNameList;

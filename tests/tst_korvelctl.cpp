@@ -6,6 +6,7 @@
 
 #include "DeviceCore.h"
 #include "Expected.h"
+#include "CtlFiles.h"
 #include "Korvelctl.h"
 #include "PtyPair.h"
 #include "SimPeer.h"
@@ -148,6 +149,7 @@ private slots:
     void eidsRoundTrip();
     void badFileSendsNothing_data();
     void badFileSendsNothing();
+    void inputOfAnySize();
     void deviceFaultNamed_data();
     void deviceFaultNamed();
     void address_data();
@@ -281,6 +283,9 @@ void TestKorvelctl::badFileSendsNothing_data()
                                       << "line 3: \"0x10\" is no EID; an EID is a whole number from 0 to 10000000, or -1";
     QTest::newRow("EID above range") << "eids" << QByteArray("\n10000001\n") << "line 2: \"10000001\" is no EID";
     QTest::newRow("EID -2") << "eids" << QByteArray("-2") << "line 1: \"-2\" is no EID";
+    // The file's text is quoted with its control characters escaped.
+    QTest::newRow("EID with CR") << "eids" << QByteArray("1\n-1\ra2 %3\n")
+                                 << "line 2: \"-1\\ra2 %3\" is no EID; an EID is a whole number from 0 to 10000000";
     QTest::newRow("201 EIDs") << "eids" << TooMany << "line 202: more than 200 EIDs";
 }
 
@@ -296,6 +301,30 @@ void TestKorvelctl::badFileSendsNothing()
     QVERIFY2(R.Err.startsWith(QStringLiteral("korvelctl: %1: ").arg(Input)), qPrintable(R.Err));
     QVERIFY2(R.Err.contains(Message), qPrintable(R.Err));
     QCOMPARE(R.Err.count(QLatin1Char('\n')), 1);
+    QTest::qWait(20);
+    QVERIFY(Device->Peer().Received().isEmpty());
+}
+
+void TestKorvelctl::inputOfAnySize()
+{
+    // A list padded with a comment to the limit is taken.
+    const QString Input = File("long");
+    QByteArray Text = "5\n#" + QByteArray(int(CtlFiles::MaxFileBytes) - 4, 'x') + '\n';
+    WriteFile(Input, Text);
+    Result R = Ctl(On({"write", "eids", "-i", Input}));
+    QVERIFY2(R.Code == 0, qPrintable(R.Err));
+    QCOMPARE(Device->Core().Eid(0, DeviceCore::Committed), 5);
+    // One byte more, or input without end, is refused after at most one
+    // byte more than the limit has been read, and nothing is sent.
+    Device->Peer().ClearReceived();
+    Text.insert(3, 'x');
+    WriteFile(Input, Text);
+    for (const QString &Path : {Input, QStringLiteral("/dev/zero")}) {
+        R = Ctl(On({"write", "eids", "-i", Path}));
+        QCOMPARE(R.Code, 2);
+        QCOMPARE(R.Err, QStringLiteral("korvelctl: %1: longer than 1048576 bytes; no parameter or EID "
+                                       "file is that long\n").arg(Path));
+    }
     QTest::qWait(20);
     QVERIFY(Device->Peer().Received().isEmpty());
 }

@@ -6,6 +6,7 @@
 #include "MySerialPort.h"
 #include "PtyPair.h"
 #include "ScriptedPeer.h"
+#include "TestPorts.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
@@ -43,6 +44,7 @@ private slots:
     void floodIsCapped();
     void farEndHangUpStaysQuiet();
     void scanListsOnlyFreePorts();
+    void scanOfTheMachine();
 };
 
 void tst_serialport::openAndClose()
@@ -156,15 +158,36 @@ void tst_serialport::farEndHangUpStaysQuiet()
 
 void tst_serialport::scanListsOnlyFreePorts()
 {
+    PtyPair Free, Held, Other;
+    QSerialPort Holder; // another program's hold on a port
+    Holder.setPortName(Held.SlavePath());
+    QVERIFY(Holder.open(QIODevice::ReadWrite));
+    const QString FreeName = Free.SlavePath().mid(5); // as a scan names it: under /dev
+    TestPorts::Offer({Free.SlavePath(), Held.SlavePath(), QStringLiteral("/dev/korvel-gone"),
+                      FreeName, Other.SlavePath()});
+    MySerialPort Port;
+    QCOMPARE(Port.GetPortNames(), (QStringList {FreeName, Other.SlavePath().mid(5)}));
+    // Nothing stays open after the scan, and a new scan starts afresh.
+    Holder.close();
+    QVERIFY(Expected::OpenOn(Port, Free));
+    QCOMPARE(Port.GetPortNames(), (QStringList {Held.SlavePath().mid(5), Other.SlavePath().mid(5)}));
+    TestPorts::Offer({});
+    QVERIFY(Port.GetPortNames().isEmpty());
+}
+
+void tst_serialport::scanOfTheMachine()
+{
+    if (!TestPorts::RealPortsAsked())
+        QSKIP("opens the machine's serial ports; KORVEL_TEST_REAL_PORTS=1 runs it");
+    TestPorts::MachineScan Machine;
     MySerialPort Port;
     const QStringList Free = Port.GetPortNames();
     if (Free.isEmpty())
         QSKIP("no serial port on this machine opens");
-    // A port held by another program is no longer offered. (Another suite's
-    // scan may hold it for a moment.)
+    // A port held by another program is no longer offered.
     QSerialPort Holder;
     Holder.setPortName(Free.first());
-    QTRY_VERIFY_WITH_TIMEOUT(Holder.isOpen() || Holder.open(QIODevice::ReadWrite), 2000);
+    QVERIFY(Holder.open(QIODevice::ReadWrite));
     QVERIFY(!Port.GetPortNames().contains(Free.first()));
 }
 

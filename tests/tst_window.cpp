@@ -10,6 +10,7 @@
 #include "OperatorRig.h"
 #include "OrvaneUI.h"
 #include "PtyPair.h"
+#include "TestPorts.h"
 
 #include <QComboBox>
 #include <QJsonArray>
@@ -119,12 +120,6 @@ QRect RectIn(QWidget *Widget, QWidget *Ancestor)
     return QRect(Widget->mapTo(Ancestor, QPoint()), Widget->size());
 }
 // Puts a port into the list the way a scan would have, and picks it.
-void PickPort(OrvaneUI &W, const QString &Name)
-{
-    W.QComboBox_UsartNum->addItem(Name);
-    W.QComboBox_UsartNum->setCurrentIndex(W.QComboBox_UsartNum->count() - 1);
-}
-
 } // namespace
 
 class tst_window : public QObject
@@ -200,12 +195,15 @@ void tst_window::failedOpenAndRefresh()
     QCOMPARE(Notices.Notices().at(0).Text, QStringLiteral("Не удалось открыть порт. Пожалуйста, проверьте!"));
     QVERIFY(Closed(*W));
 
-    // «Обновить» scans again: the vanished entry goes; with it current,
-    // «Открыть» does nothing.
+    // «Обновить» scans again: the vanished entry goes, a port found now
+    // comes; with «Обновить» current, «Открыть» does nothing.
+    PtyPair Pair;
+    TestPorts::Offer({QStringLiteral("/dev/korvel-gone"), Pair.SlavePath()});
     QVERIFY(QMetaObject::invokeMethod(W->QComboBox_UsartNum, "activated", Q_ARG(QString, Refresh)));
+    TestPorts::Offer({});
     QCOMPARE(W->QComboBox_UsartNum->currentText(), Refresh);
-    QCOMPARE(W->QComboBox_UsartNum->findText(QStringLiteral("/dev/korvel-gone")), -1);
-    QCOMPARE(W->QComboBox_UsartNum->count(), 1 + W->SerialPort->PortNameList.size());
+    QCOMPARE(W->QComboBox_UsartNum->count(), 2);
+    QCOMPARE(W->QComboBox_UsartNum->itemText(1), Pair.SlavePath().mid(5));
     QTest::mouseClick(W->QPushButton_UsartSwitch, Qt::LeftButton);
     QTest::qWait(30);
     QCOMPARE(Notices.Count(), 1);
@@ -410,10 +408,8 @@ void tst_window::operatorSeesWholeTextsAndEveryEid()
     QStringList Cut;
     for (const bool Open : {false, true}) {
         if (Open) {
-            // Listed the way a scan lists a port: by its name under /dev.
-            QVERIFY(Rig.Pair.SlavePath().startsWith(QStringLiteral("/dev/")));
-            PickPort(W, Rig.Pair.SlavePath().mid(5));
-            QTest::mouseClick(W.QPushButton_UsartSwitch, Qt::LeftButton);
+            // Listed the way the scan lists a port: by its name under /dev.
+            QVERIFY(Rig.OpenPort());
             QVERIFY(W.SerialPort->PortOpened);
         }
         for (QWidget *Page : {W.QWidget_Tab_Param, W.QWidget_Tab_Eid}) {

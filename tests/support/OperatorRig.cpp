@@ -1,6 +1,7 @@
 #include "OperatorRig.h"
 
 #include "Expected.h"
+#include "TestPorts.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -11,6 +12,8 @@
 OperatorRig::OperatorRig()
     : Device(Pair)
 {
+    // The window's scan finds the pty and nothing of the machine's.
+    TestPorts::Offer({Pair.SlavePath()});
     Ready = Window.Construct();
     Window.show();
     Ready = QTest::qWaitForWindowExposed(&Window) && Ready;
@@ -20,8 +23,10 @@ bool OperatorRig::OpenPort()
 {
     if (!Ready || !Pair.IsOpen())
         return false;
-    Window.QComboBox_UsartNum->addItem(Pair.SlavePath());
-    Window.QComboBox_UsartNum->setCurrentIndex(Window.QComboBox_UsartNum->count() - 1);
+    const int Listed = Window.QComboBox_UsartNum->findText(Pair.SlavePath().mid(5));
+    if (Listed < 1)
+        return false;
+    Window.QComboBox_UsartNum->setCurrentIndex(Listed);
     QTest::mouseClick(Window.QPushButton_UsartSwitch, Qt::LeftButton);
     return Window.QPushButton_UsartSwitch->text() == QStringLiteral("Закрыть");
 }

@@ -15,7 +15,7 @@ class OperatorRig
 public:
     OperatorRig();
 
-    // Lists the pty as a scan would have, picks it and clicks «Открыть».
+    // Picks the pty, as the window's scan listed it, and clicks «Открыть».
     // True when the window was built and shown, and the panel then reads
     // «Закрыть».
     bool OpenPort();

@@ -24,13 +24,13 @@ PtyPair::PtyPair()
 PtyPair::~PtyPair()
 {
     HangUp();
+    if (Slave >= 0)
+        ::close(Slave);
 }
 
 void PtyPair::HangUp()
 {
     if (Master >= 0)
         ::close(Master);
-    if (Slave >= 0)
-        ::close(Slave);
-    Master = Slave = -1;
+    Master = -1;
 }

@@ -18,7 +18,10 @@ public:
     bool IsOpen() const { return Master >= 0; }
     QString SlavePath() const { return Path; }
     int MasterFd() const { return Master; }
-    // Closes both ends held here: the line is gone, as if unplugged.
+    // Closes the device's end: the line is gone and its path with it, as if
+    // unplugged. The slave descriptor kept here holds the pty's number until
+    // the pair goes, so that no other pseudo-terminal (another test's, on a
+    // busy machine) appears under the same path meanwhile.
     void HangUp();
 
 private:

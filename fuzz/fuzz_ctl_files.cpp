@@ -1,0 +1,88 @@
+// korvelctl's input files as someone else wrote them: the first byte picks
+// a parameter file or an EID list, the rest is the file. An accepted file
+// gives what a write may send; a refused one gives one line saying why.
+
+#include "CtlFiles.h"
+#include "EidRegisters.h"
+#include "FuzzSupport.h"
+#include "ParamRegisters.h"
+
+#include <QJsonArray>
+
+using FuzzSupport::Check;
+
+namespace {
+
+void CheckRefusal(bool Accepted, const QString &Error)
+{
+    if (Accepted)
+        return;
+    Check(!Error.isEmpty(), "a refusal says why");
+    Check(!Error.contains(QLatin1Char('\n')) && !Error.contains(QLatin1Char('\r')),
+          "a refusal is one line");
+}
+
+void CheckEids(const QByteArray &Text)
+{
+    QVector<qint32> Eids;
+    QString Error;
+    const bool Accepted = CtlFiles::ParseEids(Text, &Eids, &Error);
+    CheckRefusal(Accepted, Error);
+    if (!Accepted) {
+        Check(Error.startsWith(QStringLiteral("line ")), "a refused list names the line");
+        return;
+    }
+    Check(Eids.size() == EidCount, "an accepted list has 200 entries");
+    for (const qint32 Eid : Eids)
+        Check((Eid >= 0 && Eid <= CtlFiles::EidMax) || Eid == CtlFiles::EidNone, "EID range");
+    // What a read writes is read back as the same list.
+    QVector<qint32> Again;
+    Check(CtlFiles::ParseEids(CtlFiles::FormatEids(Eids), &Again, &Error) && Again == Eids,
+          "EID file round trip");
+    QVector<qint32> FromDocument;
+    Check(CtlFiles::EidValues(CtlFiles::EidRequest(Eids), &FromDocument) && FromDocument == Eids,
+          "EID request holds the list");
+}
+
+void CheckParams(const QByteArray &Text)
+{
+    QJsonObject Request;
+    QString Error;
+    const bool Accepted = CtlFiles::ParseParams(Text, &Request, &Error);
+    CheckRefusal(Accepted, Error);
+    if (!Accepted)
+        return;
+    QVector<QPair<QString, int>> Values;
+    Check(CtlFiles::ParamValues(Request, &Values), "request names known registers");
+    Check(!Values.isEmpty() && Values.size() <= ParamRegisters::Count,
+          "one to fourteen parameters");
+    int Previous = -1;
+    for (const auto &Value : Values) {
+        const ParamRegisters::Param *Row = ParamRegisters::Find(Value.first);
+        Check(Row != nullptr, "known parameter");
+        Check(Value.second >= Row->Min && Value.second <= Row->Max, "parameter range");
+        const int Index = int(Row - ParamRegisters::Map);
+        Check(Index > Previous, "register-map order, each once");
+        Previous = Index;
+    }
+    // What a read writes is read back as the same request.
+    QJsonObject Again;
+    Check(CtlFiles::ParseParams(CtlFiles::FormatParams(Request), &Again, &Error) && Again == Request,
+          "parameter file round trip");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *Data, size_t Size)
+{
+    static bool Ready = (FuzzSupport::QuietLog(), true);
+    (void)Ready;
+    if (Size == 0)
+        return 0;
+    const QByteArray Text = FuzzSupport::Bytes(Data + 1, Size - 1);
+    if (Data[0] & 1)
+        CheckEids(Text);
+    else
+        CheckParams(Text);
+    return 0;
+}
