@@ -20,7 +20,7 @@ QVector<Transaction> ParamReadLine()
 {
     QVector<Transaction> Line;
     for (const ParamMap::Row &Row : ParamMap::Rows)
-        Line.append({ModbusRtu::BuildParamRead(Row.Register).size(), ModbusRtu::ParamReadReplyLength});
+        Line.append({int(ModbusRtu::BuildParamRead(Row.Register).size()), ModbusRtu::ParamReadReplyLength});
     return Line;
 }
 
@@ -28,8 +28,8 @@ QVector<Transaction> ParamWriteLine()
 {
     QVector<Transaction> Line;
     for (const ParamMap::Row &Row : ParamMap::Rows)
-        Line.append({ModbusRtu::BuildParamWrite(Row.Register, 0).size(), ModbusRtu::ParamWriteReplyLength});
-    Line.append({ModbusRtu::BuildCommit(ModbusRtu::CommitParamCode).size(), ModbusRtu::CommitReplyLength});
+        Line.append({int(ModbusRtu::BuildParamWrite(Row.Register, 0).size()), ModbusRtu::ParamWriteReplyLength});
+    Line.append({int(ModbusRtu::BuildCommit(ModbusRtu::CommitParamCode).size()), ModbusRtu::CommitReplyLength});
     return Line;
 }
 
@@ -46,7 +46,7 @@ QVector<Transaction> EidReadLine()
         },
         [&](int, int Count, int) {
             ModbusRtu::CloseEidBlockRead(Frame, Count);
-            Line.append({Frame.size(), ModbusRtu::EidReadReplyLength(Count)});
+            Line.append({int(Frame.size()), ModbusRtu::EidReadReplyLength(Count)});
             return true;
         });
     return Line;
@@ -65,10 +65,10 @@ QVector<Transaction> EidWriteLine()
         },
         [&](int, int Count, int) {
             ModbusRtu::CloseEidBlockWrite(Frame, Count);
-            Line.append({Frame.size(), ModbusRtu::EidWriteReplyLength});
+            Line.append({int(Frame.size()), ModbusRtu::EidWriteReplyLength});
             return true;
         });
-    Line.append({ModbusRtu::BuildCommit(ModbusRtu::CommitEidCode).size(), ModbusRtu::CommitReplyLength});
+    Line.append({int(ModbusRtu::BuildCommit(ModbusRtu::CommitEidCode).size()), ModbusRtu::CommitReplyLength});
     return Line;
 }
 
