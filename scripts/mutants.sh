@@ -222,6 +222,12 @@ fault ctl-eid-count cli/CtlFiles.cpp \
 fault ctl-half-file cli/Korvelctl.cpp \
     'Output.setFileName(Set.Output);' 'Output.setFileName(Set.Output); Output.setDirectWriteFallback(true); QFile(Set.Output).open(QIODevice::WriteOnly);' \
     'korvelctl: the output file is created before the read has succeeded'
+fault ctl-ports-busy cli/PortStatus.cpp \
+    'return Why == QSerialPort::PermissionError ? Busy : NoAccess;' 'return Busy;' \
+    'korvelctl ports: a port that fails to open for any cause is marked busy'
+fault ctl-ports-file cli/PortStatus.cpp \
+    'if (!Device.isReadable() || !Device.isWritable())' 'if (false)' \
+    'korvelctl ports: a device file out of reach is marked busy, not no access'
 
 # --- options -----------------------------------------------------------------------
 suites='^tst_'

@@ -5,6 +5,7 @@
 #include "DeviceCore.h"
 #include "Expected.h"
 #include "Korvelctl.h"
+#include "PortStatus.h"
 #include "PtyPair.h"
 #include "SimPeer.h"
 
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QtTest>
@@ -91,6 +93,7 @@ private slots:
     void address_data();
     void address();
     void probeFinds19200();
+    void portStatus();
 
 private:
     QString File(const char *Name) const { return Dir.filePath(QString::fromLatin1(Name)); }
@@ -341,6 +344,25 @@ void TestKorvelctl::probeFinds19200()
     QCOMPARE(R.Code, 0);
     QCOMPARE(R.Out, QStringLiteral("19200 Bd, RS-485 address 17\n"));
     QCOMPARE(Speeds, (QList<speed_t> {B9600, B4800, B19200}));
+}
+
+void TestKorvelctl::portStatus()
+{
+    // ports opens each port as the window's scan does: one another program
+    // holds is busy, and the probe leaves a free one closed behind it.
+    const QString Path = Pair.SlavePath();
+    QCOMPARE(PortStatus::Probe(Path), PortStatus::Free);
+    QSerialPort Holder(Path);
+    QVERIFY2(Holder.open(QIODevice::ReadWrite), qPrintable(Holder.errorString()));
+    QCOMPARE(PortStatus::Probe(Path), PortStatus::Busy);
+    Holder.close();
+    QCOMPARE(PortStatus::Probe(Path), PortStatus::Free);
+    QVERIFY(Holder.open(QIODevice::ReadWrite));
+
+    // A refusal is "no access" where the device file is out of reach, or for
+    // any cause but permission.
+    QCOMPARE(PortStatus::FromOpenError(QSerialPort::PermissionError, File("gone")), PortStatus::NoAccess);
+    QCOMPARE(PortStatus::FromOpenError(QSerialPort::OpenError, Path), PortStatus::NoAccess);
 }
 
 QTEST_MAIN(TestKorvelctl)
