@@ -42,8 +42,15 @@ void OrvaneUI::BuildUsartPanel()
     QComboBox_UsartNum->addItem(RefreshEntry);
     for (const QString &Name : SerialPort->GetPortNames())
         QComboBox_UsartNum->addItem(Name);
+    // Qt 6 dropped activated(const QString &); textActivated carries the
+    // same text.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    connect(QComboBox_UsartNum, SIGNAL(textActivated(const QString &)), this,
+            SLOT(QComboBox_UsartNum_Activated(const QString &)));
+#else
     connect(QComboBox_UsartNum, SIGNAL(activated(const QString &)), this,
             SLOT(QComboBox_UsartNum_Activated(const QString &)));
+#endif
 
     // Each item carries its speed, so that opening never reads it back
     // from the text.

@@ -6,6 +6,7 @@
 #include "CtlFiles.h"
 #include "CtlRunner.h"
 #include "ParamRegisters.h"
+#include "PortStatus.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -120,11 +121,7 @@ int Runner::Ports()
     QVector<QStringList> Rows {{QStringLiteral("PORT"), QStringLiteral("STATE"), QStringLiteral("DESCRIPTION"),
                                 QStringLiteral("MANUFACTURER"), QStringLiteral("SERIAL")}};
     for (const QSerialPortInfo &Info : Found) {
-        QString State = QStringLiteral("free");
-        if (Info.isBusy())
-            State = QStringLiteral("busy");
-        else if (!QFileInfo(Info.systemLocation()).isReadable() || !QFileInfo(Info.systemLocation()).isWritable())
-            State = QStringLiteral("no access");
+        const QString State = PortStatus::Text(PortStatus::Probe(Info.systemLocation()));
         const auto Or = [](const QString &Text) { return Text.isEmpty() ? QStringLiteral("-") : Text; };
         Rows.append({Info.portName(), State, Or(Info.description()), Or(Info.manufacturer()),
                      Or(Info.serialNumber())});

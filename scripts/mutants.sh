@@ -291,6 +291,12 @@ fault ctl-diff-writes cli/CtlDiff.cpp \
 fault ctl-diff-exit cli/CtlDiff.cpp \
     'return Found.isEmpty() ? Done : Differs;' 'return Done;' \
     'korvelctl diff: a difference ends with 0'
+fault ctl-ports-busy cli/PortStatus.cpp \
+    'return Why == QSerialPort::PermissionError ? Busy : NoAccess;' 'return Busy;' \
+    'korvelctl ports: a port that fails to open for any cause is marked busy'
+fault ctl-ports-file cli/PortStatus.cpp \
+    'if (!Device.isReadable() || !Device.isWritable())' 'if (false)' \
+    'korvelctl ports: a device file out of reach is marked busy, not no access'
 
 # --- options -----------------------------------------------------------------------
 suites='^tst_'

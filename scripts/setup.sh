@@ -5,9 +5,10 @@
 # Usage: scripts/setup.sh [run|all|windows]
 #   run      what building and running the tool and the simulator need
 #            (scripts/start.sh)
-#   all      that, and what the tests, the sanitizer and fuzzing builds, the
-#            benchmark, the screenshots and the package checks need (default;
-#            scripts/test.sh and the other scripts)
+#   all      that, and what the tests (also built with Qt 6), the sanitizer
+#            and fuzzing builds, the benchmark, the screenshots and the
+#            package checks need (default; scripts/test.sh and the other
+#            scripts)
 #   windows  "run", and what the Windows cross-build, its installer and its
 #            smoke test under Wine need (scripts/windows.sh,
 #            scripts/windows-smoke.sh)
@@ -20,6 +21,7 @@ RUN_PACKAGES=(
     util-linux procps
 )
 TEST_PACKAGES=(
+    qt6-base-dev qt6-serialport-dev
     xvfb xauth
     mbpoll libmodbus-dev
     clang libclang-rt-14-dev

@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test suite.
+# Sets up, builds and runs every test suite, once built with Qt 5 (build/)
+# and once with Qt 6 (build-qt6/).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 bash "$root/scripts/setup.sh"
-bash "$root/scripts/build.sh" "$root/build"
-cd "$root/build"
-# Every process of the run is traced for file opens: a test that tries to
-# open one of the machine's serial devices fails the run (the tests open
-# pseudo-terminals only). The trace stays in build/opens.trace.
+# Every suite runs with Qt 5 in build/ and with Qt 6 in build-qt6/. Every
+# process of a run is traced for file opens: a test that tries to open one
+# of the machine's serial devices fails the run (the tests open
+# pseudo-terminals only). The trace stays in the build folder (opens.trace).
 status=0
-QT_QPA_PLATFORM=offscreen strace -f -qq -y --seccomp-bpf -e trace=open,openat -o opens.trace \
-    ctest --output-on-failure --timeout 600 || status=$?
-bash "$root/scripts/serial-opens.sh" opens.trace || status=1
+for qt in 5 6; do
+    start=$SECONDS
+    dir="$root/build"
+    [ "$qt" = 5 ] || dir="$root/build-qt$qt"
+    bash "$root/scripts/build.sh" "$dir" -DKORVEL_QT="$qt"
+    (cd "$dir" && QT_QPA_PLATFORM=offscreen strace -f -qq -y --seccomp-bpf -e trace=open,openat \
+        -o opens.trace ctest --output-on-failure --timeout 600) || status=1
+    bash "$root/scripts/serial-opens.sh" "$dir/opens.trace" || status=1
+    echo "test: Qt $qt build and suites took $((SECONDS - start)) s"
+done
 exit $status

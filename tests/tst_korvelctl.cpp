@@ -8,6 +8,7 @@
 #include "Expected.h"
 #include "CtlFiles.h"
 #include "Korvelctl.h"
+#include "PortStatus.h"
 #include "PtyPair.h"
 #include "SimPeer.h"
 
@@ -18,6 +19,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QtTest>
@@ -162,6 +164,7 @@ private slots:
     void wholeListCompared();
     void traceBesideSimulator();
     void busBesideSimulator();
+    void portStatus();
 
 private:
     QString File(const char *Name) const { return Dir.filePath(QString::fromLatin1(Name)); }
@@ -671,6 +674,25 @@ void TestKorvelctl::busBesideSimulator()
     QStringList Faults = Bus.Err.split(QLatin1Char('\n')).filter(QStringLiteral("korvelctl:"));
     QCOMPARE(Faults, QStringList {"korvelctl: address 9: fault on the bus: bad CRC"});
     QCOMPARE(FramesOf(Bus.Err, ">").size(), 20);
+}
+
+void TestKorvelctl::portStatus()
+{
+    // ports opens each port as the window's scan does: one another program
+    // holds is busy, and the probe leaves a free one closed behind it.
+    const QString Path = Pair.SlavePath();
+    QCOMPARE(PortStatus::Probe(Path), PortStatus::Free);
+    QSerialPort Holder(Path);
+    QVERIFY2(Holder.open(QIODevice::ReadWrite), qPrintable(Holder.errorString()));
+    QCOMPARE(PortStatus::Probe(Path), PortStatus::Busy);
+    Holder.close();
+    QCOMPARE(PortStatus::Probe(Path), PortStatus::Free);
+    QVERIFY(Holder.open(QIODevice::ReadWrite));
+
+    // A refusal is "no access" where the device file is out of reach, or for
+    // any cause but permission.
+    QCOMPARE(PortStatus::FromOpenError(QSerialPort::PermissionError, File("gone")), PortStatus::NoAccess);
+    QCOMPARE(PortStatus::FromOpenError(QSerialPort::OpenError, Path), PortStatus::NoAccess);
 }
 
 QTEST_MAIN(TestKorvelctl)

@@ -199,7 +199,9 @@ void tst_window::failedOpenAndRefresh()
     // comes; with «Обновить» current, «Открыть» does nothing.
     PtyPair Pair;
     TestPorts::Offer({QStringLiteral("/dev/korvel-gone"), Pair.SlavePath()});
-    QVERIFY(QMetaObject::invokeMethod(W->QComboBox_UsartNum, "activated", Q_ARG(QString, Refresh)));
+    // Chosen from the keyboard, so that the combo box emits whichever
+    // signal this Qt version has for it.
+    QTest::keyClick(W->QComboBox_UsartNum, Qt::Key_Home);
     TestPorts::Offer({});
     QCOMPARE(W->QComboBox_UsartNum->currentText(), Refresh);
     QCOMPARE(W->QComboBox_UsartNum->count(), 2);

@@ -19,7 +19,7 @@ QVector<Transaction> ParamReadLine()
 {
     QVector<Transaction> Line;
     for (const ParamMap::Row &Row : ParamMap::Rows)
-        Line.append({ModbusRtu::BuildParamRead(Row.Register).size(), ModbusRtu::ParamReadReplyLength});
+        Line.append({int(ModbusRtu::BuildParamRead(Row.Register).size()), ModbusRtu::ParamReadReplyLength});
     return Line;
 }
 
@@ -27,8 +27,8 @@ QVector<Transaction> ParamWriteLine()
 {
     QVector<Transaction> Line;
     for (const ParamMap::Row &Row : ParamMap::Rows)
-        Line.append({ModbusRtu::BuildParamWrite(Row.Register, 0).size(), ModbusRtu::ParamWriteReplyLength});
-    Line.append({ModbusRtu::BuildCommit(ModbusRtu::CommitParamCode).size(), ModbusRtu::CommitReplyLength});
+        Line.append({int(ModbusRtu::BuildParamWrite(Row.Register, 0).size()), ModbusRtu::ParamWriteReplyLength});
+    Line.append({int(ModbusRtu::BuildCommit(ModbusRtu::CommitParamCode).size()), ModbusRtu::CommitReplyLength});
     return Line;
 }
 
@@ -37,7 +37,7 @@ QVector<Transaction> EidReadLine()
 {
     QVector<Transaction> Line;
     for (const EidRegisters::Block &Block : EidRegisters::Blocks(EidCount))
-        Line.append({ModbusRtu::BuildEidRead(Block.FirstRegister, Block.Count).size(),
+        Line.append({int(ModbusRtu::BuildEidRead(Block.FirstRegister, Block.Count).size()),
                      ModbusRtu::EidReadReplyLength(Block.Count)});
     return Line;
 }
@@ -46,9 +46,9 @@ QVector<Transaction> EidWriteLine()
 {
     QVector<Transaction> Line;
     for (const EidRegisters::Block &Block : EidRegisters::Blocks(EidCount))
-        Line.append({ModbusRtu::BuildEidWrite(Block.FirstRegister, QVector<qint32>(Block.Count, 0)).size(),
+        Line.append({int(ModbusRtu::BuildEidWrite(Block.FirstRegister, QVector<qint32>(Block.Count, 0)).size()),
                      ModbusRtu::EidWriteReplyLength});
-    Line.append({ModbusRtu::BuildCommit(ModbusRtu::CommitEidCode).size(), ModbusRtu::CommitReplyLength});
+    Line.append({int(ModbusRtu::BuildCommit(ModbusRtu::CommitEidCode).size()), ModbusRtu::CommitReplyLength});
     return Line;
 }
 

@@ -1,0 +1,47 @@
+#include "PortStatus.h"
+
+#include <QFileInfo>
+
+namespace PortStatus {
+
+State Probe(const QString &Location)
+{
+    QSerialPort Port;
+    Port.setPortName(Location);
+    if (Port.open(QIODevice::ReadWrite)) {
+        Port.close();
+        return Free;
+    }
+    return FromOpenError(Port.error(), Location);
+}
+
+State FromOpenError(QSerialPort::SerialPortError Why, const QString &Location)
+{
+#ifdef Q_OS_UNIX
+    // Qt reports both a missing permission and another program's lock as a
+    // permission error; the device file's mode tells them apart.
+    const QFileInfo Device(Location);
+    if (!Device.isReadable() || !Device.isWritable())
+        return NoAccess;
+#else
+    // Windows denies the open of a port another program holds. The location
+    // (\\.\COM5) is no file whose mode could be asked.
+    Q_UNUSED(Location);
+#endif
+    return Why == QSerialPort::PermissionError ? Busy : NoAccess;
+}
+
+QString Text(State Status)
+{
+    switch (Status) {
+    case Free:
+        return QStringLiteral("free");
+    case Busy:
+        return QStringLiteral("busy");
+    case NoAccess:
+        break;
+    }
+    return QStringLiteral("no access");
+}
+
+} // namespace PortStatus
