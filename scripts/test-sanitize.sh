@@ -22,4 +22,5 @@ export LSAN_OPTIONS="suppressions=$root/scripts/lsan-qt.supp:print_suppressions=
 cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEL_SANITIZE=ON >/dev/null
 cmake --build "$dir" -j"$(nproc)"
 cd "$dir"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 "$@"
+# Two suites side by side, as in scripts/test.sh.
+QT_QPA_PLATFORM=offscreen ctest -j2 --output-on-failure --timeout 600 "$@"

@@ -8,6 +8,7 @@ bash "$root/scripts/setup.sh"
 # process of a run is traced for file opens: a test that tries to open one
 # of the machine's serial devices fails the run (the tests open
 # pseudo-terminals only). The trace stays in the build folder (opens.trace).
+# Two suites run side by side: they mostly wait on timers and on the line.
 status=0
 for qt in 5 6; do
     start=$SECONDS
@@ -15,7 +16,7 @@ for qt in 5 6; do
     [ "$qt" = 5 ] || dir="$root/build-qt$qt"
     bash "$root/scripts/build.sh" "$dir" -DKORVEL_QT="$qt"
     (cd "$dir" && QT_QPA_PLATFORM=offscreen strace -f -qq -y --seccomp-bpf -e trace=open,openat \
-        -o opens.trace ctest --output-on-failure --timeout 600) || status=1
+        -o opens.trace ctest -j2 --output-on-failure --timeout 600) || status=1
     bash "$root/scripts/serial-opens.sh" "$dir/opens.trace" || status=1
     echo "test: Qt $qt build and suites took $((SECONDS - start)) s"
 done
