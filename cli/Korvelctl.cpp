@@ -43,8 +43,9 @@ const char *const HelpText =
     "  write params --port PORT -i FILE [--verify]\n"
     "                                         write the parameters the file names, then\n"
     "                                         the commit request (code 6)\n"
-    "  read eids --port PORT [-o FILE]        the 200 EIDs into an EID file\n"
-    "  write eids --port PORT -i FILE [--verify]\n"
+    "  read eids --port PORT [-o FILE] [--csv]\n"
+    "                                         the 200 EIDs into an EID file\n"
+    "  write eids --port PORT -i FILE [--column N|NAME] [--verify]\n"
     "                                         write the EID list, then the commit\n"
     "                                         request (code 8)\n"
     "  probe --port PORT                      find the speed the device answers at and\n"
@@ -61,6 +62,9 @@ const char *const HelpText =
     "                   replaced only when the whole read succeeded\n"
     "  -i, --input FILE the file to write from\n"
     "  --verify         read the written values back and compare them\n"
+    "  --column N|NAME  the CSV column holding the EIDs: its number from 1 or its\n"
+    "                   heading; default: the column headed EID, else the first\n"
+    "  --csv            write the EIDs as CSV: entry,eid with a heading row\n"
     "  -h, --help       show this help\n"
     "  --version        show the version\n"
     "\n"
@@ -68,7 +72,9 @@ const char *const HelpText =
     "register values as the device holds them (a list field holds its item index:\n"
     "BaudRate 1 is 9600). read writes all 14; write takes any of them.\n"
     "EID file: one EID a line in list order, 0 to 10000000, -1 for an unprogrammed\n"
-    "entry; '#' starts a comment. write takes up to 200 and writes 0 for the rest.\n"
+    "entry; '#' starts a comment. Or CSV as a spreadsheet saves it (comma, semicolon\n"
+    "or tab; a first row that is no number is a heading). write takes up to 200,\n"
+    "writes 0 for the rest and warns of an EID given twice.\n"
     "\n"
     "Exit status: 0 done; 1 the device did not answer or refused; 2 bad arguments\n"
     "or input file (nothing sent); 3 the port cannot be opened.\n";
@@ -84,6 +90,8 @@ struct Settings
     int Address = 0;
     int Retries = 0;
     bool Verify = false;
+    bool Csv = false;
+    EidListFile::Column EidColumn;
 };
 
 class Runner
@@ -160,9 +168,11 @@ bool Runner::ParseArguments(const QStringList &Arguments, Settings *Result, int 
     const QCommandLineOption Output(QStringList {QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("FILE"));
     const QCommandLineOption Input(QStringList {QStringLiteral("i"), QStringLiteral("input")}, QString(), QStringLiteral("FILE"));
     const QCommandLineOption Verify(QStringLiteral("verify"));
+    const QCommandLineOption Column(QStringLiteral("column"), QString(), QStringLiteral("N|NAME"));
+    const QCommandLineOption Csv(QStringLiteral("csv"));
     const QCommandLineOption Help(QStringList {QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption Version(QStringLiteral("version"));
-    Parser.addOptions({Port, Baud, Address, Retries, Output, Input, Verify, Help, Version});
+    Parser.addOptions({Port, Baud, Address, Retries, Output, Input, Verify, Column, Csv, Help, Version});
 
     *Code = Done;
     if (!Parser.parse(QStringList(Program) + Arguments)) {
@@ -177,7 +187,7 @@ bool Runner::ParseArguments(const QStringList &Arguments, Settings *Result, int 
         Out << Program << ' ' << KORVEL_VERSION << '\n';
         return false;
     }
-    for (const QCommandLineOption *Single : {&Port, &Baud, &Address, &Retries, &Output, &Input}) {
+    for (const QCommandLineOption *Single : {&Port, &Baud, &Address, &Retries, &Output, &Input, &Column}) {
         if (Parser.values(*Single).size() > 1) {
             *Code = Usage(QStringLiteral("--%1 is given more than once").arg(Single->names().last()));
             return false;
@@ -219,6 +229,7 @@ bool Runner::ParseArguments(const QStringList &Arguments, Settings *Result, int 
     } Allowed[] = {
         {Port, !Ports}, {Baud, Transfer}, {Address, !Ports}, {Retries, !Ports},
         {Output, Read}, {Input, Write}, {Verify, Write},
+        {Column, Write && Set.Kind == QLatin1String("eids")}, {Csv, Read && Set.Kind == QLatin1String("eids")},
     };
     for (const auto &Rule : Allowed) {
         if (!Rule.Allowed && Parser.isSet(Rule.Option)) {
@@ -245,6 +256,12 @@ bool Runner::ParseArguments(const QStringList &Arguments, Settings *Result, int 
     Set.Input = Parser.value(Input);
     Set.Output = Parser.value(Output);
     Set.Verify = Parser.isSet(Verify);
+    Set.Csv = Parser.isSet(Csv);
+    if (Parser.isSet(Column) && !EidListFile::ParseColumn(Parser.value(Column), &Set.EidColumn)) {
+        *Code = Usage(QStringLiteral("--column must be a column number from 1 or a heading, not '%1'")
+                          .arg(Parser.value(Column)));
+        return false;
+    }
     if (Parser.isSet(Baud)) {
         const int *const End = ProbeRates + sizeof ProbeRates / sizeof ProbeRates[0];
         if (!ReadNumber(Parser.value(Baud), 1, 4000000, &Set.Baud)
@@ -411,7 +428,7 @@ int Runner::ReadEids()
     if (!Exchange.EidRead(CtlFiles::EidRequest({}), &Reply))
         return DeviceFault(QString(), Exchange.Failure());
     CtlFiles::EidValues(Reply, &Eids);
-    return FinishOutput(CtlFiles::FormatEids(Eids));
+    return FinishOutput(Set.Csv ? EidListFile::FormatCsv(Eids) : CtlFiles::FormatEids(Eids));
 }
 
 int Runner::WriteEids()
@@ -422,8 +439,12 @@ int Runner::WriteEids()
     QString Error;
     if (!ReadInput(&Text, &Code))
         return Code;
-    if (!CtlFiles::ParseEids(Text, &Eids, &Error))
+    QStringList Warnings;
+    if (!CtlFiles::ParseEids(Text, &Eids, &Error, Set.EidColumn, &Warnings))
         return Fail(BadUsage, Set.Input + QStringLiteral(": ") + Error);
+    for (const QString &Warning : Warnings)
+        Err << Program << ": warning: " << Set.Input << ": " << Warning << '\n';
+    Err.flush();
     if (!OpenLine(&Code))
         return Code;
     QJsonObject Reply;
