@@ -355,6 +355,7 @@ void tst_window::eidPaste_data()
     QTest::newRow("one value, as typed: refused silently") << "shift+insert" << 4 << "12a\n"
                                                           << Expected::Untouched();
     QTest::newRow("menu: three lines") << "menu" << 10 << "1\n2\n3" << Put(Expected::Untouched(), 10, 1, 3);
+    QTest::newRow("menu: one value") << "menu" << 12 << "5" << Put(Expected::Untouched(), 12, 5, 1);
     QTest::newRow("menu: a bad line") << "menu" << 10 << "1\nx\n3" << QStringList();
 }
 
