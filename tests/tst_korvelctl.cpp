@@ -301,7 +301,9 @@ void TestKorvelctl::eidSpreadsheets()
     QList<int> Written;
     for (int Slot = 0; Slot < Entries; ++Slot)
         Written << Device->Core().Eid(Slot, DeviceCore::Committed);
-    QCOMPARE(Written, Eids + QVector<int>(Entries - Eids.size(), 0).toList());
+    while (Eids.size() < Entries)
+        Eids << 0;
+    QCOMPARE(Written, Eids);
 }
 
 void TestKorvelctl::eidCsvRoundTrip()
