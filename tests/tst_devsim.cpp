@@ -125,6 +125,20 @@ Outcome Mbpoll(const QString &Path, const QStringList &Options, const QStringLis
     return Result;
 }
 
+// A one-register read sent to Address.
+QByteArray ReadAt(int Address, int Register)
+{
+    QByteArray Body = Expected::Frame(0x03, Register, 1).left(6);
+    Body[0] = char(Address);
+    return Expected::WithCrc(Body);
+}
+
+bool OpenAt(MySerialPort &Port, const QString &Path, qint32 Baud)
+{
+    return Port.OpenPort(Path, Baud, QSerialPort::Data8, QSerialPort::NoParity, QSerialPort::OneStop,
+                         QSerialPort::NoFlowControl);
+}
+
 QJsonObject ReadState(const QString &Path)
 {
     QFile File(Path);
@@ -144,6 +158,8 @@ private slots:
     void stateSurvivesRestart();
     void stateFileRefused_data();
     void stateFileRefused();
+    void listensAtItsSpeedOnly();
+    void devicesShareTheLine();
 };
 
 void tst_devsim::mbpollReadsAndWrites()
@@ -314,6 +330,41 @@ void tst_devsim::stateSurvivesRestart()
         QCOMPARE(Device.Stop(SIGINT), 0);
     }
     QCOMPARE(ReadState(State).value("Eids").toObject().value("47001").toInt(), -5);
+}
+
+void tst_devsim::listensAtItsSpeedOnly()
+{
+    // The speed is the one the tool set on its end of the pty.
+    Devsim Device;
+    QVERIFY(Device.Start({QStringLiteral("--device-baud"), QStringLiteral("19200")}));
+    MySerialPort Port;
+    QVERIFY(OpenAt(Port, Device.Path, 9600));
+    QVERIFY(Port.SendAndWait(ModbusRtu::BuildParamRead(40302), 7).isEmpty());
+    Port.ClosePort();
+    QVERIFY(OpenAt(Port, Device.Path, 19200));
+    QCOMPARE(Port.SendAndWait(ModbusRtu::BuildParamRead(40302), 7), QByteArray::fromHex("00030201D6058A"));
+    Port.ClosePort();
+    QCOMPARE(Device.Stop(), 0);
+    QCOMPARE(RunDevsim({QStringLiteral("--pty"), QStringLiteral("--device-baud"), QStringLiteral("14400")}).Code, 2);
+}
+
+void tst_devsim::devicesShareTheLine()
+{
+    Devsim Device;
+    QVERIFY(Device.Start({QStringLiteral("--devices"), QStringLiteral("5,9,9")}));
+    MySerialPort Port;
+    QVERIFY(Device.Open(Port));
+    // Each device holds its own address in ModbusID.
+    QCOMPARE(Port.SendAndWait(ReadAt(5, 40003), 7), Expected::Crc("05 03 02 0005"));
+    QVERIFY(Port.SendAndWait(ReadAt(7, 40003), 7).isEmpty());
+    // Two devices at 9 answer at once: one frame that fails the CRC.
+    const QByteArray Collided = Port.SendAndWait(ReadAt(9, 40003), 7);
+    QCOMPARE(Collided.left(5), QByteArray::fromHex("0903020009"));
+    QCOMPARE(Collided.size(), 7);
+    QVERIFY(!DeviceCore::CrcOk(Collided));
+    QCOMPARE(Port.SendAndWait(ReadAt(0, 40003), 7), Expected::Crc("00 03 02 0005"));
+    Port.ClosePort();
+    QCOMPARE(Device.Stop(), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_devsim)

@@ -399,26 +399,25 @@ bool DeviceCore::CrcOk(const QByteArray &Frame)
 
 // ---------------------------------------------------------------------------
 
-DeviceReply DeviceCore::Take(const QByteArray &Pending)
+DeviceCore::FrameCut DeviceCore::Cut(const QByteArray &Pending)
 {
-    DeviceReply Reply;
+    FrameCut Front;
     // Resynchronise: drop a byte at a time until a frame that checks starts
     // at the front, or an incomplete one that may still become one.
     int Drop = 0;
-    QString Why;
     while (Drop < Pending.size()) {
         const Shape S = Inspect(Pending, Drop);
         if (S.What == Shape::Frame) {
             if (CrcOk(Pending.mid(Drop, S.Length)))
                 break;
-            if (Why.isEmpty())
-                Why = QStringLiteral("bad CRC, no reply");
+            if (Front.Why.isEmpty())
+                Front.Why = QStringLiteral("bad CRC, no reply");
             ++Drop;
             continue;
         }
         if (S.What == Shape::Invalid) {
-            if (Why.isEmpty())
-                Why = QStringLiteral("no frame starts here");
+            if (Front.Why.isEmpty())
+                Front.Why = QStringLiteral("no frame starts here");
             ++Drop;
             continue;
         }
@@ -427,33 +426,54 @@ DeviceReply DeviceCore::Take(const QByteArray &Pending)
         const int Next = NextFrame(Pending, Drop + 1);
         if (Next < 0)
             break;
-        if (Why.isEmpty())
-            Why = QStringLiteral("incomplete frame followed by another");
+        if (Front.Why.isEmpty())
+            Front.Why = QStringLiteral("incomplete frame followed by another");
         Drop = Next;
     }
     if (Drop > 0) {
-        Reply.What = DeviceReply::Garbage;
-        Reply.Consumed = Drop;
-        Reply.Request = Pending.left(Drop);
-        Reply.Note = QStringLiteral("dropped: ") + Why;
-        return Reply;
+        Front.What = FrameCut::Garbage;
+        Front.Length = Drop;
+        return Front;
     }
-
     const Shape S = Inspect(Pending, 0);
-    if (S.What != Shape::Frame)
-        return Reply;
-    const QByteArray Frame = Pending.left(S.Length);
-    const quint8 Address = ByteAt(Frame, 0);
-    if (Address != 0 && Address != OwnAddress()) {
-        Reply.What = DeviceReply::NotOurs;
-        Reply.Consumed = Frame.size();
-        Reply.Request = Frame;
-        Reply.Note = QStringLiteral("for address %1, not ours (%2): ignored")
-                         .arg(Address)
-                         .arg(OwnAddress());
-        return Reply;
+    if (S.What == Shape::Frame) {
+        Front.What = FrameCut::Frame;
+        Front.Length = S.Length;
     }
-    return Answer(Frame, ++Count);
+    return Front;
+}
+
+DeviceReply DeviceCore::Skip(const QByteArray &Pending, const FrameCut &Front)
+{
+    DeviceReply Reply;
+    if (Front.What != FrameCut::Garbage)
+        return Reply;
+    Reply.What = DeviceReply::Garbage;
+    Reply.Consumed = Front.Length;
+    Reply.Request = Pending.left(Front.Length);
+    Reply.Note = QStringLiteral("dropped: ") + Front.Why;
+    return Reply;
+}
+
+DeviceReply DeviceCore::Ignored(const QByteArray &Frame, const QString &Own)
+{
+    DeviceReply Reply;
+    Reply.What = DeviceReply::NotOurs;
+    Reply.Consumed = Frame.size();
+    Reply.Request = Frame;
+    Reply.Note = QStringLiteral("for address %1, not ours (%2): ignored").arg(ByteAt(Frame, 0)).arg(Own);
+    return Reply;
+}
+
+DeviceReply DeviceCore::Take(const QByteArray &Pending)
+{
+    const FrameCut Front = Cut(Pending);
+    if (Front.What != FrameCut::Frame)
+        return Skip(Pending, Front);
+    const QByteArray Frame = Pending.left(Front.Length);
+    if (!Addressed(ByteAt(Frame, 0)))
+        return Ignored(Frame, QString::number(OwnAddress()));
+    return Respond(Frame);
 }
 
 DeviceReply DeviceCore::Answer(const QByteArray &Frame, int Transaction)

@@ -119,6 +119,26 @@ public:
     // it; call again after removing Consumed bytes while input remains.
     DeviceReply Take(const QByteArray &Pending);
 
+    // The front of the pending input: noise to drop (Length bytes), a whole
+    // frame (Length bytes), or neither yet.
+    struct FrameCut
+    {
+        enum Kind { Waiting, Garbage, Frame } What = Waiting;
+        int Length = 0;
+        QString Why; // for Garbage
+    };
+    static FrameCut Cut(const QByteArray &Pending);
+    // What becomes of a front that is no whole frame, and of a frame that
+    // nobody at the line is addressed by (Own: the addresses there are).
+    static DeviceReply Skip(const QByteArray &Pending, const FrameCut &Front);
+    static DeviceReply Ignored(const QByteArray &Frame, const QString &Own);
+
+    // Whether a frame to Address is this device's to answer: its own
+    // address and 0x00.
+    bool Addressed(quint8 Address) const { return Address == 0 || Address == OwnAddress(); }
+    // Answers a whole frame as the next request addressed to the device.
+    DeviceReply Respond(const QByteArray &Frame) { return Answer(Frame, ++Count); }
+
     // Back to the factory image, no faults, transaction count 0.
     void Reset();
 

@@ -54,9 +54,9 @@ bool MakeRaw(int Fd, int Baud, QString *Error)
 
 } // namespace
 
-SerialLine::SerialLine(DeviceCore &TheCore, const Options &TheSettings, QObject *Parent)
+SerialLine::SerialLine(DeviceBus &TheDevices, const Options &TheSettings, QObject *Parent)
     : QObject(Parent)
-    , Core(TheCore)
+    , Devices(TheDevices)
     , Settings(TheSettings)
 {
     PumpTimer = new QTimer(this);
@@ -71,26 +71,51 @@ SerialLine::~SerialLine()
     Close();
 }
 
-unsigned SerialLine::SpeedConstant(int Baud)
+namespace {
+
+const struct
 {
-    switch (Baud) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    case 230400: return B230400;
+    int Baud;
+    speed_t Constant;
+} Speeds[] = {
+    {1200, B1200}, {2400, B2400}, {4800, B4800}, {9600, B9600}, {19200, B19200},
+    {38400, B38400}, {57600, B57600}, {115200, B115200}, {230400, B230400},
 #ifdef B460800
-    case 460800: return B460800;
+    {460800, B460800},
 #endif
 #ifdef B921600
-    case 921600: return B921600;
+    {921600, B921600},
 #endif
-    default: return 0;
+};
+
+} // namespace
+
+unsigned SerialLine::SpeedConstant(int Baud)
+{
+    for (const auto &Speed : Speeds) {
+        if (Speed.Baud == Baud)
+            return Speed.Constant;
     }
+    return 0;
+}
+
+int SerialLine::LineBaud(int Fd)
+{
+    // A pseudo-terminal's master reads the termios of its slave (Linux), so
+    // this is the speed the tool opened its end at. An input speed of 0
+    // means "as the output speed".
+    termios Mode {};
+    if (tcgetattr(Fd, &Mode) != 0)
+        return 0;
+    const speed_t Out = cfgetospeed(&Mode);
+    const speed_t In = cfgetispeed(&Mode);
+    if (In != 0 && In != Out)
+        return 0;
+    for (const auto &Speed : Speeds) {
+        if (Speed.Constant == Out)
+            return Speed.Baud;
+    }
+    return 0;
 }
 
 bool SerialLine::OpenPty(QString *SlavePath, QString *Error)
@@ -182,7 +207,7 @@ bool SerialLine::SaveState(QString *Error)
             *Error = QStringLiteral("cannot write %1: %2").arg(Settings.StatePath, File.errorString());
         return false;
     }
-    File.write(QJsonDocument(Core.SaveState()).toJson());
+    File.write(QJsonDocument(Devices.Device(0).SaveState()).toJson());
     if (!File.commit()) {
         if (Error)
             *Error = QStringLiteral("cannot write %1: %2").arg(Settings.StatePath, File.errorString());
@@ -197,7 +222,9 @@ void SerialLine::OnReadable()
     for (;;) {
         const ssize_t Got = ::read(Fd, Buffer, sizeof Buffer);
         if (Got > 0) {
-            Pending.append(Buffer, int(Got));
+            const QByteArray Bytes(Buffer, int(Got));
+            if (Heard(Bytes))
+                Pending.append(Bytes);
             continue;
         }
         if (Got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
@@ -213,10 +240,26 @@ void SerialLine::OnReadable()
     Serve();
 }
 
+bool SerialLine::Heard(const QByteArray &Bytes)
+{
+    // A device at another speed than the line's receives only garbage, and
+    // garbage never makes a request; what it held of a frame is spoilt too.
+    if (Settings.DeviceBaud == 0)
+        return true;
+    const int Baud = LineBaud(Fd);
+    if (Baud == Settings.DeviceBaud)
+        return true;
+    if (Settings.Verbose)
+        Log(QStringLiteral("<- ") + Hex(Bytes) + QStringLiteral("  line at %1 Bd, not %2: not heard")
+                                                     .arg(Baud).arg(Settings.DeviceBaud));
+    Pending.clear();
+    return false;
+}
+
 void SerialLine::Serve()
 {
     while (!Pending.isEmpty()) {
-        const DeviceReply Reply = Core.Take(Pending);
+        const DeviceReply Reply = Devices.Take(Pending);
         if (Reply.Consumed <= 0)
             return;
         const qint64 NowUs = Clock.nsecsElapsed() / 1000;

@@ -6,7 +6,7 @@
 // loop. Received bytes go to the device core; its replies are written after
 // the turnaround delay and, with a baud rate, paced at 10 bits a byte.
 
-#include "DeviceCore.h"
+#include "DeviceBus.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -25,12 +25,13 @@ public:
     struct Options
     {
         int Baud = 0;         // 0: no pacing
+        int DeviceBaud = 0;   // requests at another line speed are not heard; 0: any
         int TurnaroundMs = 3;
         bool Verbose = false;
         QString StatePath;    // saved after every commit when set
     };
 
-    SerialLine(DeviceCore &Core, const Options &Settings, QObject *Parent = nullptr);
+    SerialLine(DeviceBus &Devices, const Options &Settings, QObject *Parent = nullptr);
     ~SerialLine() override;
 
     // Creates a pseudo-terminal pair and keeps its slave open as well, so
@@ -44,6 +45,9 @@ public:
 
     // Terminal speed constant for a baud rate, 0 if the system has none.
     static unsigned SpeedConstant(int Baud);
+    // The speed the line is set to, in baud (0 if unknown or unreadable).
+    // On a pseudo-terminal this is what the tool set on its end.
+    static int LineBaud(int Fd);
 
 signals:
     // The line is gone: hung up on demand (code 0) or lost (code 1).
@@ -61,6 +65,7 @@ private:
 
     bool Setup(int Fd, QString *Error);
     void OnReadable();
+    bool Heard(const QByteArray &Bytes);
     void Serve();
     void Schedule(const DeviceReply &Reply, qint64 ReceivedUs);
     void Pump();
@@ -72,7 +77,7 @@ private:
     void Log(const QString &Line) const;
     qint64 CharUs(int Bytes) const;
 
-    DeviceCore &Core;
+    DeviceBus &Devices;
     Options Settings;
     int Fd = -1;
     int SlaveFd = -1;

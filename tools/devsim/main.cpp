@@ -1,6 +1,8 @@
 // korvel-devsim: stands in for the LoRa radio device on a serial line.
 
-#include "DeviceCore.h"
+#include "DeviceBus.h"
+#include "ParamRegisters.h"
+#include "WholeNumber.h"
 #include "SerialLine.h"
 
 #include <QCommandLineParser>
@@ -10,7 +12,9 @@
 #include <QSaveFile>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <csignal>
+#include <iterator>
 #include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -48,6 +52,15 @@ QString HelpText()
                "  --baud N         pace replies at N baud, 10 bits a byte (default: no\n"
                "                   pacing); with --port the line is set to N (default 9600)\n"
                "  --turnaround MS  delay between a request and its reply (default 3)\n"
+               "  --device-baud N  the device listens at N baud only (4800, 9600, 19200, 38400,\n"
+               "                   57600 or 115200): a request that arrives while the line is\n"
+               "                   at another speed gets no reply (default: any speed)\n"
+               "  --devices A[,B...]\n"
+               "                   devices on the line at these RS-485 addresses (1 to 247),\n"
+               "                   each with its own image holding its address in ModbusID;\n"
+               "                   an address given twice is two devices answering at once,\n"
+               "                   whose replies collide into one frame with a bad CRC; 0x00\n"
+               "                   is answered by the first device (default: one device)\n"
                "  --state FILE     keep the committed image in FILE as JSON: loaded at start\n"
                "                   when it exists, written after every commit and at the end;\n"
                "                   checked at start to be writable\n"
@@ -136,13 +149,15 @@ int main(int argc, char *argv[])
     const QCommandLineOption PortOption(QStringLiteral("port"), QString(), QStringLiteral("PATH"));
     const QCommandLineOption BaudOption(QStringLiteral("baud"), QString(), QStringLiteral("N"));
     const QCommandLineOption TurnaroundOption(QStringLiteral("turnaround"), QString(), QStringLiteral("MS"));
+    const QCommandLineOption DeviceBaudOption(QStringLiteral("device-baud"), QString(), QStringLiteral("N"));
+    const QCommandLineOption DevicesOption(QStringLiteral("devices"), QString(), QStringLiteral("A[,B...]"));
     const QCommandLineOption StateOption(QStringLiteral("state"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption FaultOption(QStringLiteral("fault"), QString(), QStringLiteral("FAULT"));
     const QCommandLineOption VerboseOption(QStringList {QStringLiteral("v"), QStringLiteral("verbose")});
     const QCommandLineOption HelpOption(QStringList {QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption VersionOption(QStringLiteral("version"));
-    Parser.addOptions({PtyOption, PortOption, BaudOption, TurnaroundOption, StateOption, FaultOption,
-                       VerboseOption, HelpOption, VersionOption});
+    Parser.addOptions({PtyOption, PortOption, BaudOption, TurnaroundOption, DeviceBaudOption, DevicesOption,
+                       StateOption, FaultOption, VerboseOption, HelpOption, VersionOption});
 
     if (!Parser.parse(QCoreApplication::arguments()))
         return BadArguments(Parser.errorText());
@@ -156,7 +171,8 @@ int main(int argc, char *argv[])
     }
     if (!Parser.positionalArguments().isEmpty())
         return BadArguments(QStringLiteral("unexpected argument '%1'").arg(Parser.positionalArguments().first()));
-    for (const QCommandLineOption *Single : {&PortOption, &BaudOption, &TurnaroundOption, &StateOption}) {
+    for (const QCommandLineOption *Single : {&PortOption, &BaudOption, &TurnaroundOption, &DeviceBaudOption,
+                                              &DevicesOption, &StateOption}) {
         if (Parser.values(*Single).size() > 1)
             return BadArguments(QStringLiteral("--%1 given more than once").arg(Single->names().first()));
     }
@@ -181,18 +197,47 @@ int main(int argc, char *argv[])
         && !ReadInt(Parser.value(TurnaroundOption), 0, 60000, Settings.TurnaroundMs))
         return BadArguments(QStringLiteral("--turnaround needs a whole number of milliseconds from 0 to 60000, not '%1'")
                                 .arg(Parser.value(TurnaroundOption)));
+    if (Parser.isSet(DeviceBaudOption)) {
+        int Baud = 0;
+        const bool Known = ParseWholeNumber(Parser.value(DeviceBaudOption), 1, 4000000, &Baud)
+            && std::count(std::begin(ParamRegisters::BaudRates), std::end(ParamRegisters::BaudRates), Baud) > 0;
+        if (!Known)
+            return BadArguments(QStringLiteral("--device-baud needs one of 4800, 9600, 19200, 38400, 57600, 115200, not '%1'")
+                                    .arg(Parser.value(DeviceBaudOption)));
+        Settings.DeviceBaud = Baud;
+    }
+    QVector<int> Addresses;
+    if (Parser.isSet(DevicesOption)) {
+        for (const QString &Text : Parser.value(DevicesOption).split(QLatin1Char(','))) {
+            int Address = 0;
+            if (!ParseWholeNumber(Text, 1, 247, &Address))
+                return BadArguments(QStringLiteral("--devices needs addresses from 1 to 247, separated by commas, not '%1'")
+                                        .arg(Parser.value(DevicesOption)));
+            Addresses << Address;
+        }
+    }
     Settings.Verbose = Parser.isSet(VerboseOption);
     Settings.StatePath = Parser.value(StateOption);
     if (Parser.isSet(StateOption) && Settings.StatePath.isEmpty())
         return BadArguments(QStringLiteral("--state needs a file name"));
 
-    DeviceCore Core;
+    if (UsePort && Settings.DeviceBaud) {
+        // A serial device's line has one speed, which the device listens at.
+        if (Settings.Baud && Settings.Baud != Settings.DeviceBaud)
+            return BadArguments(QStringLiteral("with --port, --baud and --device-baud must be the same speed"));
+        Settings.Baud = Settings.DeviceBaud;
+    }
+    if (Addresses.size() > 1 && Parser.isSet(StateOption))
+        return BadArguments(QStringLiteral("--state keeps one device; it takes no --devices with several addresses"));
+
+    DeviceBus Bus(Addresses);
+    DeviceCore &Core = Bus.Device(0);
     for (const QString &Text : Parser.values(FaultOption)) {
         DeviceFault Fault;
         QString Error;
         if (!DeviceFault::Parse(Text, Fault, &Error))
             return BadArguments(Error);
-        Core.AddFault(Fault);
+        Bus.AddFault(Fault);
     }
 
     // The state file is checked before anything is served: a file found
@@ -217,6 +262,9 @@ int main(int argc, char *argv[])
             }
             if (!Error.isEmpty())
                 return BadStateFile(Path, Error);
+            // An address given on the command line holds over the file's.
+            if (!Addresses.isEmpty())
+                Core.SetRegister(DeviceCore::AddressRegister, quint16(Addresses.first()), DeviceCore::Both);
         }
         // Written the way every commit writes it, through a temporary file
         // beside it, which is dropped again.
@@ -246,7 +294,7 @@ int main(int argc, char *argv[])
     sigaction(SIGTERM, &Action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    SerialLine Line(Core, Settings);
+    SerialLine Line(Bus, Settings);
     QObject::connect(&Line, &SerialLine::Finished, &App, [](int Code) { QCoreApplication::exit(Code); });
     QString Error;
     if (UsePty) {
@@ -262,7 +310,9 @@ int main(int argc, char *argv[])
         return 1;
     }
     if (Settings.Verbose) {
-        std::fprintf(stderr, "%s: serving as address %d (and 0x00)", Program, Core.OwnAddress());
+        std::fprintf(stderr, "%s: serving as address %s (and 0x00)", Program, Bus.Addresses().toLocal8Bit().constData());
+        if (Settings.DeviceBaud)
+            std::fprintf(stderr, ", at %d Bd only", Settings.DeviceBaud);
         for (const DeviceFault &Fault : Core.Faults())
             std::fprintf(stderr, ", fault %s", Fault.ToString().toLocal8Bit().constData());
         std::fprintf(stderr, "\n");

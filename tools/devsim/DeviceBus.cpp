@@ -1,0 +1,89 @@
+#include "DeviceBus.h"
+
+#include <QStringList>
+
+DeviceBus::DeviceBus(const QVector<int> &Addresses)
+{
+    if (Addresses.isEmpty()) {
+        Devices.emplace_back();
+        return;
+    }
+    for (const int Address : Addresses) {
+        Devices.emplace_back();
+        Devices.back().SetRegister(DeviceCore::AddressRegister, quint16(Address), DeviceCore::Both);
+    }
+}
+
+void DeviceBus::AddFault(const DeviceFault &Fault)
+{
+    for (DeviceCore &Device : Devices)
+        Device.AddFault(Fault);
+}
+
+QString DeviceBus::Addresses() const
+{
+    QStringList List;
+    for (const DeviceCore &Device : Devices)
+        List << QString::number(Device.OwnAddress());
+    return List.join(QStringLiteral(", "));
+}
+
+DeviceReply DeviceBus::Take(const QByteArray &Pending)
+{
+    const DeviceCore::FrameCut Front = DeviceCore::Cut(Pending);
+    if (Front.What != DeviceCore::FrameCut::Frame)
+        return DeviceCore::Skip(Pending, Front);
+    const QByteArray Frame = Pending.left(Front.Length);
+    const quint8 Address = quint8(Frame.at(0));
+    if (Address == 0)
+        return Devices.front().Respond(Frame);
+    QList<DeviceReply> Replies;
+    for (DeviceCore &Device : Devices) {
+        if (Device.OwnAddress() == Address)
+            Replies << Device.Respond(Frame);
+    }
+    if (Replies.isEmpty())
+        return DeviceCore::Ignored(Frame, Addresses());
+    return Replies.size() == 1 ? Replies.first() : Collide(Replies);
+}
+
+DeviceReply DeviceBus::Collide(const QList<DeviceReply> &Replies)
+{
+    // Two drivers on one RS-485 pair leave the reader garbage; it is played
+    // as the replies ORed byte for byte, which carries the CRC of neither.
+    DeviceReply Out = Replies.first();
+    QByteArray Line;
+    QStringList Notes;
+    int Senders = 0;
+    for (const DeviceReply &Reply : Replies) {
+        const QByteArray Bytes = Reply.Bytes();
+        if (!Bytes.isEmpty())
+            ++Senders;
+        if (Line.size() < Bytes.size())
+            Line.append(QByteArray(Bytes.size() - Line.size(), '\0'));
+        for (int I = 0; I < Bytes.size(); ++I)
+            Line[I] = char(quint8(Line.at(I)) | quint8(Bytes.at(I)));
+        Out.DelayMs = qMax(Out.DelayMs, Reply.DelayMs);
+        Out.HangUp = Out.HangUp || Reply.HangUp;
+        Out.Committed = Out.Committed || Reply.Committed;
+        Notes << Reply.Note;
+    }
+    Out.Note = Notes.join(QStringLiteral(" | "));
+    if (Senders < 2) {
+        for (const DeviceReply &Reply : Replies) {
+            if (!Reply.Chunks.isEmpty()) {
+                Out.Chunks = Reply.Chunks;
+                Out.GapMs = Reply.GapMs;
+            }
+        }
+        return Out;
+    }
+    // Identical replies would OR into one that checks; what two devices
+    // sending at once put on a line never passes for a reply.
+    if (DeviceCore::CrcOk(Line))
+        Line[Line.size() - 1] = char(~quint8(Line.at(Line.size() - 1)));
+    Out.Chunks = {Line};
+    Out.GapMs = 0;
+    Out.Note = QStringLiteral("%1 replies collide: ").arg(Senders) + Out.Note;
+    return Out;
+}
