@@ -253,9 +253,6 @@ fault csv-quote-pair cli/EidListFile.cpp \
 fault csv-line-in-quotes cli/EidListFile.cpp \
     "Line += C == QLatin1Char('\\n') ? 1 : 0;" ';' \
     'korvelctl CSV: a line end inside quotes not counted; errors name the wrong line'
-fault csv-bom cli/EidListFile.cpp \
-    '        Text.remove(0, 1);' '        ;' \
-    'korvelctl: the byte order mark read as part of the first cell'
 fault csv-heading cli/EidListFile.cpp \
     'Where->Heading = !Cell.isEmpty() && !BeginsAsNumber(Cell);' 'Where->Heading = !Cell.isEmpty();' \
     'korvelctl CSV: a first row of values taken for a heading'
