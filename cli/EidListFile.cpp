@@ -275,9 +275,8 @@ bool Read(const QByteArray &Bytes, const Column &Choice, QVector<qint32> *Eids, 
 {
     Eids->clear();
     Warnings->clear();
-    QString Text = QString::fromUtf8(Bytes);
-    if (Text.startsWith(QChar(0xFEFF))) // a byte order mark, as spreadsheets write
-        Text.remove(0, 1);
+    // A byte order mark, as spreadsheets write, is dropped by the decoding.
+    const QString Text = QString::fromUtf8(Bytes);
     const QChar Delimiter = FindDelimiter(Text);
     Layout Where;
     Where.Csv = !Delimiter.isNull();
