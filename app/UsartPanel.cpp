@@ -4,6 +4,7 @@
 #include "OrvaneUI.h"
 
 #include "MySerialPort.h"
+#include "ParamRegisters.h"
 
 #include <QComboBox>
 #include <QDebug>
@@ -44,10 +45,12 @@ void OrvaneUI::BuildUsartPanel()
     connect(QComboBox_UsartNum, SIGNAL(activated(const QString &)), this,
             SLOT(QComboBox_UsartNum_Activated(const QString &)));
 
-    QComboBox_UsartBaud->addItems({QStringLiteral("4800"), QStringLiteral("9600"),
-                                   QStringLiteral("19200"), QStringLiteral("38400"),
-                                   QStringLiteral("57600"), QStringLiteral("115200")});
-    QComboBox_UsartBaud->setCurrentIndex(1);
+    // Each item carries its speed, so that opening never reads it back
+    // from the text.
+    const QStringList BaudTexts = ParamRegisters::BaudRateTexts();
+    for (int I = 0; I < ParamRegisters::BaudRateCount; ++I)
+        QComboBox_UsartBaud->addItem(BaudTexts[I], ParamRegisters::BaudRates[I]);
+    QComboBox_UsartBaud->setCurrentIndex(QComboBox_UsartBaud->findData(9600));
 
     QComboBox_UsartDataBits->addItem(QStringLiteral("8"));
     QComboBox_UsartStopBits->addItem(QStringLiteral("1 бит"));
@@ -96,19 +99,14 @@ void OrvaneUI::QPushButton_UsartSwitch_Clicked()
 
     QJsonObject Settings;
     Settings.insert(QStringLiteral("PortName"), QComboBox_UsartNum->currentText());
-    Settings.insert(QStringLiteral("BaudRate"), QComboBox_UsartBaud->currentText().toInt());
+    Settings.insert(QStringLiteral("BaudRate"), QComboBox_UsartBaud->currentData().toInt());
     Settings.insert(QStringLiteral("DataBits"), QComboBox_UsartDataBits->currentText().toInt());
     Settings.insert(QStringLiteral("Parity"), QComboBox_UsartParity->currentText());
     Settings.insert(QStringLiteral("StopBits"), QComboBox_UsartStopBits->currentText());
     qDebug().noquote() << QString::fromUtf8(QJsonDocument(Settings).toJson());
 
     const QString PortName = QComboBox_UsartNum->currentText();
-    const QString BaudText = QComboBox_UsartBaud->currentText();
-    qint32 BaudRate = 9600;
-    for (const qint32 Rate : {4800, 9600, 19200, 38400, 57600, 115200}) {
-        if (BaudText == QString::number(Rate))
-            BaudRate = Rate;
-    }
+    const qint32 BaudRate = QComboBox_UsartBaud->currentData().toInt();
 
     if (SerialPort->OpenPort(PortName, BaudRate, QSerialPort::Data8, QSerialPort::NoParity,
                              QSerialPort::OneStop, QSerialPort::NoFlowControl)) {

@@ -23,6 +23,7 @@ public:
     bool SetBaud(int Baud);
 
     QByteArray Transact(const QByteArray &Request, quint8 ExpectedLength) override;
+    int WaitLimitMs() const override { return ReplyLimitMs; }
 
 private:
     void KeepSilence();

@@ -1,5 +1,4 @@
-# Installation layout, the Debian package, and the helper that takes the
-# README's screenshots.
+# Installation layout and the Debian package.
 #
 #   cmake --install <build> [--prefix /usr]     installs the programs, the
 #                                               desktop entry, the icons and
@@ -20,12 +19,10 @@ install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs
         FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
 
 # Desktop integration exists only where desktops follow freedesktop.org.
-set(KORVEL_ICON_SIZES 16 22 24 32 48 64 128 256)
 if(UNIX AND NOT APPLE)
     install(FILES packaging/korvel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
     # The theme icons are scaled from the window icon at build time.
-    add_subdirectory(tools/iconsizes)
     set(korvel_icon_dir ${CMAKE_CURRENT_BINARY_DIR}/icons/hicolor)
     set(korvel_icon_files)
     foreach(size ${KORVEL_ICON_SIZES})
@@ -99,9 +96,6 @@ License: Expat
     install(FILES ${korvel_doc_build}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 endif()
 
-# The README's screenshots (scripts/screenshots.sh); not installed.
-add_subdirectory(tools/screenshots)
-
 # A stripped install (cpack strips) also drops the compilers' .comment notes,
 # as Debian's own packages do. It comes after the install() rules above, so
 # that the programs are in place by then.
@@ -169,24 +163,3 @@ else()
 endif()
 
 include(CPack)
-
-# ---- Package check ------------------------------------------------------------
-
-# Checked in release-like builds only: a package of sanitizer-instrumented
-# programs is nothing anyone would ship.
-if(KORVEL_BUILD_TESTS AND NOT KORVEL_SANITIZE AND CMAKE_SYSTEM_NAME STREQUAL "Linux")
-    find_program(KORVEL_DPKG_DEB dpkg-deb)
-    if(KORVEL_DPKG_DEB)
-        if(TARGET korvel-devsim)
-            set(korvel_with_devsim 1)
-        else()
-            set(korvel_with_devsim 0)
-        endif()
-        list(JOIN KORVEL_ICON_SIZES " " korvel_icon_sizes_text)
-        add_test(NAME packaging_test
-                 COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tests/packaging_test.sh
-                         ${CMAKE_BINARY_DIR} ${PROJECT_VERSION} ${korvel_with_devsim}
-                         "${korvel_icon_sizes_text}")
-        set_tests_properties(packaging_test PROPERTIES TIMEOUT 180)
-    endif()
-endif()

@@ -6,6 +6,7 @@
 #include "ConfigDocument.h"
 #include "EidRegisters.h"
 
+#include <QDebug>
 #include <QJsonArray>
 #include <QJsonValue>
 #include <QLineEdit>
@@ -29,8 +30,9 @@ QJsonObject OrvaneUI::CollectEidSet() const
 
 void OrvaneUI::ApplyEidSet(const QJsonObject &Reply)
 {
-    if (!ConfigDocument::ReplyHeaderOk(Reply, ConfigDocument::KindEidSet, false))
+    if (ConfigDocument::ReplyHeader(Reply, ConfigDocument::KindEidSet) != ConfigDocument::HeaderTest::Passed)
         return;
+    qDebug().noquote() << "ReadAck ok";
 
     const QJsonArray Entries = ConfigDocument::ReplyArray(Reply);
     for (const QJsonValue &Element : Entries) {

@@ -1,6 +1,5 @@
 #include "ConfigDocument.h"
 
-#include <QDebug>
 #include <QJsonDocument>
 #include <QJsonValue>
 #include <limits>
@@ -43,6 +42,17 @@ QJsonObject NewDocument(const QString &Kind, const QString &Operate)
     return Doc;
 }
 
+HeaderTest HeaderOf(const QJsonObject &Doc, const QString &Kind, const QString &Operate)
+{
+    if (Doc.isEmpty())
+        return HeaderTest::NotEmpty;
+    if (!IsString(Doc.value(KeyTabText), Kind))
+        return HeaderTest::Kind;
+    if (!IsString(Doc.value(KeyOperate), Operate))
+        return HeaderTest::Operate;
+    return HeaderTest::Passed;
+}
+
 } // namespace
 
 QJsonObject NewRequest(const QString &Kind)
@@ -69,19 +79,9 @@ bool IsString(const QJsonValue &Value, const QString &Expected)
     return Value.isString() && Value.toString() == Expected;
 }
 
-bool RequestHeaderOk(const QJsonObject &Doc, const QString &Kind,
-                     bool LogObjIsNull, bool LogTabText)
+HeaderTest RequestHeader(const QJsonObject &Doc, const QString &Kind)
 {
-    if (Doc.isEmpty()) {
-        if (LogObjIsNull)
-            qDebug().noquote() << "Obj is Null";
-        return false;
-    }
-    if (!IsString(Doc.value(KeyTabText), Kind))
-        return false;
-    if (LogTabText)
-        qDebug().noquote() << QStringLiteral("TabText:") + Kind;
-    return IsString(Doc.value(KeyOperate), OperateRead);
+    return HeaderOf(Doc, Kind, OperateRead);
 }
 
 bool RequestArray(const QJsonObject &Doc, QJsonArray *Entries)
@@ -94,18 +94,9 @@ bool RequestArray(const QJsonObject &Doc, QJsonArray *Entries)
     return true;
 }
 
-bool ReplyHeaderOk(const QJsonObject &Doc, const QString &Kind, bool LogKindOk)
+HeaderTest ReplyHeader(const QJsonObject &Doc, const QString &Kind)
 {
-    if (Doc.isEmpty())
-        return false;
-    if (!IsString(Doc.value(KeyTabText), Kind))
-        return false;
-    if (LogKindOk)
-        qDebug().noquote() << Kind + QStringLiteral(" ok");
-    if (!IsString(Doc.value(KeyOperate), OperateReadAck))
-        return false;
-    qDebug().noquote() << "ReadAck ok";
-    return true;
+    return HeaderOf(Doc, Kind, OperateReadAck);
 }
 
 QJsonArray ReplyArray(const QJsonObject &Doc)

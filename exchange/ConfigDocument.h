@@ -3,7 +3,7 @@
 
 // The configuration document: a tab's settings as a JSON object, and the
 // tests an exchange makes on a request and an apply function on a reply.
-// No widget and no port here.
+// No widget and no port here, and no log: the callers log what passed.
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -31,17 +31,19 @@ QJsonObject MakeEntry(const QString &Name, int Register, int Value);
 // True only for a JSON string with exactly these characters.
 bool IsString(const QJsonValue &Value, const QString &Expected);
 
-// Request tests 1 to 3 in order: not empty, "TabText" is Kind, "operate" is
-// "Read". With LogObjIsNull an empty document logs "Obj is Null"; with
-// LogTabText a passed "TabText" test logs "TabText:<Kind>".
-bool RequestHeaderOk(const QJsonObject &Doc, const QString &Kind,
-                     bool LogObjIsNull, bool LogTabText);
+// How far a document's header gets through its tests, which run in this
+// order: not empty, "TabText" is the kind, "operate" is the operation. The
+// value names the first test failed, or Passed; a caller that logs what
+// passed compares against it (Got > HeaderTest::Kind: the kind passed).
+enum class HeaderTest { NotEmpty, Kind, Operate, Passed };
+
+// Request tests 1 to 3: "operate" must be "Read".
+HeaderTest RequestHeader(const QJsonObject &Doc, const QString &Kind);
 // Request test 4: "ParamArray" holds an array, handed back in Entries.
 bool RequestArray(const QJsonObject &Doc, QJsonArray *Entries);
 
-// Reply tests 1 to 3 in order: not empty, "TabText" is Kind (then
-// "ParamSet ok" when LogKindOk), "operate" is "ReadAck" (then "ReadAck ok").
-bool ReplyHeaderOk(const QJsonObject &Doc, const QString &Kind, bool LogKindOk);
+// Reply tests 1 to 3: "operate" must be "ReadAck".
+HeaderTest ReplyHeader(const QJsonObject &Doc, const QString &Kind);
 // "ParamArray" without a type test: anything but an array is empty.
 QJsonArray ReplyArray(const QJsonObject &Doc);
 

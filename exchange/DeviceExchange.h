@@ -8,10 +8,13 @@
 // caller's business too (widgets, files).
 
 #include <QByteArray>
+#include <QJsonArray>
 #include <QJsonObject>
+#include <QLoggingCategory>
 #include <QString>
 
-#include <functional>
+#include "EidRegisters.h"
+#include "ReplyFault.h"
 
 // One transaction on the line: sends the request and hands back whatever
 // arrived within the wait (the reply, a part of it, more, or nothing).
@@ -20,6 +23,8 @@ class RequestLine
 public:
     virtual ~RequestLine() = default;
     virtual QByteArray Transact(const QByteArray &Request, quint8 ExpectedLength) = 0;
+    // The longest Transact waits for a reply, as the failures tell it.
+    virtual int WaitLimitMs() const = 0;
 };
 
 // Which transaction failed and how, in words for an operator.
@@ -32,7 +37,11 @@ struct ExchangeFailure
 class DeviceExchange
 {
 public:
-    explicit DeviceExchange(RequestLine &Line);
+    // Every debug line of the exchanges goes through Log: the window leaves
+    // it at the default category, so its log reads as qDebug() would write
+    // it; korvelctl hands its own.
+    explicit DeviceExchange(RequestLine &Line,
+                            const QLoggingCategory &Log = *QLoggingCategory::defaultCategory());
 
     // The device's own RS-485 address (1 to 247): requests go to it and a
     // reply from any other address is refused. Without it requests go to
@@ -45,7 +54,9 @@ public:
     // Each takes a request document (ConfigDocument) and, only when every
     // transaction passed, puts the reply document into *Reply and returns
     // true. The first failed transaction ends the exchange: nothing after
-    // it is sent, the commit included, and Failure() says what went wrong.
+    // it is sent, the commit included. Failure() says what went wrong in
+    // the last exchange that returned false, and is empty after one that
+    // returned true.
     bool ParamRead(const QJsonObject &Request, QJsonObject *Reply);
     bool ParamWrite(const QJsonObject &Request, QJsonObject *Reply); // then commit 6
     bool EidRead(const QJsonObject &Request, QJsonObject *Reply);
@@ -53,32 +64,25 @@ public:
 
     const ExchangeFailure &Failure() const { return LastFailure; }
 
-    // The walk both EID exchanges take over the positions 0 to Count - 1 of
-    // the list: Visit sees each position in turn, told whether it opens a
-    // block; Exchange runs a block (its first register, its number of EIDs
-    // and its running number from 0) once it holds EidsPerBlock EIDs or the
-    // list ends. False when a block fails or there was none.
-    static bool WalkEidBlocks(int Count, const std::function<void(int Position, bool Opens)> &Visit,
-                              const std::function<bool(int FirstRegister, int BlockCount,
-                                                       int BlockNumber)> &Exchange);
-
 private:
-    enum class Kind { ParamRead, ParamWrite, Commit, EidRead, EidWrite };
-    struct Check
-    {
-        Kind What;
-        int Count; // EIDs in a block, or the commit code
-    };
+    using Kind = ReplyFault::Kind;
+    struct EidList;
 
-    bool Transact(const QByteArray &Frame, quint8 ExpectedLength, const Check &Test,
-                  const QString &Transaction, QByteArray *Answer,
-                  const std::function<void(const QByteArray &)> &LogReply = nullptr);
-    bool ReplyOk(const QByteArray &Reply, const Check &Test) const;
-    QString Diagnose(const QByteArray &Reply, const Check &Test, quint8 ExpectedLength) const;
+    bool RequestOk(const QJsonObject &Request, Kind What) const;
+    bool RunParams(const QJsonObject &Request, Kind What, QJsonObject *Reply);
+    bool ParamTransaction(const QJsonObject &Entry, Kind What, int *Value);
+    bool RunEids(const QJsonObject &Request, Kind What, QJsonObject *Reply);
+    bool TakeEidEntries(const QJsonArray &Entries, Kind What, EidList *List) const;
+    bool RunEidBlock(const EidList &List, Kind What, const EidRegisters::Block &Block, int Number,
+                     QJsonArray *ReplyEntries);
+    bool Transact(const QByteArray &Frame, quint8 ExpectedLength, const ReplyFault::Check &Test,
+                  const QString &Transaction, QByteArray *Answer);
+    void LogReply(const QByteArray &Reply, Kind What) const;
     bool Commit(quint16 Code);
     bool Refuse(const QString &Why);
 
     RequestLine &Line;
+    const QLoggingCategory &Log;
     quint8 Address = 0;
     int Retries = 0;
     ExchangeFailure LastFailure;

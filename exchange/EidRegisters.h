@@ -4,6 +4,8 @@
 // Where the EID list lives in the device's holding registers: slot i takes
 // the pair 47001 + 2i (high half) and 47002 + 2i (low half).
 
+#include <QVector>
+
 // The number of entries in the device's EID list.
 constexpr int EidCount = 200;
 
@@ -26,6 +28,18 @@ constexpr int SlotOf(int Register)
          : (Register - First) / PerSlot < EidCount ? (Register - First) / PerSlot
          : -1;
 }
+
+// One EID block request: its first register and its number of EIDs.
+struct Block
+{
+    int FirstRegister;
+    int Count;
+};
+
+// The blocks that carry positions 0 to Count - 1 of the list, in the order
+// they are sent: EidsPerBlock EIDs each, the last one the rest. Both EID
+// exchanges send exactly these (none for Count 0).
+QVector<Block> Blocks(int Count);
 
 } // namespace EidRegisters
 

@@ -68,7 +68,9 @@ void OpenFrame(QByteArray &Frame, quint8 Address, quint8 Function, int Register)
     PutWord(Frame, 2, static_cast<quint32>(Register));
 }
 
-QByteArray SingleRegisterFrame(quint8 Address, quint8 Function, int Register, int Word)
+// A request whose register is followed by one word: a value to write, a
+// commit code or a register count.
+QByteArray WordFrame(quint8 Address, quint8 Function, int Register, int Word)
 {
     QByteArray Frame;
     OpenFrame(Frame, Address, Function, Register);
@@ -102,54 +104,41 @@ void AppendCrc(QByteArray &Frame)
 
 QByteArray BuildParamRead(int Register, quint8 Address)
 {
-    return SingleRegisterFrame(Address, FuncReadHolding, Register, 1);
+    return WordFrame(Address, FuncReadHolding, Register, 1);
 }
 
 QByteArray BuildParamWrite(int Register, int Value, quint8 Address)
 {
-    return SingleRegisterFrame(Address, FuncWriteSingle, Register, Value);
+    return WordFrame(Address, FuncWriteSingle, Register, Value);
 }
 
 QByteArray BuildCommit(quint16 Code, quint8 Address)
 {
-    return SingleRegisterFrame(Address, FuncWriteSingle, CommandRegister, Code);
+    return WordFrame(Address, FuncWriteSingle, CommandRegister, Code);
 }
 
-void OpenEidBlockRead(QByteArray &Frame, int FirstRegister, quint8 Address)
+QByteArray BuildEidRead(int FirstRegister, int Count, quint8 Address)
 {
-    OpenFrame(Frame, Address, FuncReadHolding, FirstRegister);
+    return WordFrame(Address, FuncReadHolding, FirstRegister, 2 * Count);
 }
 
-void CloseEidBlockRead(QByteArray &Frame, int Count)
+QByteArray BuildEidWrite(int FirstRegister, const QVector<qint32> &Values, quint8 Address)
 {
-    Frame.truncate(4);
-    PutWord(Frame, 4, static_cast<quint32>(Count) * 2u);
-    AppendCrc(Frame);
-}
-
-void OpenEidBlockWrite(QByteArray &Frame, int FirstRegister, quint8 Address)
-{
+    QByteArray Frame;
     OpenFrame(Frame, Address, FuncWriteMultiple, FirstRegister);
-    PutWord(Frame, 4, 0);
-    PutByte(Frame, 6, 0);
-}
-
-void AppendEidValue(QByteArray &Frame, qint32 Value)
-{
-    const quint32 Bits = static_cast<quint32>(Value);
-    const int End = Frame.size();
-    PutByte(Frame, End, Bits >> 24);
-    PutByte(Frame, End + 1, Bits >> 16);
-    PutByte(Frame, End + 2, Bits >> 8);
-    PutByte(Frame, End + 3, Bits);
-}
-
-void CloseEidBlockWrite(QByteArray &Frame, int Count)
-{
-    const quint32 N = static_cast<quint32>(Count);
+    const quint32 N = static_cast<quint32>(Values.size());
     PutWord(Frame, 4, N * 2u);
     PutByte(Frame, 6, N * 4u);
+    for (const qint32 Value : Values) {
+        const quint32 Bits = static_cast<quint32>(Value);
+        const int End = Frame.size();
+        PutByte(Frame, End, Bits >> 24);
+        PutByte(Frame, End + 1, Bits >> 16);
+        PutByte(Frame, End + 2, Bits >> 8);
+        PutByte(Frame, End + 3, Bits);
+    }
     AppendCrc(Frame);
+    return Frame;
 }
 
 bool ParamReadReplyOk(const QByteArray &Reply)

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVector>
 #include <QtGlobal>
 
 // CRC-16/MODBUS over the whole byte string, returned with its two bytes
@@ -53,15 +54,12 @@ QByteArray BuildParamRead(int Register, quint8 Address = DeviceAddress);
 QByteArray BuildParamWrite(int Register, int Value, quint8 Address = DeviceAddress);
 QByteArray BuildCommit(quint16 Code, quint8 Address = DeviceAddress);
 
-// EID block requests are built in two steps: opened at the block's first
-// register, then closed once the block's EID count is known.
-void OpenEidBlockRead(QByteArray &Frame, int FirstRegister, quint8 Address = DeviceAddress);
-void CloseEidBlockRead(QByteArray &Frame, int Count);
-// Opening places bytes 4 to 6 as 00 00 00; closing fills in the register
-// count and byte count, then appends the CRC.
-void OpenEidBlockWrite(QByteArray &Frame, int FirstRegister, quint8 Address = DeviceAddress);
-void AppendEidValue(QByteArray &Frame, qint32 Value);
-void CloseEidBlockWrite(QByteArray &Frame, int Count);
+// EID block requests, whole: a read of Count EIDs (2 * Count registers)
+// from FirstRegister, a write of Values from FirstRegister (register count
+// and byte count from the number of values, each value high byte first).
+QByteArray BuildEidRead(int FirstRegister, int Count, quint8 Address = DeviceAddress);
+QByteArray BuildEidWrite(int FirstRegister, const QVector<qint32> &Values,
+                         quint8 Address = DeviceAddress);
 
 // Reply tests, each in the order the device protocol fixes.
 bool ParamReadReplyOk(const QByteArray &Reply);

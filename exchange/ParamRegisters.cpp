@@ -2,6 +2,14 @@
 
 namespace ParamRegisters {
 
+QStringList BaudRateTexts()
+{
+    QStringList Texts;
+    for (const int Rate : BaudRates)
+        Texts << QString::number(Rate);
+    return Texts;
+}
+
 const Param *Find(int Register)
 {
     for (const Param &Row : Map) {

@@ -8,6 +8,7 @@
 // in a tool is the number in the register, with no scaling.
 
 #include <QString>
+#include <QStringList>
 
 namespace ParamRegisters {
 
@@ -38,8 +39,10 @@ constexpr Param Map[] = {
 
 constexpr int Count = int(sizeof Map / sizeof Map[0]);
 
-// The line speeds of BaudRate's items, index for index.
+// The six line speeds, slowest first: the items of BaudRate, index for
+// index, and the speeds a serial line is opened at.
 constexpr int BaudRates[] = {4800, 9600, 19200, 38400, 57600, 115200};
+constexpr int BaudRateCount = int(sizeof BaudRates / sizeof BaudRates[0]);
 
 constexpr bool SameName(const char *A, const char *B)
 {
@@ -59,6 +62,9 @@ constexpr int IndexOf(const char *Name)
     }
     return -1;
 }
+
+// BaudRates as a list shows them: "4800" to "115200".
+QStringList BaudRateTexts();
 
 // The row of a register number or of a name, nullptr when there is none.
 const Param *Find(int Register);

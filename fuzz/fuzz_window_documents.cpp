@@ -78,12 +78,15 @@ void CheckReaders(const QJsonObject &Doc)
     const QJsonValue List = Doc.value(QStringLiteral("ParamArray"));
     for (const char *Kind : {"ParamSet", "EidSet"}) {
         const bool KindOk = !Doc.isEmpty() && IsText(Tab, Kind);
-        for (const bool Log : {false, true}) {
-            Check(ConfigDocument::RequestHeaderOk(Doc, QLatin1String(Kind), Log, !Log) == (KindOk && IsText(Operate, "Read")),
-                  "RequestHeaderOk");
-            Check(ConfigDocument::ReplyHeaderOk(Doc, QLatin1String(Kind), Log) == (KindOk && IsText(Operate, "ReadAck")),
-                  "ReplyHeaderOk");
-        }
+        using ConfigDocument::HeaderTest;
+        Check((ConfigDocument::RequestHeader(Doc, QLatin1String(Kind)) == HeaderTest::Passed)
+                  == (KindOk && IsText(Operate, "Read")),
+              "RequestHeader");
+        Check((ConfigDocument::ReplyHeader(Doc, QLatin1String(Kind)) == HeaderTest::Passed)
+                  == (KindOk && IsText(Operate, "ReadAck")),
+              "ReplyHeader");
+        Check((ConfigDocument::ReplyHeader(Doc, QLatin1String(Kind)) > HeaderTest::Kind) == KindOk,
+              "ReplyHeader kind");
     }
     QJsonArray Entries;
     Check(ConfigDocument::RequestArray(Doc, &Entries) == List.isArray(), "RequestArray");

@@ -7,6 +7,7 @@
 #include "ParamMap.h"
 
 #include <QComboBox>
+#include <QDebug>
 #include <QJsonArray>
 #include <QSpinBox>
 
@@ -55,8 +56,13 @@ QJsonObject OrvaneUI::CollectParamSet() const
 
 void OrvaneUI::ApplyParamSet(const QJsonObject &Reply)
 {
-    if (!ConfigDocument::ReplyHeaderOk(Reply, ConfigDocument::KindParamSet, true))
+    using ConfigDocument::HeaderTest;
+    const HeaderTest Got = ConfigDocument::ReplyHeader(Reply, ConfigDocument::KindParamSet);
+    if (Got > HeaderTest::Kind)
+        qDebug().noquote() << "ParamSet ok";
+    if (Got != HeaderTest::Passed)
         return;
+    qDebug().noquote() << "ReadAck ok";
 
     // Array order, not map order: a changed spreading factor resets both
     // time-outs, so the device's own time-outs must come after it.

@@ -112,10 +112,7 @@ void OrvaneUI::BuildParamTab()
     AddSpinField(Grid, QLabel_Param_ModbusID, QStringLiteral("485 ID:"),
                  QSpinBox_Param_ModbusID, "ModbusID", 0, 0);
     AddComboField(Grid, QLabel_Param_BaudRate, QStringLiteral("Скорость (бод):"),
-                  QComboBox_Param_BaudRate, "BaudRate",
-                  {QStringLiteral("4800"), QStringLiteral("9600"), QStringLiteral("19200"),
-                   QStringLiteral("38400"), QStringLiteral("57600"), QStringLiteral("115200")},
-                  1, 0);
+                  QComboBox_Param_BaudRate, "BaudRate", ParamRegisters::BaudRateTexts(), 1, 0);
     AddSpinField(Grid, QLabel_Param_OffLineTime, QStringLiteral("Время отключения:"),
                  QSpinBox_Param_OffLineTime, "OffLineTime", 2, 0);
     AddSpinField(Grid, QLabel_Param_DataUplinkCycle, QStringLiteral("Период отправки отчётов:"),

@@ -68,10 +68,10 @@ fault eid-byte-order exchange/ModbusRtu.cpp \
     'EID written with a wrong top byte'
 
 fault doc-request-operate exchange/ConfigDocument.cpp \
-    'return IsString(Doc.value(KeyOperate), OperateRead);' 'return true;' \
+    'return HeaderOf(Doc, Kind, OperateRead);' 'return HeaderOf(Doc, Kind, Doc.value(KeyOperate).toString());' \
     'a request with any "operate" accepted'
 fault doc-reply-kind exchange/ConfigDocument.cpp \
-    $'    if (!IsString(Doc.value(KeyTabText), Kind))\n        return false;\n    if (LogKindOk)' $'    if (LogKindOk)' \
+    'return HeaderOf(Doc, Kind, OperateReadAck);' 'return HeaderOf(Doc, Doc.value(KeyTabText).toString(), OperateReadAck);' \
     'a reply of the other tab accepted'
 
 # --- exchanges -----------------------------------------------------------------
@@ -79,28 +79,49 @@ fault echo-ignored exchange/DeviceExchange.cpp \
     '*Value = ModbusRtu::ParamWriteEchoValue(Answer);' '*Value = ConfigDocument::EntryValue(Entry);' \
     'the device'"'"'s echo ignored: the sent value is shown'
 fault param-commit-ignored exchange/DeviceExchange.cpp \
-    'if (!Commit(ModbusRtu::CommitParamCode))' 'if (!Commit(ModbusRtu::CommitParamCode) && false)' \
+    '&& !Commit(ModbusRtu::CommitParamCode))' '&& !Commit(ModbusRtu::CommitParamCode) && false)' \
     'a refused parameter commit reported as success'
 fault param-commit-code exchange/DeviceExchange.cpp \
     'Commit(ModbusRtu::CommitParamCode))' 'Commit(ModbusRtu::CommitEidCode))' \
     'parameter write commits with the EID code'
 fault param-half-applied exchange/DeviceExchange.cpp \
-    'if (!RunParamEntries(Entries, Read, &ReplyEntries))' 'if (!RunParamEntries(Entries, Read, &ReplyEntries) && Entries.isEmpty())' \
+    $'        if (!ParamTransaction(Entry, What, &Value))\n            return false;' $'        if (!ParamTransaction(Entry, What, &Value))\n            break;' \
     'a failed parameter read half applied'
 fault param-register exchange/ParamRegisters.h \
     '{"TxTimeout", 40307,' '{"TxTimeout", 40306,' \
     'transmit time-out mapped to the wrong register'
 fault eid-commit-ignored exchange/DeviceExchange.cpp \
-    'if (!Commit(ModbusRtu::CommitEidCode))' 'if (!Commit(ModbusRtu::CommitEidCode) && false)' \
+    '&& !Commit(ModbusRtu::CommitEidCode))' '&& !Commit(ModbusRtu::CommitEidCode) && false)' \
     'a refused EID commit reported as success'
 fault eid-half-applied exchange/DeviceExchange.cpp \
-    'if (!Exchange(BlockStart, BlockCount, BlockNumber))
-            return false;' 'if (!Exchange(BlockStart, BlockCount, BlockNumber))
-            return BlockNumber > 0;' \
+    $'        if (!RunEidBlock(List, What, Blocks[Number], Number, &ReplyEntries))\n            return false;' \
+    $'        if (!RunEidBlock(List, What, Blocks[Number], Number, &ReplyEntries))\n            break;' \
     'a failed EID read half applied'
 fault eid-unnamed-position exchange/DeviceExchange.cpp \
-    'if (!Named[Position]) {' 'if (false) {' \
+    'if (!Named[Position])' 'if (false)' \
     'an EID request with a position no entry names is sent'
+fault eid-last-block exchange/EidRegisters.cpp \
+    'qMin(ModbusRtu::EidsPerBlock, Count - Slot)' 'ModbusRtu::EidsPerBlock' \
+    'the last EID block always counted full'
+fault failure-unset exchange/DeviceExchange.cpp \
+    $'            if (I == 0)\n                return Refuse(NotParams);' $'            if (I == 0)\n                return false;' \
+    'a refused parameter request leaves the failure of an earlier exchange'
+fault failure-reset exchange/DeviceExchange.cpp \
+    $'    LastFailure = {};\n    QJsonArray Entries;\n    if (!RequestOk(Request, What) || !ConfigDocument::RequestArray(Request, &Entries))\n        return Refuse(NotEids);' \
+    $'    QJsonArray Entries;\n    if (!RequestOk(Request, What) || !ConfigDocument::RequestArray(Request, &Entries))\n        return Refuse(NotEids);' \
+    'an EID exchange that succeeds still reports an earlier failure'
+fault obj-null-on-read exchange/DeviceExchange.cpp \
+    'if (Got == HeaderTest::NotEmpty && IsWrite(What))' 'if (Got == HeaderTest::NotEmpty)' \
+    'the read exchanges log "Obj is Null" too'
+fault log-category-ignored exchange/CategoryLog.h \
+    'for (bool KorvelDebugOn = (Category).isDebugEnabled();' 'for (bool KorvelDebugOn = true;' \
+    'the exchanges log through a category whose debug lines are off'
+fault log-category-name exchange/CategoryLog.h \
+    '(Category).categoryName())' '"korvel.exchange")' \
+    'the window'"'"'s exchange lines come under a named category (with its prefix)'
+fault wait-limit-text serial/SerialPortLine.h \
+    'return MySerialPort::WaitPauses * MySerialPort::PauseStepMs;' 'return 1000;' \
+    'the failure names a wait other than the window'"'"'s'
 fault eid-collect-hex eid/EidSet.cpp \
     'text().toInt(nullptr, 10);' 'text().toInt(nullptr, 16);' \
     'EID fields read as hexadecimal'
@@ -145,7 +166,7 @@ fault open-fail-silent app/UsartPanel.cpp \
     'ShowNotice(tr("Не удалось открыть порт. Пожалуйста, проверьте!"));' ';' \
     'a port that does not open: no notice'
 fault line-speed app/UsartPanel.cpp \
-    'if (BaudText == QString::number(Rate))' 'if (false)' \
+    'const qint32 BaudRate = QComboBox_UsartBaud->currentData().toInt();' 'const qint32 BaudRate = 9600;' \
     'the chosen line speed ignored (always 9600)'
 fault error-silent exchange/Commands.cpp \
     'if (Known && !Ok)' 'if (false)' \
@@ -198,33 +219,42 @@ fault paste-menu-own eid/EidPaste.cpp \
     'the context menu'"'"'s Paste left to the field'
 
 # --- simulator -------------------------------------------------------------------
-fault sim-commit tools/devsim/DeviceCore.cpp \
+fault sim-commit tools/devsim/DeviceAnswer.cpp \
     'KeptParams = WorkParams;
     else' 'WorkParams = WorkParams;
     else' \
     'simulator: a parameter commit keeps nothing'
-fault sim-block tools/devsim/DeviceCore.cpp \
-    $'        if (!InOneBlock(First, Count))\n            return Refuse(ExIllegalAddress, What);\n        QByteArray Body = Frame.left(2);' \
-    $'        QByteArray Body = Frame.left(2);' \
+fault sim-block tools/devsim/DeviceAnswer.cpp \
+    $'    if (!InOneBlock(First, Count))\n        return Refuse(Frame, ExIllegalAddress, What, Note);\n    QByteArray Body = Frame.left(2);' \
+    $'    QByteArray Body = Frame.left(2);' \
     'simulator: a read across blocks is answered'
-fault sim-read-count tools/devsim/DeviceCore.cpp \
+fault sim-read-count tools/devsim/DeviceAnswer.cpp \
     'if (Count < 1 || Count > MaxReadCount)' 'if (Count < 1 || Count > 2 * MaxReadCount)' \
     'simulator: reads of more than 125 registers answered'
-fault sim-bad-crc tools/devsim/DeviceCore.cpp \
-    'if (Active[DeviceFault::BadCrc]) {' 'if (false) {' \
+fault sim-bad-crc tools/devsim/DeviceAnswer.cpp \
+    'if (Faults.Play(DeviceFault::BadCrc))' 'if (false)' \
     'simulator: the bad-crc fault is not played'
-fault sim-address tools/devsim/DeviceCore.cpp \
-    'if (Address != 0 && Address != OwnAddress()) {' 'if (Address != 0) {' \
+fault sim-address tools/devsim/DeviceCore.h \
+    'return Address == 0 || Address == OwnAddress();' 'return Address == 0;' \
     'simulator: its own address ignored'
-fault sim-eid-state tools/devsim/DeviceCore.cpp \
-    'Eids[R - EidFirst + 1] = quint16(Bits & 0xFFFF);' 'Eids[R - EidFirst + 1] = quint16(Bits >> 16);' \
+fault sim-eid-state tools/devsim/DeviceState.cpp \
+    'Eids[R - First + 1] = quint16(Bits & 0xFFFF);' 'Eids[R - First + 1] = quint16(Bits >> 16);' \
     'simulator: EIDs loaded from a state file with a wrong low half'
 fault sim-save tools/devsim/SerialLine.cpp \
     'if (Reply.Committed) {' 'if (false) {' \
     'simulator: a commit is not saved to the state file'
-fault sim-resync tools/devsim/DeviceCore.cpp \
+fault sim-resync tools/devsim/DeviceFraming.cpp \
     'Drop = Next;' 'break;' \
     'simulator: noise before a request is not skipped'
+fault sim-device-baud tools/devsim/SerialLine.cpp \
+    'const int Baud = LineBaud(Fd);' 'const int Baud = Settings.DeviceBaud;' \
+    'simulator: a request at another line speed is answered'
+fault sim-bus-address tools/devsim/DeviceBus.cpp \
+    'if (Device.OwnAddress() == Address)' 'if (Device.OwnAddress() == Address || Replies.isEmpty())' \
+    'simulator: on a bus, the first device answers every address'
+fault sim-collision tools/devsim/DeviceBus.cpp \
+    'if (DeviceCore::CrcOk(Line))' 'if (false)' \
+    'simulator: identical replies of one address collide into a frame that checks'
 # korvelctl and its protocol library.
 fault ctl-wait-early cli/CtlLine.cpp \
     'if (Reply.size() >= ExpectedLength)' 'if (Reply.size() >= ExpectedLength - 1)' \
@@ -232,7 +262,7 @@ fault ctl-wait-early cli/CtlLine.cpp \
 fault ctl-no-silence cli/CtlLine.cpp \
     'if (LeftNs <= 0)' 'if (true)' \
     'korvelctl: no 3.5-character silence before a request'
-fault ctl-address-unchecked exchange/DeviceExchange.cpp \
+fault ctl-address-unchecked exchange/ReplyFault.cpp \
     'return Ok && (Address == ModbusRtu::DeviceAddress || quint8(Reply.at(0)) == Address);' 'return Ok;' \
     'korvelctl --address: a reply from another address taken'
 fault ctl-param-range cli/CtlFiles.cpp \

@@ -17,6 +17,11 @@ public:
         return Port.SendAndWait(Request, ExpectedLength);
     }
 
+    int WaitLimitMs() const override
+    {
+        return MySerialPort::WaitPauses * MySerialPort::PauseStepMs;
+    }
+
 private:
     MySerialPort &Port;
 };

@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -22,10 +23,19 @@ namespace {
 
 const QString DevsimPath = QStringLiteral(KORVEL_DEVSIM);
 
-// A frame as the simulator's log shows it.
-QString Logged(const char *Body)
+// A frame as the simulator's log shows it: direction, then the bytes with
+// their CRC in spaced hex.
+QString Logged(char Direction, const char *Body)
 {
-    return Expected::HexText(Expected::Crc(Body));
+    return QStringLiteral("%1 %2").arg(QLatin1Char(Direction)).arg(QString::fromLatin1(Expected::Crc(Body).toHex(' ').toUpper()));
+}
+
+// Whether the log holds Text as a whole line after its time stamp.
+bool Traced(const QString &Log, const QString &Text)
+{
+    const QRegularExpression Line(QStringLiteral("^\\d+\\.\\d{3} ") + QRegularExpression::escape(Text) + QStringLiteral("$"),
+                                  QRegularExpression::MultilineOption);
+    return Line.match(Log).hasMatch();
 }
 
 // The program, started with --pty and the given options.
@@ -173,8 +183,7 @@ void tst_devsim::mbpollReadsAndWrites()
     Outcome Run = Mbpoll(Device.Path, {"-t", "4", "-r", "40003", "-c", "3"});
     QCOMPARE(Run.Code, 0);
     QVERIFY2(Run.Out.contains("[40003]: \t17\n[40004]: \t0\n[40005]: \t1\n"), qPrintable(Run.Out));
-    QTRY_VERIFY2(Device.Log().contains(QStringLiteral("<- ") + Logged("11 03 9C43 0003") + "  #1 read 40003 count 3"),
-                 qPrintable(Device.Log()));
+    QTRY_VERIFY2(Traced(Device.Log(), Logged('<', "11 03 9C43 0003")), qPrintable(Device.Log()));
     // One register written (0x06), then two (0x10), then read back.
     QCOMPARE(Mbpoll(Device.Path, {"-t", "4", "-r", "40302"}, {"433"}).Code, 0);
     QCOMPARE(Mbpoll(Device.Path, {"-t", "4", "-r", "40307"}, {"3000", "600"}).Code, 0);
@@ -184,14 +193,14 @@ void tst_devsim::mbpollReadsAndWrites()
              qPrintable(Run.Out));
     // EIDs as 32-bit numbers, high half in the lower register (-B).
     QCOMPARE(Mbpoll(Device.Path, {"-t", "4:int", "-B", "-r", "47001"}, {"-2", "123456", "2147483647"}).Code, 0);
-    QTRY_VERIFY2(Device.Log().contains(QStringLiteral("<- ") + Logged("11 10 B799 0006 0C FFFFFFFE 0001E240 7FFFFFFF")),
+    QTRY_VERIFY2(Traced(Device.Log(), Logged('<', "11 10 B799 0006 0C FFFFFFFE 0001E240 7FFFFFFF")),
                  qPrintable(Device.Log()));
     Run = Mbpoll(Device.Path, {"-t", "4:int", "-B", "-r", "47001", "-c", "4"});
     QVERIFY2(Run.Out.contains("[47001]: \t-2\n[47003]: \t123456\n[47005]: \t2147483647\n[47007]: \t0\n"),
              qPrintable(Run.Out));
     // The commit is a plain write of its code to 40001.
     QCOMPARE(Mbpoll(Device.Path, {"-t", "4", "-r", "40001"}, {"6"}).Code, 0);
-    QTRY_VERIFY(Device.Log().contains(QStringLiteral("-> ") + Logged("11 06 9C41 0006")));
+    QTRY_VERIFY(Traced(Device.Log(), Logged('>', "11 06 9C41 0006")));
     QCOMPARE(Device.Stop(), 0);
 }
 
@@ -215,7 +224,7 @@ void tst_devsim::mbpollSeesStandardExceptions()
     for (const auto &C : Cases) {
         const Outcome Run = Mbpoll(Device.Path, C.Options, C.Values);
         QVERIFY2(Run.Code != 0 && Run.Out.contains(QLatin1String(C.Message)), qPrintable(Run.Out));
-        QTRY_VERIFY2(Device.Log().contains(QStringLiteral("-> ") + Logged(C.Reply)), C.Reply);
+        QTRY_VERIFY2(Traced(Device.Log(), Logged('>', C.Reply)), C.Reply);
     }
     // Nothing of it was stored.
     const Outcome Run = Mbpoll(Device.Path, {"-t", "4", "-r", "47399", "-c", "2"});
@@ -287,20 +296,19 @@ void tst_devsim::programPlaysFaults()
     QTRY_COMPARE(Device.Process.state(), QProcess::NotRunning);
     QCOMPARE(Device.Process.exitCode(), 0);
     const QString Log = Device.Log();
-    QVERIFY2(Log.contains(QStringLiteral("-> 0003  chunk 1/4")), qPrintable(Log));
-    QVERIFY(Log.contains(QStringLiteral("fault: bad-crc@2")));
-    QVERIFY(Log.contains(QStringLiteral("dropped: ")));
-    QVERIFY(Log.contains(QStringLiteral("-- line hung up")));
+    // The reply sent in pieces is one frame of the log.
+    QVERIFY2(Traced(Log, Logged('<', "00 03 9D6E 0001") + " (fault: chunks=2,30@1)"), qPrintable(Log));
+    QVERIFY(Traced(Log, Logged('>', "00 03 02 01D6")));
+    QVERIFY(Log.contains(QStringLiteral(" (fault: bad-crc@2)\n")));
+    QVERIFY(Log.contains(QStringLiteral(" < FF 00 03 9C 43 ")) && Log.contains(QStringLiteral(" (dropped: ")));
+    QVERIFY(Log.contains(QStringLiteral(" (fault: hangup@5)\n")));
 }
 
 void tst_devsim::stateSurvivesRestart()
 {
     QTemporaryDir Dir;
     const QString State = Dir.filePath(QStringLiteral("device.json"));
-    QByteArray EidWrite;
-    ModbusRtu::OpenEidBlockWrite(EidWrite, 47001);
-    ModbusRtu::AppendEidValue(EidWrite, -5);
-    ModbusRtu::CloseEidBlockWrite(EidWrite, 1);
+    const QByteArray EidWrite = ModbusRtu::BuildEidWrite(47001, {-5});
     {
         Devsim Device;
         QVERIFY(Device.Start({QStringLiteral("--state"), State}));

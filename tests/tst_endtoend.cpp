@@ -12,6 +12,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -32,6 +35,83 @@ void TypeInto(QWidget *Edit, const QString &Text)
     QTest::keyClick(Edit, Qt::Key_Tab);
 }
 
+// Categories other than the default one that debug lines came through: a
+// named category would put its name in front of the line.
+QStringList NamedCategories;
+QtMessageHandler OuterHandler = nullptr;
+
+void NoteCategory(QtMsgType Type, const QMessageLogContext &Context, const QString &Message)
+{
+    if (Type == QtDebugMsg && qstrcmp(Context.category, "default") != 0)
+        NamedCategories << QString::fromLatin1(Context.category);
+    OuterHandler(Type, Context, Message);
+}
+
+// The EID request as the commands log it: its indented JSON text.
+QString EidRequestText(const QStringList &Fields)
+{
+    QJsonArray Entries;
+    for (int Slot = 0; Slot < EidCount; ++Slot)
+        Entries.append(QJsonObject{{QStringLiteral("ParamName"), QStringLiteral("Eid")},
+                                   {QStringLiteral("RegisterAddr"), 47001 + 2 * Slot},
+                                   {QStringLiteral("ParamValue"), Fields[Slot].toInt()}});
+    const QJsonObject Request{{QStringLiteral("TabText"), QStringLiteral("EidSet")},
+                              {QStringLiteral("operate"), QStringLiteral("Read")},
+                              {QStringLiteral("ParamArray"), Entries}};
+    return QString::fromUtf8(QJsonDocument(Request).toJson());
+}
+
+// The log of a parameter read or write of Sent, answered with Device
+// (the reply value, or the echo), then applied.
+QStringList ParamLog(bool Write, const QList<int> &Sent, const QList<int> &Device, int SfBefore)
+{
+    QStringList Log{Write ? QStringLiteral("QPushButton_Config_Write_Clicked") : QStringLiteral("QPushButton_Config_Read_Clicked"),
+                    QStringLiteral("Настройка параметров"), QStringLiteral("TabText:ParamSet")};
+    for (int I = 0; I < ParamCount; ++I) {
+        Log << QString::fromLatin1(Params[I].Name) << QString::number(Sent[I]) << QString::number(Params[I].Register);
+        if (Write)
+            Log << HexText(Frame(0x06, Params[I].Register, Device[I]));
+        else
+            Log << QStringLiteral("7") << HexText(ReadReply(Device[I]));
+    }
+    if (Write)
+        Log << HexText(Commit(6));
+    Log << QStringLiteral("ParamSet ok") << QStringLiteral("ReadAck ok");
+    if (Device[9] != SfBefore)
+        Log << QStringLiteral("QSpinBox_Param_RfSf_ValueChanged %1").arg(Device[9]);
+    return Log;
+}
+
+// The log of an EID read or write of the 200 fields (the device holds
+// 7000 + slot for a read).
+QStringList EidLog(bool Write, const QStringList &Fields)
+{
+    QStringList Log{Write ? QStringLiteral("QPushButton_Config_Write_Clicked") : QStringLiteral("QPushButton_Config_Read_Clicked"),
+                    QStringLiteral("Настройка EID"), EidRequestText(Fields), QStringLiteral("200"), QStringLiteral("200")};
+    QVector<qint32> Values;
+    for (const QString &Field : Fields)
+        Values << Field.toInt();
+    if (Write) {
+        for (int Slot = 0; Slot < EidCount; ++Slot)
+            Log << QStringLiteral("%1 %2").arg(Slot).arg(Values[Slot]);
+        Log << QStringLiteral("pParamValue[]--------------------------------------------------------------------");
+        for (int Slot = 0; Slot < EidCount; ++Slot)
+            Log << QStringLiteral("%1 %2").arg(Slot).arg(Values[Slot]);
+    }
+    for (int J = 0; J < EidCount; ++J) {
+        const int Start = 47001 + 2 * (J - J % 25);
+        Log << (Write ? QStringLiteral("%1 %2").arg(J).arg(Values[J]) : QString::number(J));
+        if (!Write && J % 25 == 0)
+            Log << QStringLiteral("ReadRegisterAddr: %1").arg(Start);
+        if (J % 25 == 24)
+            Log << QStringLiteral("%1 %2").arg(J / 25).arg(HexText(Write ? EidWrite(Start, Values.mid(J - 24, 25)) : EidRead(Start, 25)));
+    }
+    if (Write)
+        Log << HexText(Commit(8));
+    Log << QStringLiteral("ReadAck ok");
+    return Log;
+}
+
 } // namespace
 
 class tst_endtoend : public QObject
@@ -44,6 +124,7 @@ private slots:
 
     void parameters();
     void eids();
+    void debugLog();
     void deviceFault_data();
     void deviceFault();
     void lateReplyIsDroppedByTheNextRequest();
@@ -118,6 +199,38 @@ void tst_endtoend::eids()
     QCOMPARE(Rig->Run(OperatorRig::EidRead), 0);
     QCOMPARE(EidFields(*W), Typed);
     QCOMPARE(Rig->Notices.Count(), 0);
+}
+
+// The window's debug log of the four exchanges, line for line, through
+// the default category alone.
+void tst_endtoend::debugLog()
+{
+    NamedCategories.clear();
+    OuterHandler = qInstallMessageHandler(NoteCategory);
+    // The first line that differs, or nothing.
+    const auto Differs = [this](OperatorRig::Exchange What, const QStringList &Expected) -> QString {
+        Rig->Quiet.Clear();
+        if (Rig->Run(What) != 0)
+            return QStringLiteral("a notice");
+        const QStringList Got = Rig->Quiet.Lines();
+        for (int I = 0; I < qMax(Got.size(), Expected.size()); ++I) {
+            if (Got.value(I) != Expected.value(I))
+                return QStringLiteral("line %1: \"%2\" for \"%3\"").arg(I).arg(Got.value(I), Expected.value(I));
+        }
+        return QString();
+    };
+    const QList<int> Start = ParamFields(*W);
+    QCOMPARE(Differs(OperatorRig::ParamRead, ParamLog(false, Start, DeviceValues, Start[9])), QString());
+    SetParamFields(*W, Operator);
+    QCOMPARE(Differs(OperatorRig::ParamWrite, ParamLog(true, Operator, Operator, Operator[9])), QString());
+    W->QLineEdit_Eid[3]->setText(QStringLiteral("-12"));
+    const QStringList Before = EidFields(*W);
+    QCOMPARE(Differs(OperatorRig::EidRead, EidLog(false, Before)), QString());
+    const QStringList Read = EidFields(*W);
+    QCOMPARE(Read.last(), QStringLiteral("7199"));
+    QCOMPARE(Differs(OperatorRig::EidWrite, EidLog(true, Read)), QString());
+    qInstallMessageHandler(OuterHandler);
+    QCOMPARE(NamedCategories, QStringList());
 }
 
 void tst_endtoend::deviceFault_data()

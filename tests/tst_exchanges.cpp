@@ -4,9 +4,11 @@
 // tst_endtoend.)
 
 #include "ConfigDocument.h"
+#include "DeviceExchange.h"
 #include "Expected.h"
 #include "MySerialPort.h"
 #include "OperatorRig.h"
+#include "SerialPortLine.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -16,6 +18,9 @@
 using namespace Expected;
 
 namespace {
+
+// Debug lines off: a caller that wants no log gets none.
+Q_LOGGING_CATEGORY(Unlogged, "korvel.test.unlogged", QtInfoMsg)
 
 QJsonObject EidRequest(int Count)
 {
@@ -43,6 +48,7 @@ private slots:
     void eidRead();
     void eidWrite();
     void refusedBeforeSending();
+    void failureOfTheLatestExchange();
 
 private:
     OperatorRig *Rig = nullptr;
@@ -181,6 +187,11 @@ void tst_exchanges::refusedBeforeSending()
         QVERIFY(!W->ExchangeEidWrite(Doc));
     }
     QVERIFY(!W->ExchangeParamRead(ParamFirstNotObject));
+    // Of an empty request only the writes say anything.
+    Rig->Quiet.Clear();
+    QVERIFY(!W->ExchangeParamRead(QJsonObject()) && !W->ExchangeEidRead(QJsonObject()));
+    QVERIFY(!W->ExchangeParamWrite(QJsonObject()) && !W->ExchangeEidWrite(QJsonObject()));
+    QCOMPARE(Rig->Quiet.Lines(), QStringList({QStringLiteral("Obj is Null"), QStringLiteral("Obj is Null")}));
     QVERIFY(!W->ExchangeParamWrite(W->CollectEidSet()));
     // A closed port sends nothing either.
     W->SerialPort->ClosePort();
@@ -189,6 +200,31 @@ void tst_exchanges::refusedBeforeSending()
     QTest::qWait(20);
     QVERIFY(Rig->Device.Peer().Received().isEmpty());
     QCOMPARE(EidFields(*W), Untouched());
+}
+
+// Failure() tells of the exchange last run, whichever way the earlier ones
+// ended; and the exchanges log only through the category they are handed.
+void tst_exchanges::failureOfTheLatestExchange()
+{
+    SerialPortLine Line(*W->SerialPort);
+    DeviceExchange Exchange(Line, Unlogged());
+    QJsonObject Reply;
+    Rig->Device.Core().AddFault({DeviceFault::Silence, 1});
+    Rig->Quiet.Clear();
+    QVERIFY(!Exchange.ParamRead(W->CollectParamSet(), &Reply));
+    QCOMPARE(Exchange.Failure().Transaction, QStringLiteral("reading ModbusID (register 40003)"));
+    QCOMPARE(Exchange.Failure().Fault, QStringLiteral("no reply within 1.5 s"));
+    QJsonObject FirstNotObject = W->CollectParamSet();
+    FirstNotObject.insert(ConfigDocument::KeyParamArray, QJsonArray{5, ConfigDocument::MakeEntry("RfSf", 40304, 7)});
+    QVERIFY(!Exchange.ParamWrite(FirstNotObject, &Reply));
+    QCOMPARE(Exchange.Failure().Transaction, QString());
+    QCOMPARE(Exchange.Failure().Fault, QStringLiteral("not a parameter request"));
+    QVERIFY(Exchange.EidWrite(EidRequest(30), &Reply));
+    QCOMPARE(Exchange.Failure().Fault, QString());
+    QVERIFY(!Exchange.EidRead(EidRequest(0), &Reply));
+    QCOMPARE(Exchange.Failure().Fault, QStringLiteral("not an EID list request"));
+    QCOMPARE(Rig->Requests().size(), 1 + 3);
+    QCOMPARE(Rig->Quiet.Lines(), QStringList());
 }
 
 QTEST_MAIN(tst_exchanges)

@@ -72,23 +72,12 @@ void tst_frames::requests_data()
     QTest::newRow("commit 6") << BuildCommit(CommitParamCode) << Hex("00 06 9C 41 00 06 76 5D");
     QTest::newRow("commit 8") << BuildCommit(CommitEidCode) << Hex("00 06 9C 41 00 08 F7 99");
 
-    // Opening a block empties whatever the frame held before.
-    QByteArray Read = Hex("DE AD BE EF DE AD BE EF DE AD");
-    OpenEidBlockRead(Read, 47001);
-    CloseEidBlockRead(Read, 25);
-    QTest::newRow("eid read 25 at 47001") << Read << Hex("00 03 B7 99 00 32 32 55");
-    QByteArray Opened = Hex("DE AD BE EF DE AD BE EF DE AD");
-    OpenEidBlockWrite(Opened, 47051);
-    QTest::newRow("eid write opened") << Opened << Hex("00 10 B7 CB 00 00 00");
-
-    QByteArray Full;
-    OpenEidBlockWrite(Full, 47001);
+    QTest::newRow("eid read 25 at 47001") << BuildEidRead(47001, 25) << Hex("00 03 B7 99 00 32 32 55");
+    QTest::newRow("eid read 1 at 47051") << BuildEidRead(47051, 1) << Expected::EidRead(47051, 1);
     QVector<qint32> Values{-1, 0, INT_MIN, INT_MAX};
     for (int M = 4; M < EidsPerBlock; ++M)
         Values << 0x01020304 * M;
-    for (const qint32 Value : Values)
-        AppendEidValue(Full, Value);
-    CloseEidBlockWrite(Full, Values.size());
+    const QByteArray Full = BuildEidWrite(47001, Values);
     QTest::newRow("eid write 25") << Full << Expected::EidWrite(47001, Values);
     QTest::newRow("eid write 25, head and crc") << Full.left(11) + Full.right(2)
                                                 << Hex("00 10 B7 99 00 32 64 FF FF FF FF 71 93");
@@ -188,14 +177,14 @@ void tst_frames::documents()
     using namespace ConfigDocument;
     QJsonObject Request = NewRequest(KindParamSet);
     Request.insert(KeyParamArray, QJsonArray{MakeEntry("ModbusID", 40003, 17), 5});
-    QVERIFY(RequestHeaderOk(Request, KindParamSet, true, true));
-    QVERIFY(!RequestHeaderOk(Request, KindEidSet, true, true));
-    QVERIFY(!RequestHeaderOk(QJsonObject(), KindParamSet, true, true));
-    QVERIFY(!RequestHeaderOk(NewReply(KindParamSet), KindParamSet, false, false));
-    QVERIFY(!RequestHeaderOk(Doc(R"({"TabText":"paramset","operate":"Read"})"), KindParamSet, false, false));
-    QVERIFY(ReplyHeaderOk(NewReply(KindEidSet), KindEidSet, false));
-    QVERIFY(!ReplyHeaderOk(NewReply(KindEidSet), KindParamSet, true));
-    QVERIFY(!ReplyHeaderOk(Request, KindParamSet, true));
+    QCOMPARE(RequestHeader(Request, KindParamSet), HeaderTest::Passed);
+    QCOMPARE(RequestHeader(Request, KindEidSet), HeaderTest::Kind);
+    QCOMPARE(RequestHeader(QJsonObject(), KindParamSet), HeaderTest::NotEmpty);
+    QCOMPARE(RequestHeader(NewReply(KindParamSet), KindParamSet), HeaderTest::Operate);
+    QCOMPARE(RequestHeader(Doc(R"({"TabText":"paramset","operate":"Read"})"), KindParamSet), HeaderTest::Kind);
+    QCOMPARE(ReplyHeader(NewReply(KindEidSet), KindEidSet), HeaderTest::Passed);
+    QCOMPARE(ReplyHeader(NewReply(KindEidSet), KindParamSet), HeaderTest::Kind);
+    QCOMPARE(ReplyHeader(Request, KindParamSet), HeaderTest::Operate);
     QJsonArray Entries;
     QVERIFY(RequestArray(Request, &Entries));
     QCOMPARE(Entries.size(), 2);

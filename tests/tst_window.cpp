@@ -400,7 +400,7 @@ void tst_window::paramDocuments()
     // Each widget to its register, in map order.
     Expected::SetParamFields(*W, Expected::Operator);
     const QJsonObject Request = W->CollectParamSet();
-    QVERIFY(ConfigDocument::RequestHeaderOk(Request, ConfigDocument::KindParamSet, false, false));
+    QCOMPARE(ConfigDocument::RequestHeader(Request, ConfigDocument::KindParamSet), ConfigDocument::HeaderTest::Passed);
     const QJsonArray Entries = Request.value(ConfigDocument::KeyParamArray).toArray();
     QCOMPARE(Entries.size(), Expected::ParamCount);
     for (int I = 0; I < Expected::ParamCount; ++I) {

@@ -1,6 +1,5 @@
 #include "Exchanges.h"
 
-#include "DeviceExchange.h"
 #include "EidRegisters.h"
 #include "ModbusRtu.h"
 #include "MySerialPort.h"
@@ -33,41 +32,22 @@ QVector<Transaction> ParamWriteLine()
     return Line;
 }
 
-// The blocks as the exchanges walk them, with their frames' real sizes.
+// The blocks the exchanges send, with their frames' real sizes.
 QVector<Transaction> EidReadLine()
 {
     QVector<Transaction> Line;
-    QByteArray Frame;
-    DeviceExchange::WalkEidBlocks(
-        EidCount,
-        [&Frame](int Position, bool Opens) {
-            if (Opens)
-                ModbusRtu::OpenEidBlockRead(Frame, EidRegisters::OfSlot(Position));
-        },
-        [&](int, int Count, int) {
-            ModbusRtu::CloseEidBlockRead(Frame, Count);
-            Line.append({Frame.size(), ModbusRtu::EidReadReplyLength(Count)});
-            return true;
-        });
+    for (const EidRegisters::Block &Block : EidRegisters::Blocks(EidCount))
+        Line.append({ModbusRtu::BuildEidRead(Block.FirstRegister, Block.Count).size(),
+                     ModbusRtu::EidReadReplyLength(Block.Count)});
     return Line;
 }
 
 QVector<Transaction> EidWriteLine()
 {
     QVector<Transaction> Line;
-    QByteArray Frame;
-    DeviceExchange::WalkEidBlocks(
-        EidCount,
-        [&Frame](int Position, bool Opens) {
-            if (Opens)
-                ModbusRtu::OpenEidBlockWrite(Frame, EidRegisters::OfSlot(Position));
-            ModbusRtu::AppendEidValue(Frame, 0);
-        },
-        [&](int, int Count, int) {
-            ModbusRtu::CloseEidBlockWrite(Frame, Count);
-            Line.append({Frame.size(), ModbusRtu::EidWriteReplyLength});
-            return true;
-        });
+    for (const EidRegisters::Block &Block : EidRegisters::Blocks(EidCount))
+        Line.append({ModbusRtu::BuildEidWrite(Block.FirstRegister, QVector<qint32>(Block.Count, 0)).size(),
+                     ModbusRtu::EidWriteReplyLength});
     Line.append({ModbusRtu::BuildCommit(ModbusRtu::CommitEidCode).size(), ModbusRtu::CommitReplyLength});
     return Line;
 }

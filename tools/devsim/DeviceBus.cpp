@@ -53,7 +53,7 @@ DeviceReply DeviceBus::Collide(const QList<DeviceReply> &Replies)
     // as the replies ORed byte for byte, which carries the CRC of neither.
     DeviceReply Out = Replies.first();
     QByteArray Line;
-    QStringList Notes;
+    QStringList Notes, Remarks;
     int Senders = 0;
     for (const DeviceReply &Reply : Replies) {
         const QByteArray Bytes = Reply.Bytes();
@@ -67,8 +67,11 @@ DeviceReply DeviceBus::Collide(const QList<DeviceReply> &Replies)
         Out.HangUp = Out.HangUp || Reply.HangUp;
         Out.Committed = Out.Committed || Reply.Committed;
         Notes << Reply.Note;
+        if (!Reply.Remark.isEmpty())
+            Remarks << Reply.Remark;
     }
     Out.Note = Notes.join(QStringLiteral(" | "));
+    Out.Remark = Remarks.join(QStringLiteral(" | "));
     if (Senders < 2) {
         for (const DeviceReply &Reply : Replies) {
             if (!Reply.Chunks.isEmpty()) {
@@ -84,6 +87,8 @@ DeviceReply DeviceBus::Collide(const QList<DeviceReply> &Replies)
         Line[Line.size() - 1] = char(~quint8(Line.at(Line.size() - 1)));
     Out.Chunks = {Line};
     Out.GapMs = 0;
-    Out.Note = QStringLiteral("%1 replies collide: ").arg(Senders) + Out.Note;
+    const QString Collision = QStringLiteral("%1 replies collide").arg(Senders);
+    Out.Note = Collision + QStringLiteral(": ") + Out.Note;
+    Out.Remark = Out.Remark.isEmpty() ? Collision : Collision + QStringLiteral("; ") + Out.Remark;
     return Out;
 }

@@ -13,45 +13,13 @@
 //   47001..47400  EID block, 200 EIDs of two registers, high half first.
 // A request must stay inside one block, otherwise exception 0x02.
 
+#include "DeviceFault.h"
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QVector>
-
-// A fault the device plays on demand, on every answered request or only on
-// the Nth (counted from 1 over the requests addressed to the device).
-struct DeviceFault
-{
-    enum Kind {
-        Silence,    // no reply; the request is not carried out
-        BadCrc,     // the reply's CRC is damaged
-        ShortReply, // the reply loses its last Arg bytes (default 1)
-        ExtraBytes, // Arg bytes 0xFF follow the reply (default 1)
-        Chunks,     // the reply goes out in pieces of Arg bytes (default 2), Arg2 ms apart (default 20)
-        Slow,       // the reply starts Arg ms late (default 2000)
-        WrongCount, // a read reply claims two bytes more; a multiple-write echo one register more
-        EchoValue,  // a single-register write is echoed with value Arg (default: written value + 1)
-        CommitCode, // a commit is echoed with code Arg (default 0)
-        Exception,  // exception reply with code Arg (default 4); the request is not carried out
-        HangUp,     // the line is hung up instead of a reply; the request is not carried out
-    };
-    static constexpr int KindCount = HangUp + 1;
-
-    Kind What = Silence;
-    int Nth = 0;   // 0: every answered request
-    int Arg = -1;  // -1: the kind's default
-    int Arg2 = -1;
-
-    bool AppliesTo(int Transaction) const { return Nth == 0 || Nth == Transaction; }
-
-    // KIND[=ARG[,ARG2]][@N], for instance "silence", "chunks=3,50@2",
-    // "exception=2@1". Numbers may be given in hex with 0x.
-    static bool Parse(const QString &Text, DeviceFault &Out, QString *Error);
-    QString ToString() const;
-    // One line per kind, for the program's help.
-    static QString Usage();
-};
 
 // What the line layer does about the pending input.
 struct DeviceReply
@@ -73,6 +41,7 @@ struct DeviceReply
     bool HangUp = false;      // close the line instead of (after) the reply
     bool Committed = false;   // the committed image changed: keep it
     QString Note;             // what happened, for a log
+    QString Remark;           // what the bytes alone do not show (dropped, ignored, faults played)
 
     QByteArray Bytes() const;
 };
@@ -143,6 +112,8 @@ public:
     void Reset();
 
     static bool HasRegister(int Register);
+    // Whether the registers First .. First + Count - 1 lie in one block.
+    static bool InOneBlock(int First, int Count);
     quint16 Register(int Register, Image Which = Working) const;
     void SetRegister(int Register, quint16 Value, Image Which = Both);
     qint32 Eid(int Slot, Image Which = Working) const;
@@ -168,7 +139,11 @@ public:
 
 private:
     DeviceReply Answer(const QByteArray &Frame, int Transaction);
+    // The reply body (no CRC) to a request, carried out on the images.
     QByteArray Execute(const QByteArray &Frame, bool &Committed, QString &Note);
+    QByteArray ReadMany(const QByteArray &Frame, QString &Note) const;
+    QByteArray WriteOne(const QByteArray &Frame, bool &Committed, QString &Note);
+    QByteArray WriteMany(const QByteArray &Frame, bool &Committed, QString &Note);
     void Commit(quint16 Code);
 
     QVector<quint16> WorkParams, WorkEids, KeptParams, KeptEids;

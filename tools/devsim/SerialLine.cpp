@@ -1,9 +1,8 @@
 #include "SerialLine.h"
 
-#include <QDateTime>
+#include "DeviceState.h"
+
 #include <QFile>
-#include <QJsonDocument>
-#include <QSaveFile>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -16,12 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-// As the tool logs frames: two capital hex digits a byte, no separator.
-QString Hex(const QByteArray &Bytes)
-{
-    return QString::fromLatin1(Bytes.toHex().toUpper());
-}
 
 bool MakeRaw(int Fd, int Baud, QString *Error)
 {
@@ -199,21 +192,7 @@ void SerialLine::Close()
 
 bool SerialLine::SaveState(QString *Error)
 {
-    if (Settings.StatePath.isEmpty())
-        return true;
-    QSaveFile File(Settings.StatePath);
-    if (!File.open(QIODevice::WriteOnly)) {
-        if (Error)
-            *Error = QStringLiteral("cannot write %1: %2").arg(Settings.StatePath, File.errorString());
-        return false;
-    }
-    File.write(QJsonDocument(Devices.Device(0).SaveState()).toJson());
-    if (!File.commit()) {
-        if (Error)
-            *Error = QStringLiteral("cannot write %1: %2").arg(Settings.StatePath, File.errorString());
-        return false;
-    }
-    return true;
+    return Settings.StatePath.isEmpty() || SaveStateFile(Devices.Device(0), Settings.StatePath, Error);
 }
 
 void SerialLine::OnReadable()
@@ -250,8 +229,7 @@ bool SerialLine::Heard(const QByteArray &Bytes)
     if (Baud == Settings.DeviceBaud)
         return true;
     if (Settings.Verbose)
-        Log(QStringLiteral("<- ") + Hex(Bytes) + QStringLiteral("  line at %1 Bd, not %2: not heard")
-                                                     .arg(Baud).arg(Settings.DeviceBaud));
+        LogFrame('<', Bytes, QStringLiteral("line at %1 Bd, not %2: not heard").arg(Baud).arg(Settings.DeviceBaud));
     Pending.clear();
     return false;
 }
@@ -264,12 +242,8 @@ void SerialLine::Serve()
             return;
         const qint64 NowUs = Clock.nsecsElapsed() / 1000;
         Pending.remove(0, Reply.Consumed);
-        if (Settings.Verbose) {
-            QString Line = QStringLiteral("<- ") + Hex(Reply.Request) + QStringLiteral("  ");
-            if (Reply.What == DeviceReply::Answered)
-                Line += QStringLiteral("#%1 ").arg(Reply.Transaction);
-            Log(Line + Reply.Note);
-        }
+        if (Settings.Verbose)
+            LogFrame('<', Reply.Request, Reply.Remark);
         if (Reply.Committed) {
             QString Error;
             if (!SaveState(&Error))
@@ -300,8 +274,8 @@ void SerialLine::Schedule(const DeviceReply &Reply, qint64 ReceivedUs)
         Segment S;
         S.Bytes = Reply.Chunks[I];
         S.StartUs = Start;
-        if (Reply.Chunks.size() > 1)
-            S.Note = QStringLiteral("  chunk %1/%2").arg(I + 1).arg(Reply.Chunks.size());
+        if (I == 0)
+            S.Frame = Reply.Bytes();
         Out.enqueue(S);
         LineFreeUs = Start + CharUs(S.Bytes.size());
         Start = LineFreeUs + qint64(Reply.GapMs) * 1000;
@@ -335,8 +309,8 @@ void SerialLine::Pump()
                                  : S.Bytes.size();
         bool Blocked = false;
         if (Due > S.Written) {
-            if (S.Written == 0 && Settings.Verbose)
-                Log(QStringLiteral("-> ") + Hex(S.Bytes) + S.Note);
+            if (S.Written == 0 && !S.Frame.isEmpty() && Settings.Verbose)
+                LogFrame('>', S.Frame);
             const ssize_t Put = ::write(Fd, S.Bytes.constData() + S.Written, size_t(Due - S.Written));
             if (Put > 0)
                 S.Written += int(Put);
@@ -381,14 +355,20 @@ bool SerialLine::WaitUntil(qint64 DueUs, qint64 NowUs)
 
 void SerialLine::DoHangUp()
 {
-    Log(QStringLiteral("-- line hung up"));
     Close();
     emit Finished(0);
 }
 
-void SerialLine::Log(const QString &Line) const
+void SerialLine::LogFrame(char Direction, const QByteArray &Bytes, const QString &Remark) const
 {
-    const QString Stamp = QDateTime::currentDateTime().toString(QStringLiteral("hh:mm:ss.zzz"));
-    std::fprintf(stderr, "%s %s\n", Stamp.toLocal8Bit().constData(), Line.toLocal8Bit().constData());
+    QByteArray Line = QByteArray::number(double(Clock.nsecsElapsed()) / 1e6, 'f', 3);
+    Line += ' ';
+    Line += Direction;
+    Line += ' ';
+    Line += Bytes.toHex(' ').toUpper();
+    if (!Remark.isEmpty())
+        Line += " (" + Remark.toLocal8Bit() + ')';
+    Line += '\n';
+    std::fputs(Line.constData(), stderr);
     std::fflush(stderr);
 }

@@ -60,7 +60,7 @@ private:
         qint64 StartUs = 0; // when its first byte may go out
         int Written = 0;
         bool HangUp = false;
-        QString Note;
+        QByteArray Frame;   // the whole reply, on its first piece: logged as it starts
     };
 
     bool Setup(int Fd, QString *Error);
@@ -74,7 +74,9 @@ private:
     bool WaitUntil(qint64 DueUs, qint64 NowUs);
     static constexpr qint64 FineWaitUs = 1500;
     void DoHangUp();
-    void Log(const QString &Line) const;
+    // One line per frame: milliseconds since the start, '<' received or
+    // '>' sent, the bytes in hex; what the bytes do not show in brackets.
+    void LogFrame(char Direction, const QByteArray &Bytes, const QString &Remark = QString()) const;
     qint64 CharUs(int Bytes) const;
 
     DeviceBus &Devices;
