@@ -30,8 +30,9 @@ const char *const HelpText =
     "  write params --port PORT -i FILE [--verify]\n"
     "                                         write the parameters the file names, then\n"
     "                                         the commit request (code 6)\n"
-    "  read eids --port PORT [-o FILE]        the 200 EIDs into an EID file\n"
-    "  write eids --port PORT -i FILE [--verify]\n"
+    "  read eids --port PORT [-o FILE] [--csv]\n"
+    "                                         the 200 EIDs into an EID file\n"
+    "  write eids --port PORT -i FILE [--column N|NAME] [--verify]\n"
     "                                         write the EID list, then the commit\n"
     "                                         request (code 8)\n"
     "  probe --port PORT                      find the speed the device answers at and\n"
@@ -44,7 +45,8 @@ const char *const HelpText =
     "                                         print 'ADDRESS: ModbusID N' for each device\n"
     "                                         that answers; a garbled reply or one from\n"
     "                                         another address is a fault on the bus\n"
-    "  diff params|eids --port PORT -i FILE   compare the device with a file (the whole\n"
+    "  diff params|eids --port PORT -i FILE [--column N|NAME]\n"
+    "                                         compare the device with a file (the whole\n"
     "                                         list for EIDs) and print each difference:\n"
     "                                         'NAME: device X, file Y' or 'entry N: ...';\n"
     "                                         nothing is written\n"
@@ -60,6 +62,10 @@ const char *const HelpText =
     "                   replaced only when the whole read succeeded\n"
     "  -i, --input FILE the file to write from or compare with\n"
     "  --verify         read the written values back and compare them\n"
+    "  --column N|NAME  write eids, diff eids: the CSV column holding the EIDs, its\n"
+    "                   number from 1 or its heading; default: the column headed\n"
+    "                   EID, else the first\n"
+    "  --csv            read eids: write CSV, entry,eid with a heading row\n"
     "  -v, --verbose    show each frame sent (>) and received (<) on standard error\n"
     "                   as it happens: milliseconds since the start, then the bytes\n"
     "                   in hex; a reply that did not come or came short is named so\n"
@@ -81,7 +87,9 @@ const char *const HelpText =
     "register values as the device holds them (a list field holds its item index:\n"
     "BaudRate 1 is 9600). read writes all 14; write takes any of them.\n"
     "EID file: one EID a line in list order, 0 to 10000000, -1 for an unprogrammed\n"
-    "entry; '#' starts a comment. write takes up to 200 and writes 0 for the rest.\n"
+    "entry; '#' starts a comment. Or CSV as a spreadsheet saves it (comma, semicolon\n"
+    "or tab; a first row that is no number is a heading). write takes up to 200,\n"
+    "writes 0 for the rest and warns of an EID given twice; diff reads it alike.\n"
     "\n"
     "Exit status: 0 done; 1 the device did not answer or refused (scan: no device\n"
     "answered); 2 bad arguments or input file (nothing sent); 3 the port cannot be\n"
@@ -109,6 +117,8 @@ const OptionRow Options[] = {
     {OptFrom, nullptr, "from", "A", nullptr},
     {OptTo, nullptr, "to", "B", nullptr},
     {OptWait, nullptr, "wait", "MS", nullptr},
+    {OptColumn, nullptr, "column", "N|NAME", nullptr},
+    {OptCsv, nullptr, "csv", nullptr, nullptr},
 };
 constexpr int OptionCount = int(sizeof Options / sizeof Options[0]);
 
@@ -120,16 +130,17 @@ struct CommandRow
     const char *Word;
     bool TakesKind; // params or eids
     unsigned Takes;
+    unsigned TakesForEids; // taken with eids only
     unsigned Needs;
 };
 
 const CommandRow Commands[] = {
-    {Command::Ports, "ports", false, OptVerbose | OptJson, 0},
-    {Command::Read, "read", true, OnDevice | OptBaud | OptOutput, OptPort},
-    {Command::Write, "write", true, OnDevice | OptBaud | OptInput | OptVerify, OptPort | OptInput},
-    {Command::Probe, "probe", false, OnDevice | OptJson, OptPort},
-    {Command::Scan, "scan", false, OptPort | OptBaud | OptFrom | OptTo | OptWait | OptJson | OptVerbose, OptPort},
-    {Command::Diff, "diff", true, OnDevice | OptBaud | OptInput | OptJson, OptPort | OptInput},
+    {Command::Ports, "ports", false, OptVerbose | OptJson, 0, 0},
+    {Command::Read, "read", true, OnDevice | OptBaud | OptOutput, OptCsv, OptPort},
+    {Command::Write, "write", true, OnDevice | OptBaud | OptInput | OptVerify, OptColumn, OptPort | OptInput},
+    {Command::Probe, "probe", false, OnDevice | OptJson, 0, OptPort},
+    {Command::Scan, "scan", false, OptPort | OptBaud | OptFrom | OptTo | OptWait | OptJson | OptVerbose, 0, OptPort},
+    {Command::Diff, "diff", true, OnDevice | OptBaud | OptInput | OptJson, OptColumn, OptPort | OptInput},
 };
 
 // Options that hold a whole number in a range.
@@ -229,8 +240,9 @@ bool ReadWords(QStringList Words, const CommandRow **Row, Settings *Set, QString
 // Each option given is one the command takes, each it needs is there.
 bool CheckOptions(const Reader &Given, const CommandRow &Row, const Settings &Set, QString *Error)
 {
+    const unsigned Takes = Row.Takes | (Set.What == Kind::Eids ? Row.TakesForEids : 0u);
     for (int I = 0; I < OptionCount; ++I) {
-        if (!(Row.Takes & Options[I].Bit) && Given.IsSet(I)) {
+        if (!(Takes & Options[I].Bit) && Given.IsSet(I)) {
             *Error = QStringLiteral("%1 takes no %2").arg(CommandText(Set), LongDashed(Options[I]));
             return false;
         }
@@ -275,6 +287,7 @@ bool ReadValues(const Reader &Given, Settings *Set, QString *Error)
     Set->Verify = Given.IsSet(IndexOf(OptVerify));
     Set->Verbose = Given.IsSet(IndexOf(OptVerbose));
     Set->Json = Given.IsSet(IndexOf(OptJson));
+    Set->Csv = Given.IsSet(IndexOf(OptCsv));
     if (Given.IsSet(IndexOf(OptOutput)) && Set->Output.isEmpty()) {
         *Error = QStringLiteral("-o needs a file name");
         return false;
@@ -295,6 +308,12 @@ bool ReadValues(const Reader &Given, Settings *Set, QString *Error)
                          .arg(Given.Value(I));
             return false;
         }
+    }
+    const int Column = IndexOf(OptColumn);
+    if (Given.IsSet(Column) && !EidListFile::ParseColumn(Given.Value(Column), &Set->EidColumn)) {
+        *Error = QStringLiteral("--column must be a column number from 1 or a heading, not '%1'")
+                     .arg(Given.Value(Column));
+        return false;
     }
     if (Set->From > Set->To) {
         *Error = QStringLiteral("--from %1 is above --to %2; the addresses run up from --from to --to, "

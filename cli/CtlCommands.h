@@ -5,6 +5,7 @@
 // takes which option and which it needs; the arguments are checked against
 // it before anything is opened or sent.
 
+#include "EidListFile.h"
 #include "ParamRegisters.h"
 
 #include <QString>
@@ -31,6 +32,8 @@ enum Option : unsigned {
     OptFrom = 1u << 9,
     OptTo = 1u << 10,
     OptWait = 1u << 11,
+    OptColumn = 1u << 12, // write eids, diff eids
+    OptCsv = 1u << 13, // read eids
 };
 
 constexpr int MaxRetries = 100;
@@ -54,6 +57,8 @@ struct Settings
     int From = FirstAddress; // scan
     int To = LastAddress;
     int WaitMs = 100;
+    bool Csv = false; // read eids as entry,eid
+    EidListFile::Column EidColumn; // the CSV column of write and diff eids
 };
 
 // "read params", "probe": the command as the messages name it.

@@ -61,14 +61,8 @@ int Runner::DiffParams()
 int Runner::DiffEids()
 {
     int Code = Done;
-    QByteArray Text;
     QVector<qint32> Eids;
-    QString Error;
-    if (!ReadInput(&Text, &Code))
-        return Code;
-    if (!CtlFiles::ParseEids(Text, &Eids, &Error))
-        return Fail(BadUsage, Set.Input + QStringLiteral(": ") + Error);
-    if (!OpenLine(&Code))
+    if (!ReadEidFile(&Eids, &Code) || !OpenLine(&Code))
         return Code;
     // The whole list, whatever the file leaves out: those entries are 0.
     QJsonObject Reply;

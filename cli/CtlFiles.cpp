@@ -64,15 +64,12 @@ QString JsonText(const QJsonValue &Value)
     return QString::fromUtf8(Array.mid(1, Array.size() - 2));
 }
 
-// The file's own text in a message: quoted, with control characters
-// escaped, so that a stray carriage return or terminal escape in the file
-// cannot break the one line of the message.
+} // namespace
+
 QString Quoted(const QString &Text)
 {
     return JsonText(QJsonValue(Text));
 }
-
-} // namespace
 
 bool ReadFile(const QString &Path, QByteArray *Text, QString *Error)
 {
@@ -182,39 +179,11 @@ QByteArray FormatParams(const QJsonObject &Reply)
     return Text + "}\n";
 }
 
-bool ParseEids(const QByteArray &Text, QVector<qint32> *Eids, QString *Error)
+bool ParseEids(const QByteArray &Text, QVector<qint32> *Eids, QString *Error, const EidListFile::Column &Choice,
+               QStringList *Warnings)
 {
-    Eids->clear();
-    QString All = QString::fromUtf8(Text);
-    if (All.startsWith(QChar(0xFEFF))) // a byte order mark, as spreadsheets write
-        All.remove(0, 1);
-    const QStringList Lines = All.split(QLatin1Char('\n'));
-    for (int I = 0; I < Lines.size(); ++I) {
-        QString Line = Lines[I];
-        const int Comment = Line.indexOf(QLatin1Char('#'));
-        if (Comment >= 0)
-            Line.truncate(Comment);
-        Line = Line.trimmed();
-        if (Line.isEmpty())
-            continue;
-        if (Eids->size() == EidCount) {
-            *Error = QStringLiteral("line %1: more than %2 EIDs; the list holds %2").arg(I + 1).arg(EidCount);
-            return false;
-        }
-        bool Ok = false;
-        const qlonglong Value = Line.toLongLong(&Ok, 10);
-        if (!Ok || !((Value >= 0 && Value <= EidMax) || Value == EidNone)) {
-            *Error = QStringLiteral("line %1: %2 is no EID; an EID is a whole number from 0 to %3, "
-                                    "or -1 for none")
-                         .arg(QString::number(I + 1), Quoted(Line), QString::number(EidMax));
-            return false;
-        }
-        Eids->append(qint32(Value));
-    }
-    // The entries after the last one given are written as 0, as the window
-    // writes its empty fields.
-    Eids->resize(EidCount);
-    return true;
+    QStringList Ignored;
+    return EidListFile::Read(Text, Choice, Eids, Warnings ? Warnings : &Ignored, Error);
 }
 
 QJsonObject EidRequest(const QVector<qint32> &Eids)

@@ -3,10 +3,12 @@
 
 // korvelctl's files. A parameter file is one JSON object whose keys are the
 // parameter names of the register map and whose values are the register
-// values. An EID file is text with one EID a line in list order, -1 for an
-// unprogrammed entry (FF FF FF FF); '#' starts a comment, blank lines are
-// passed over. A file is checked whole: the first fault found is described
-// in one line, naming the key or line and what is allowed.
+// values. An EID file holds the EIDs in list order, -1 for an unprogrammed
+// entry (FF FF FF FF): one a line, or a CSV column (EidListFile.h). A file
+// is checked whole: the first fault found is described in one line, naming
+// the key or line and what is allowed.
+
+#include "EidListFile.h"
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -34,13 +36,20 @@ QByteArray FormatParams(const QJsonObject &Reply);
 // The value of each parameter of a reply document, by name.
 bool ParamValues(const QJsonObject &Document, QVector<QPair<QString, int>> *Values);
 
-// At most EidCount values; the entries the file leaves out are 0.
-bool ParseEids(const QByteArray &Text, QVector<qint32> *Eids, QString *Error);
+// At most EidCount values; the entries the file leaves out are 0. Warnings,
+// where asked for, get one line for each duplicated EID.
+bool ParseEids(const QByteArray &Text, QVector<qint32> *Eids, QString *Error,
+               const EidListFile::Column &Choice = {}, QStringList *Warnings = nullptr);
 // The whole list as a request document (values 0 for a read).
 QJsonObject EidRequest(const QVector<qint32> &Eids);
 // The list of a reply document, by slot; false if a slot is missing.
 bool EidValues(const QJsonObject &Reply, QVector<qint32> *Eids);
 QByteArray FormatEids(const QVector<qint32> &Eids);
+
+// The file's own text in a message: quoted, with control characters
+// escaped, so that a stray carriage return or terminal escape in the file
+// cannot break the one line of the message.
+QString Quoted(const QString &Text);
 
 // A value the device holds other than the file says: the parameter by name,
 // or the EID entry by its number from 1.

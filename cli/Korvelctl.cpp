@@ -199,20 +199,33 @@ int Runner::ReadEids()
     if (!Exchange.EidRead(CtlFiles::EidRequest({}), &Reply))
         return DeviceFault(QString(), Exchange.Failure());
     CtlFiles::EidValues(Reply, &Eids);
-    return FinishOutput(CtlFiles::FormatEids(Eids));
+    return FinishOutput(Set.Csv ? EidListFile::FormatCsv(Eids) : CtlFiles::FormatEids(Eids));
+}
+
+// The EID file of write and diff, checked whole before the port is opened;
+// a duplicated EID is a warning, not a fault.
+bool Runner::ReadEidFile(QVector<qint32> *Eids, int *Code)
+{
+    QByteArray Text;
+    QString Error;
+    QStringList Warnings;
+    if (!ReadInput(&Text, Code))
+        return false;
+    if (!CtlFiles::ParseEids(Text, Eids, &Error, Set.EidColumn, &Warnings)) {
+        *Code = Fail(BadUsage, Set.Input + QStringLiteral(": ") + Error);
+        return false;
+    }
+    for (const QString &Warning : Warnings)
+        Err << Program << ": warning: " << Set.Input << ": " << Warning << '\n';
+    Err.flush();
+    return true;
 }
 
 int Runner::WriteEids()
 {
     int Code = Done;
-    QByteArray Text;
     QVector<qint32> Eids;
-    QString Error;
-    if (!ReadInput(&Text, &Code))
-        return Code;
-    if (!CtlFiles::ParseEids(Text, &Eids, &Error))
-        return Fail(BadUsage, Set.Input + QStringLiteral(": ") + Error);
-    if (!OpenLine(&Code))
+    if (!ReadEidFile(&Eids, &Code) || !OpenLine(&Code))
         return Code;
     QJsonObject Reply;
     const QJsonObject Request = CtlFiles::EidRequest(Eids);

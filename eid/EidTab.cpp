@@ -3,6 +3,8 @@
 
 #include "OrvaneUI.h"
 
+#include "EidPaste.h"
+
 #include <QDebug>
 #include <QFrame>
 #include <QGridLayout>
@@ -122,6 +124,9 @@ void OrvaneUI::BuildEidTab()
         if (I % EntriesPerRow != EntriesPerRow - 1)
             QGridLayout_Eid->addWidget(NewSeparator(), Row, Column + 2);
     }
+
+    const EidPaste *const Paste = new EidPaste(QLineEdit_Eid, QIntValidator_Eid, this);
+    connect(Paste, &EidPaste::Refused, this, [this] { ShowNotice(tr("Проверьте диапазон настроек EID!")); });
 }
 
 void OrvaneUI::pPushButton_Eid_Config_Clicked()

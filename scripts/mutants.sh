@@ -202,6 +202,28 @@ fault eid-validator eid/EidTab.cpp \
     'new QIntValidator(0, 10000000, QWidget_Tab_Eid)' 'new QIntValidator(0, 100000000, QWidget_Tab_Eid)' \
     'EID fields accept numbers above 10000000'
 
+fault paste-not-caught eid/EidPaste.cpp \
+    '        Field->installEventFilter(this);' '        ;' \
+    'a column pasted into an EID field refused by its validator'
+fault paste-fit eid/EidPaste.cpp \
+    'if (Slot + Texts.size() > EidCount) {' 'if (Slot + Texts.size() >= EidCount) {' \
+    'a pasted column that ends at entry 200 refused'
+fault paste-range eid/EidPaste.cpp \
+    'ParseWholeNumber(Line, Validator->bottom(),' 'ParseWholeNumber(Line, -1,' \
+    'a pasted -1 taken into an EID field'
+fault paste-row-cells eid/EidPaste.cpp \
+    "Cells = Cells || Line.contains(QLatin1Char('\\t'));" ';' \
+    'a pasted row of two cells refused silently, without the notice'
+fault paste-line-end eid/EidPaste.cpp \
+    $'        if (Line.endsWith(QLatin1Char(\'\\r\')))\n            Line.chop(1);' ';' \
+    'a single pasted value with CR LF refused'
+fault paste-menu-both eid/EidPaste.cpp \
+    '        disconnect(Action, &QAction::triggered, Field, nullptr);' '        ;' \
+    'the context menu pastes twice: the field'"'"'s own paste as well'
+fault paste-menu-own eid/EidPaste.cpp \
+    '!= QLineEdit::tr("&Paste"))' '!= QLineEdit::tr("&Copy"))' \
+    'the context menu'"'"'s Paste left to the field'
+
 # --- simulator -------------------------------------------------------------------
 fault sim-commit tools/devsim/DeviceAnswer.cpp \
     'KeptParams = WorkParams;
@@ -252,14 +274,44 @@ fault ctl-address-unchecked exchange/ReplyFault.cpp \
 fault ctl-param-range cli/CtlFiles.cpp \
     'Number > Row->Max)' 'Number > Row->Max + 1)' \
     'korvelctl: a parameter file value one above its range accepted'
-fault ctl-eid-count cli/CtlFiles.cpp \
+fault ctl-eid-count cli/EidListFile.cpp \
     'if (Eids->size() == EidCount) {' 'if (Eids->size() == EidCount + 1) {' \
     'korvelctl: an EID file of 201 values accepted'
+fault csv-delimiter cli/EidListFile.cpp \
+    'if (C == Delimiters[K] && ++Count[K] > Count[Most])' 'if (C == Delimiters[K] && ++Count[K] > 0)' \
+    'korvelctl CSV: the last delimiter seen taken, not the most frequent'
+fault csv-quotes cli/EidListFile.cpp \
+    '} else if (C == Quote && Cell.trimmed().isEmpty()) {' '} else if (false) {' \
+    'korvelctl CSV: a delimiter inside quotes splits the cell'
+fault csv-quote-pair cli/EidListFile.cpp \
+    $'                Cell += Quote;\n                ++I;' $'                ++I;' \
+    'korvelctl CSV: "" inside quotes loses its quote'
+fault csv-line-in-quotes cli/EidListFile.cpp \
+    "Line += C == QLatin1Char('\\n') ? 1 : 0;" ';' \
+    'korvelctl CSV: a line end inside quotes not counted; errors name the wrong line'
+fault csv-heading cli/EidListFile.cpp \
+    'Where->Heading = !Cell.isEmpty() && !BeginsAsNumber(Cell);' 'Where->Heading = !Cell.isEmpty();' \
+    'korvelctl CSV: a first row of values taken for a heading'
+fault csv-empty-tail cli/EidListFile.cpp \
+    'while (End > 0 && IsEmpty(Rows[End - 1]))' 'while (false)' \
+    'korvelctl CSV: the empty rows a spreadsheet leaves at the end refused'
+fault csv-duplicate-none cli/EidListFile.cpp \
+    'if (Eids[I] == 0 || Eids[I] == CtlFiles::EidNone)' 'if (Eids[I] == 0)' \
+    'korvelctl: -1 at two entries warned of as a duplicate'
+fault ctl-column-ignored cli/Korvelctl.cpp \
+    'ParseEids(Text, Eids, &Error, Set.EidColumn, &Warnings)' 'ParseEids(Text, Eids, &Error, {}, &Warnings)' \
+    'korvelctl: --column ignored'
+fault ctl-diff-column cli/CtlCommands.cpp \
+    'OptBaud | OptInput | OptJson, OptColumn,' 'OptBaud | OptInput | OptJson, 0,' \
+    'korvelctl: diff eids refuses --column'
+fault ctl-csv-output cli/Korvelctl.cpp \
+    'Set.Csv ? EidListFile::FormatCsv(Eids)' 'false ? EidListFile::FormatCsv(Eids)' \
+    'korvelctl: read eids --csv writes one EID a line'
 fault ctl-half-file cli/Korvelctl.cpp \
     'Output.setFileName(Set.Output);' 'Output.setFileName(Set.Output); Output.setDirectWriteFallback(true); QFile(Set.Output).open(QIODevice::WriteOnly);' \
     'korvelctl: the output file is created before the read has succeeded'
 fault ctl-option-table cli/CtlCommands.cpp \
-    'if (!(Row.Takes & Options[I].Bit) && Given.IsSet(I)) {' 'if (false) {' \
+    'if (!(Takes & Options[I].Bit) && Given.IsSet(I)) {' 'if (false) {' \
     'korvelctl: an option the command does not take is passed over'
 fault ctl-range-reversed cli/CtlCommands.cpp \
     'if (Set->From > Set->To) {' 'if (false) {' \

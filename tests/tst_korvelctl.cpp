@@ -30,6 +30,8 @@
 
 namespace {
 
+constexpr int Entries = 200; // in a device's EID list
+
 struct Result
 {
     int Code = -1;
@@ -152,6 +154,9 @@ private slots:
     void badFileSendsNothing_data();
     void badFileSendsNothing();
     void inputOfAnySize();
+    void eidSpreadsheets_data();
+    void eidSpreadsheets();
+    void eidCsvRoundTrip();
     void deviceFaultNamed_data();
     void deviceFaultNamed();
     void address_data();
@@ -330,6 +335,96 @@ void TestKorvelctl::inputOfAnySize()
     }
     QTest::qWait(20);
     QVERIFY(Device->Peer().Received().isEmpty());
+}
+
+void TestKorvelctl::eidSpreadsheets_data()
+{
+    QTest::addColumn<QByteArray>("Text");
+    QTest::addColumn<QStringList>("Options");
+    QTest::addColumn<QList<int>>("Eids"); // the list written; empty: refused, nothing sent
+    QTest::addColumn<QString>("Err");     // warnings, whole; or a part of the one error line
+
+    QTest::newRow("semicolons, heading, BOM, CR LF")
+        << QByteArray("\xEF\xBB\xBF" "EID;Meter;Place, town\r\n123456;1001;Kitchen\r\n-1;1002;Hall\r\n0;1003;Roof\r\n;;\r\n\r\n")
+        << QStringList() << QList<int> {123456, -1, 0} << QString();
+    const QByteArray Quoted = "Meter,Place,\"Eid \"\"A\"\"\"\n7,\"Lenina 5, kv 3\",42\n8,\"two\r\nlines, \"\"quoted\"\"\",43\n";
+    const QStringList ByQuotedName {"--column", "eid \"a\""};
+    QTest::newRow("quoted commas and a line end") << Quoted + "9,x,44\n" << ByQuotedName << QList<int> {42, 43, 44}
+                                                  << QString();
+    QTest::newRow("bad cell after a quoted line end") << Quoted + "9,x,4 4\n" << ByQuotedName << QList<int>()
+                                                      << "line 5, column 3: \"4 4\" is no EID";
+    QTest::newRow("quote not closed") << Quoted + "9,\"x,44\n" << ByQuotedName << QList<int>()
+                                      << "line 5, column 2: the quote is not closed";
+    const QByteArray Columns = "No;Place;Number EID;Old EID\n1;a;555;9\n2;b;556;9\n";
+    QTest::newRow("--column by name") << Columns << QStringList {"--column", " number eid "} << QList<int> {555, 556}
+                                      << QString();
+    QTest::newRow("--column by number, tabs, no heading") << QByteArray("1\t2\t3\n4\t5\t6")
+                                                         << QStringList {"--column", "2"} << QList<int> {2, 5}
+                                                         << QString();
+    QTest::newRow("--column NAME not there") << Columns << QStringList {"--column", "EID"} << QList<int>()
+        << "line 1: no column is headed \"EID\"; the headings are \"No\", \"Place\", \"Number EID\", \"Old EID\"";
+    QTest::newRow("no EID heading: column 1, with a warning") << Columns << QStringList() << QList<int> {1, 2}
+        << "korvelctl: warning: %1: no column is headed \"EID\"; the EIDs are read from column 1, \"No\"\n";
+    QTest::newRow("an empty cell between values") << QByteArray("Meter;EID\n1;5\n2; \n3;7\n") << QStringList()
+                                                  << QList<int>() << "line 3, column 2: the cell is empty";
+    QTest::newRow("bad cell") << QByteArray("Meter;EID\n1;5\n2;5x\n") << QStringList() << QList<int>()
+                              << "line 3, column 2: \"5x\" is no EID; an EID is a whole number from 0 to 10000000";
+    QTest::newRow("one column with a heading; duplicates") << QByteArray("EID\n5\n-1\n6\n-1\n5\n0\n0\n5\n")
+        << QStringList() << QList<int> {5, -1, 6, -1, 5, 0, 0, 5}
+        << "korvelctl: warning: %1: EID 5 is at entry 1 (line 2) and at entry 5 (line 6)\n"
+           "korvelctl: warning: %1: EID 5 is at entry 1 (line 2) and at entry 8 (line 9)\n";
+    QTest::newRow("one column has no column 2") << QByteArray("5\n6\n") << QStringList {"--column", "2"}
+                                                << QList<int>() << "there is no column 2";
+}
+
+void TestKorvelctl::eidSpreadsheets()
+{
+    QFETCH(QByteArray, Text);
+    QFETCH(QStringList, Options);
+    QFETCH(QList<int>, Eids);
+    QFETCH(QString, Err);
+    const QString Input = File("list.csv");
+    WriteFile(Input, Text);
+    for (int Slot = 0; Slot < Entries; ++Slot)
+        Device->Core().SetEid(Slot, 77);
+    const Result R = Ctl(On(QStringList {"write", "eids", "-i", Input} + Options));
+    if (Eids.isEmpty()) {
+        QCOMPARE(R.Code, 2);
+        QVERIFY2(R.Err.startsWith(QStringLiteral("korvelctl: %1: ").arg(Input)) && R.Err.contains(Err),
+                 qPrintable(R.Err));
+        QCOMPARE(R.Err.count(QLatin1Char('\n')), 1);
+        QTest::qWait(20);
+        QVERIFY(Device->Peer().Received().isEmpty());
+        return;
+    }
+    QCOMPARE(R.Code, 0);
+    QCOMPARE(R.Err, QString(Err).replace(QStringLiteral("%1"), Input));
+    QList<int> Written;
+    for (int Slot = 0; Slot < Entries; ++Slot)
+        Written << Device->Core().Eid(Slot, DeviceCore::Committed);
+    while (Eids.size() < Entries)
+        Eids << 0;
+    QCOMPARE(Written, Eids);
+}
+
+void TestKorvelctl::eidCsvRoundTrip()
+{
+    for (int Slot = 0; Slot < Entries; ++Slot)
+        Device->Core().SetEid(Slot, Slot % 3 ? 5000 + Slot : -1);
+    const QString Saved = File("eids.csv");
+    Result R = Ctl(On({"read", "eids", "--csv", "-o", Saved}));
+    QCOMPARE(R.Code, 0);
+    const QList<QByteArray> Lines = ReadAll(Saved).split('\n');
+    QCOMPARE(Lines.size(), 1 + Entries + 1);
+    QCOMPARE(Lines.mid(0, 3), (QList<QByteArray> {"entry,eid", "1,-1", "2,5001"}));
+    QCOMPARE(Lines[Entries], QByteArray("200,5199"));
+
+    Device->Core().Reset();
+    R = Ctl(On({"write", "eids", "-i", Saved}));
+    QCOMPARE(R.Code, 0);
+    QVERIFY2(R.Err.isEmpty(), qPrintable(R.Err));
+    for (int Slot = 0; Slot < Entries; ++Slot)
+        QCOMPARE(Device->Core().Eid(Slot, DeviceCore::Committed), Slot % 3 ? 5000 + Slot : -1);
 }
 
 void TestKorvelctl::deviceFaultNamed_data()
@@ -595,6 +690,15 @@ void TestKorvelctl::wholeListCompared()
     R = Ctl(On({"diff", "eids", "-i", List, "--json"}));
     QCOMPARE(QJsonDocument::fromJson(R.Out.toUtf8()).object().value("differences").toArray(),
              (QJsonArray {QJsonObject {{"entry", 188}, {"device", 7}, {"file", 1187}}}));
+    // A sheet whose EIDs stand in a column named by --column, not the first.
+    QByteArray Sheet = "No;Old;New\r\n";
+    for (int Slot = 0; Slot < 200; ++Slot)
+        Sheet += QByteArray::number(Slot + 1) + ";5;" + QByteArray::number(Eids[Slot]) + "\r\n";
+    const QString Csv = File("meters.csv");
+    WriteFile(Csv, Sheet);
+    R = Ctl(On({"diff", "eids", "-i", Csv, "--column", "new"}));
+    QCOMPARE(R.Code, 4);
+    QCOMPARE(R.Out, QStringLiteral("entry 188: device 7, file 1187\n"));
 
     const QString Params = File("params.json");
     WriteFile(Params, "{\"RfSf\": 7, \"ModbusID\": 17}");

@@ -1,6 +1,6 @@
 // The window without a device: the serial port panel on a real pty, the
 // parameter tab's ranges and preset time-outs, the EID tab's range bar,
-// and the two tabs to and from documents.
+// a column pasted into the EID grid, and the two tabs to and from documents.
 
 #include "ConfigDocument.h"
 #include "Expected.h"
@@ -12,10 +12,13 @@
 #include "PtyPair.h"
 #include "TestPorts.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSpinBox>
@@ -137,6 +140,8 @@ private slots:
     void presets();
     void eidRange_data();
     void eidRange();
+    void eidPaste_data();
+    void eidPaste();
     void paramDocuments();
     void eidDocuments();
     void operatorSeesWholeTextsAndEveryEid();
@@ -321,6 +326,73 @@ void tst_window::eidRange()
     QCOMPARE(Notices.Count(), after.isEmpty() ? 1 : 0);
     if (after.isEmpty())
         QCOMPARE(Notices.Notices().at(0).Text, RangeNotice);
+}
+
+void tst_window::eidPaste_data()
+{
+    QTest::addColumn<QString>("how"); // Ctrl+V, Shift+Insert or the context menu
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<QString>("clip");
+    QTest::addColumn<QStringList>("after"); // empty: refused with the notice
+
+    QStringList Column = Put(Uniform(QString()), 0, 9000000, EidCount);
+    Column[0] = QStringLiteral("0");
+    Column[199] = QStringLiteral("10000000");
+    const QString Spreadsheet = Column.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n\r\n");
+    QTest::newRow("200 lines, CR LF, into entry 1") << "ctrl+v" << 0 << Spreadsheet << Column;
+    const QString Four = QStringLiteral("44\n+7\n 8\n009\n\n");
+    QTest::newRow("4 lines into entry 197") << "shift+insert" << 196 << Four
+                                            << Put(Put(Expected::Untouched(), 196, 44, 1), 197, 7, 3);
+    QTest::newRow("5 lines into entry 197") << "ctrl+v" << 196 << QStringLiteral("5\n") + Four << QStringList();
+    QTest::newRow("201 lines into entry 1") << "ctrl+v" << 0 << Column.join("\n") + "\n1\n" << QStringList();
+    QTest::newRow("above the range") << "ctrl+v" << 3 << "5\n10000001\n7" << QStringList();
+    QTest::newRow("an empty line between") << "ctrl+v" << 3 << "5\n\n7" << QStringList();
+    QTest::newRow("-1") << "ctrl+v" << 3 << "5\n-1" << QStringList();
+    QTest::newRow("two cells") << "ctrl+v" << 3 << "5\n6\t7\n8" << QStringList();
+    QTest::newRow("one row of two cells") << "ctrl+v" << 3 << "6\t7\r\n" << QStringList();
+    QTest::newRow("one value with a line end") << "ctrl+v" << 3 << "123\r\n"
+                                               << Put(Expected::Untouched(), 3, 123, 1);
+    QTest::newRow("one value, as typed: refused silently") << "shift+insert" << 4 << "12a\n"
+                                                          << Expected::Untouched();
+    QTest::newRow("menu: three lines") << "menu" << 10 << "1\n2\n3" << Put(Expected::Untouched(), 10, 1, 3);
+    QTest::newRow("menu: one value") << "menu" << 12 << "5" << Put(Expected::Untouched(), 12, 5, 1);
+    QTest::newRow("menu: a bad line") << "menu" << 10 << "1\nx\n3" << QStringList();
+}
+
+void tst_window::eidPaste()
+{
+    QFETCH(QString, how);
+    QFETCH(int, slot);
+    QFETCH(QString, clip);
+    QFETCH(QStringList, after);
+    Expected::SetEidFields(*W, Expected::Untouched());
+    QGuiApplication::clipboard()->setText(clip);
+    QLineEdit *const Edit = W->QLineEdit_Eid[slot];
+    Edit->selectAll();
+    NoticeCatcher Notices;
+    if (how == QLatin1String("menu")) {
+        // As the right mouse button or the menu key asks for it.
+        QContextMenuEvent Ask(QContextMenuEvent::Keyboard, QPoint(2, 2), Edit->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(Edit, &Ask);
+        auto *const Menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(Menu);
+        QAction *Paste = nullptr;
+        for (QAction *Action : Menu->actions())
+            Paste = Action->text().startsWith(QStringLiteral("&Paste")) ? Action : Paste;
+        QVERIFY(Paste && Paste->isEnabled());
+        Menu->setActiveAction(Paste);
+        QTest::keyClick(Menu, Qt::Key_Return);
+        QCoreApplication::sendPostedEvents(); // the menu's paste comes once the menu has gone
+    } else {
+        const bool Ctrl = how == QLatin1String("ctrl+v");
+        QTest::keyClick(Edit, Ctrl ? Qt::Key_V : Qt::Key_Insert, Ctrl ? Qt::ControlModifier : Qt::ShiftModifier);
+    }
+    QCOMPARE(Expected::EidFields(*W), after.isEmpty() ? Expected::Untouched() : after);
+    QCOMPARE(Notices.Count(), after.isEmpty() ? 1 : 0);
+    if (after.isEmpty()) {
+        QCOMPARE(Notices.Notices().at(0).Title, QStringLiteral("Уведомление"));
+        QCOMPARE(Notices.Notices().at(0).Text, RangeNotice);
+    }
 }
 
 void tst_window::paramDocuments()
