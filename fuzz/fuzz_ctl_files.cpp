@@ -1,8 +1,10 @@
 // korvelctl's input files as someone else wrote them: the first byte picks
-// a parameter file or an EID list, the rest is the file. An accepted file
-// gives what a write may send; a refused one gives one line saying why.
+// a parameter file or an EID list (and the EID column asked for), the rest
+// is the file. An accepted file gives what a write may send; a refused one
+// gives one line saying why.
 
 #include "CtlFiles.h"
+#include "EidListFile.h"
 #include "EidRegisters.h"
 #include "FuzzSupport.h"
 #include "ParamRegisters.h"
@@ -22,14 +24,32 @@ void CheckRefusal(bool Accepted, const QString &Error)
           "a refusal is one line");
 }
 
-void CheckEids(const QByteArray &Text)
+// The column an operator may name: the default, a number or a heading.
+EidListFile::Column ColumnOf(uint8_t Pick)
+{
+    EidListFile::Column Choice;
+    switch (Pick & 3) {
+    case 1: Choice.Number = 1; break;
+    case 2: Choice.Number = 2; break;
+    case 3: Choice.Name = QStringLiteral("EID"); break;
+    default: break;
+    }
+    return Choice;
+}
+
+void CheckEids(const QByteArray &Text, const EidListFile::Column &Choice)
 {
     QVector<qint32> Eids;
     QString Error;
-    const bool Accepted = CtlFiles::ParseEids(Text, &Eids, &Error);
+    QStringList Warnings;
+    const bool Accepted = CtlFiles::ParseEids(Text, &Eids, &Error, Choice, &Warnings);
+    for (const QString &Warning : Warnings)
+        Check(!Warning.isEmpty() && !Warning.contains(QLatin1Char('\n')) && !Warning.contains(QLatin1Char('\r')),
+              "a warning is one line");
     CheckRefusal(Accepted, Error);
     if (!Accepted) {
-        Check(Error.startsWith(QStringLiteral("line ")), "a refused list names the line");
+        Check(Error.startsWith(QStringLiteral("line ")) || Error.startsWith(QStringLiteral("there is no column ")),
+              "a refused list names the line, or the column asked for");
         return;
     }
     Check(Eids.size() == EidCount, "an accepted list has 200 entries");
@@ -39,6 +59,10 @@ void CheckEids(const QByteArray &Text)
     QVector<qint32> Again;
     Check(CtlFiles::ParseEids(CtlFiles::FormatEids(Eids), &Again, &Error) && Again == Eids,
           "EID file round trip");
+    // And so is the list as CSV, from its column headed "eid".
+    QVector<qint32> FromCsv;
+    Check(CtlFiles::ParseEids(EidListFile::FormatCsv(Eids), &FromCsv, &Error) && FromCsv == Eids,
+          "EID CSV round trip");
     QVector<qint32> FromDocument;
     Check(CtlFiles::EidValues(CtlFiles::EidRequest(Eids), &FromDocument) && FromDocument == Eids,
           "EID request holds the list");
@@ -81,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *Data, size_t Size)
         return 0;
     const QByteArray Text = FuzzSupport::Bytes(Data + 1, Size - 1);
     if (Data[0] & 1)
-        CheckEids(Text);
+        CheckEids(Text, ColumnOf(uint8_t(Data[0] >> 1)));
     else
         CheckParams(Text);
     return 0;

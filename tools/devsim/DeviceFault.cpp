@@ -53,7 +53,7 @@ const FaultName &NameOf(DeviceFault::Kind Kind)
     return FaultNames[0];
 }
 
-// Numbers of a fault spec may be written in hex (0x...).
+// The numbers of a --fault value may be written in hex (0x...).
 constexpr int HexToo = 0;
 
 // The values after '=': at most as many as the kind takes, each in range.
