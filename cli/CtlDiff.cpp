@@ -43,14 +43,8 @@ int Runner::ReportDifferences(const QVector<CtlFiles::Difference> &Found)
 int Runner::DiffParams()
 {
     int Code = Done;
-    QByteArray Text;
     QJsonObject Request;
-    QString Error;
-    if (!ReadInput(&Text, &Code))
-        return Code;
-    if (!CtlFiles::ParseParams(Text, &Request, &Error))
-        return Fail(BadUsage, Set.Input + QStringLiteral(": ") + Error);
-    if (!OpenLine(&Code))
+    if (!ReadParamFile(&Request, &Code) || !OpenLine(&Code))
         return Code;
     QJsonObject Reply;
     if (!Exchange.ParamRead(Request, &Reply))

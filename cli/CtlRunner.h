@@ -31,6 +31,7 @@ private:
     bool ReadInput(QByteArray *Text, int *Code);
     bool OpenOutput(int *Code);
     int FinishOutput(const QByteArray &Text);
+    bool ReadParamFile(QJsonObject *Request, int *Code);
     bool ReadEidFile(QVector<qint32> *Eids, int *Code);
 
     int Ports();

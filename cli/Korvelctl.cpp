@@ -156,14 +156,8 @@ int Runner::ReadParams()
 int Runner::WriteParams()
 {
     int Code = Done;
-    QByteArray Text;
     QJsonObject Request;
-    QString Error;
-    if (!ReadInput(&Text, &Code))
-        return Code;
-    if (!CtlFiles::ParseParams(Text, &Request, &Error))
-        return Fail(BadUsage, Set.Input + QStringLiteral(": ") + Error);
-    if (!OpenLine(&Code))
+    if (!ReadParamFile(&Request, &Code) || !OpenLine(&Code))
         return Code;
     QJsonObject Reply;
     if (!Exchange.ParamWrite(Request, &Reply))
@@ -204,6 +198,19 @@ int Runner::ReadEids()
 
 // The EID file of write and diff, checked whole before the port is opened;
 // a duplicated EID is a warning, not a fault.
+bool Runner::ReadParamFile(QJsonObject *Request, int *Code)
+{
+    QByteArray Text;
+    QString Error;
+    if (!ReadInput(&Text, Code))
+        return false;
+    if (!CtlFiles::ParseParams(Text, Request, &Error)) {
+        *Code = Fail(BadUsage, Set.Input + QStringLiteral(": ") + Error);
+        return false;
+    }
+    return true;
+}
+
 bool Runner::ReadEidFile(QVector<qint32> *Eids, int *Code)
 {
     QByteArray Text;

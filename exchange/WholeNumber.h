@@ -2,7 +2,7 @@
 #define KORVEL_WHOLENUMBER_H
 
 // A whole number typed by a person (an option, a file's cell, a fault
-// spec): the text must be the number alone, inside [Min, Max].
+// value): the text must be the number alone, inside [Min, Max].
 
 #include <QString>
 
