@@ -25,6 +25,7 @@
 #include <QtTest>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -52,6 +53,14 @@ QByteArray ReadAll(const QString &Path)
 {
     QFile File(Path);
     return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray("(missing)");
+}
+
+// The process's peak resident memory so far.
+long PeakKiB()
+{
+    rusage Usage {};
+    getrusage(RUSAGE_SELF, &Usage);
+    return Usage.ru_maxrss;
 }
 
 void WriteFile(const QString &Path, const QByteArray &Text)
@@ -327,12 +336,17 @@ void TestKorvelctl::inputOfAnySize()
     Device->Peer().ClearReceived();
     Text.insert(3, 'x');
     WriteFile(Input, Text);
+    // Memory stays bounded: the process's peak grows by no more than a few
+    // limits, where reading /dev/zero to its end would take gigabytes.
+    const long PeakBefore = PeakKiB();
     for (const QString &Path : {Input, QStringLiteral("/dev/zero")}) {
         R = Ctl(On({"write", "eids", "-i", Path}));
         QCOMPARE(R.Code, 2);
         QCOMPARE(R.Err, QStringLiteral("korvelctl: %1: longer than 1048576 bytes; no parameter or EID "
                                        "file is that long\n").arg(Path));
     }
+    QVERIFY2(PeakKiB() - PeakBefore < 16 * CtlFiles::MaxFileBytes / 1024,
+             qPrintable(QStringLiteral("peak grew by %1 KiB").arg(PeakKiB() - PeakBefore)));
     QTest::qWait(20);
     QVERIFY(Device->Peer().Received().isEmpty());
 }
