@@ -196,8 +196,8 @@ int Runner::ReadEids()
     return FinishOutput(Set.Csv ? EidListFile::FormatCsv(Eids) : CtlFiles::FormatEids(Eids));
 }
 
-// The EID file of write and diff, checked whole before the port is opened;
-// a duplicated EID is a warning, not a fault.
+// The parameter file of write and diff, checked whole before the port is
+// opened.
 bool Runner::ReadParamFile(QJsonObject *Request, int *Code)
 {
     QByteArray Text;
@@ -211,6 +211,8 @@ bool Runner::ReadParamFile(QJsonObject *Request, int *Code)
     return true;
 }
 
+// The EID file of write and diff, checked whole before the port is opened;
+// a duplicated EID is a warning, not a fault.
 bool Runner::ReadEidFile(QVector<qint32> *Eids, int *Code)
 {
     QByteArray Text;
