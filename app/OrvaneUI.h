@@ -2,8 +2,8 @@
 #define KORVEL_ORVANEUI_H
 
 // The main window. Its member functions live in the folder of their
-// subject: app/ (frame and serial port panel), exchange/ (Read and Write
-// commands), params/ (parameter tab) and eid/ (EID tab).
+// subject: app/ (frame, serial port panel, Read and Write commands),
+// params/ (parameter tab) and eid/ (EID tab).
 
 #include "EidRegisters.h"
 
@@ -23,6 +23,7 @@ class QScrollArea;
 class QSpinBox;
 class QTabWidget;
 class QVBoxLayout;
+class DocumentExchange;
 class MySerialPort;
 
 class OrvaneUI : public QWidget
@@ -131,6 +132,11 @@ private:
     void BuildEidTab();
     // Shared by both command slots: runs the current tab's exchange.
     void RunCommand(bool Write);
+    // Shared by the four exchanges: one run through the window's port, its
+    // reply applied only when every transaction passed.
+    using ExchangeStep = bool (DocumentExchange::*)(const QJsonObject &, QJsonObject *);
+    using ApplyStep = void (OrvaneUI::*)(const QJsonObject &);
+    bool RunExchange(ExchangeStep Run, const QJsonObject &Request, ApplyStep Apply);
     // The modal notice every failure is reported through.
     void ShowNotice(const QString &Text);
 };

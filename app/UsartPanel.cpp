@@ -57,7 +57,7 @@ void OrvaneUI::BuildUsartPanel()
     const QStringList BaudTexts = ParamRegisters::BaudRateTexts();
     for (int I = 0; I < ParamRegisters::BaudRateCount; ++I)
         QComboBox_UsartBaud->addItem(BaudTexts[I], ParamRegisters::BaudRates[I]);
-    QComboBox_UsartBaud->setCurrentIndex(QComboBox_UsartBaud->findData(9600));
+    QComboBox_UsartBaud->setCurrentIndex(QComboBox_UsartBaud->findData(ParamRegisters::DefaultBaud));
 
     QComboBox_UsartDataBits->addItem(QStringLiteral("8"));
     QComboBox_UsartStopBits->addItem(QStringLiteral("1 бит"));

@@ -1,7 +1,6 @@
 // The commands that look for devices on the line: probe finds the speed of
 // one, scan the addresses that answer.
 
-#include "ConfigDocument.h"
 #include "CtlFiles.h"
 #include "CtlRunner.h"
 #include "Korvelctl.h"
@@ -36,22 +35,6 @@ QVector<int> ProbeRates()
     return Rates;
 }
 
-// One read of the device's address register (ModbusID).
-QJsonObject IdRequest()
-{
-    QJsonObject Request = ConfigDocument::NewRequest(ConfigDocument::KindParamSet);
-    Request.insert(ConfigDocument::KeyParamArray,
-                   QJsonArray {ConfigDocument::MakeEntry(QString::fromLatin1(IdRow().Name), IdRow().Register, 0)});
-    return Request;
-}
-
-int IdOf(const QJsonObject &Reply)
-{
-    QVector<QPair<QString, int>> Values;
-    CtlFiles::ParamValues(Reply, &Values);
-    return Values.value(0).second;
-}
-
 } // namespace
 
 // Two passes over the speeds, the port opened once: the first waits only
@@ -62,7 +45,6 @@ int Runner::Probe()
     int Code = Done;
     if (!OpenLine(&Code))
         return Code;
-    const QJsonObject Request = IdRequest();
     const QVector<int> Rates = ProbeRates();
     for (const int Wait : {QuickWaitMs, CtlLine::ReplyLimitMs}) {
         Line.SetWaitLimitMs(Wait);
@@ -70,12 +52,12 @@ int Runner::Probe()
         for (const int Rate : Rates) {
             if (!Line.SetBaud(Rate))
                 return Fail(PortFailed, QStringLiteral("%1: cannot set the speed %2").arg(Set.Port).arg(Rate));
-            QJsonObject Reply;
-            if (!Exchange.ParamRead(Request, &Reply))
+            ParamValue Id = CtlFiles::Param("ModbusID");
+            if (!Exchange.ReadParam(&Id))
                 continue;
             if (Set.Json)
-                return PrintJson(QJsonObject {{QStringLiteral("baud"), Rate}, {QStringLiteral("address"), IdOf(Reply)}});
-            Out << Rate << " Bd, RS-485 address " << IdOf(Reply) << '\n';
+                return PrintJson(QJsonObject {{QStringLiteral("baud"), Rate}, {QStringLiteral("address"), Id.Value}});
+            Out << Rate << " Bd, RS-485 address " << Id.Value << '\n';
             return Done;
         }
     }
@@ -97,20 +79,19 @@ int Runner::Scan()
     if (!OpenLine(&Code))
         return Code;
     Line.SetWaitLimitMs(Set.WaitMs);
-    const QJsonObject Request = IdRequest();
     QJsonArray Devices;
     QJsonArray Faults;
     for (int Address = Set.From; Address <= Set.To; ++Address) {
         Exchange.SetAddress(quint8(Address));
-        QJsonObject Reply;
-        if (Exchange.ParamRead(Request, &Reply)) {
-            Devices.append(QJsonObject {{QStringLiteral("address"), Address}, {QStringLiteral("ModbusID"), IdOf(Reply)}});
+        ParamValue Id = CtlFiles::Param("ModbusID");
+        if (Exchange.ReadParam(&Id)) {
+            Devices.append(QJsonObject {{QStringLiteral("address"), Address}, {QStringLiteral("ModbusID"), Id.Value}});
             if (!Set.Json) {
-                Out << Address << ": ModbusID " << IdOf(Reply) << '\n';
+                Out << Address << ": ModbusID " << Id.Value << '\n';
                 Out.flush();
             }
         } else if (Line.Heard()) {
-            const QString Fault = Exchange.Failure().Fault;
+            const QString Fault = FaultText(Exchange.Failure());
             Faults.append(QJsonObject {{QStringLiteral("address"), Address}, {QStringLiteral("fault"), Fault}});
             Fail(Done, QStringLiteral("address %1: fault on the bus: %2").arg(Address).arg(Fault));
         }

@@ -294,8 +294,10 @@ bool ReadValues(const Reader &Given, Settings *Set, QString *Error)
     }
     const int Baud = IndexOf(OptBaud);
     if (Given.IsSet(Baud) && !ReadBaud(Given.Value(Baud), &Set->Baud)) {
-        *Error = QStringLiteral("--baud must be 4800, 9600, 19200, 38400, 57600 or 115200, not '%1'")
-                     .arg(Given.Value(Baud));
+        QStringList Speeds = ParamRegisters::BaudRateTexts();
+        const QString Last = Speeds.takeLast();
+        *Error = QStringLiteral("--baud must be %1 or %2, not '%3'")
+                     .arg(Speeds.join(QStringLiteral(", ")), Last, Given.Value(Baud));
         return false;
     }
     for (const NumberRow &Row : Numbers) {

@@ -39,7 +39,7 @@ enum Option : unsigned {
 constexpr int MaxRetries = 100;
 constexpr int FirstAddress = 1; // 0 is the broadcast address
 constexpr int LastAddress = 247;
-constexpr int DefaultBaud = ParamRegisters::BaudRates[1]; // the factory setting, 9600
+using ParamRegisters::DefaultBaud;
 
 struct Settings
 {

@@ -43,13 +43,13 @@ int Runner::ReportDifferences(const QVector<CtlFiles::Difference> &Found)
 int Runner::DiffParams()
 {
     int Code = Done;
-    QJsonObject Request;
-    if (!ReadParamFile(&Request, &Code) || !OpenLine(&Code))
+    ParamList File;
+    if (!ReadParamFile(&File, &Code) || !OpenLine(&Code))
         return Code;
-    QJsonObject Reply;
-    if (!Exchange.ParamRead(Request, &Reply))
-        return DeviceFault(QString(), Exchange.Failure());
-    return ReportDifferences(CtlFiles::ParamDifferences(Request, Reply));
+    ParamList Device = File;
+    if (!Exchange.ReadParams(&Device))
+        return DeviceFault();
+    return ReportDifferences(CtlFiles::ParamDifferences(File, Device));
 }
 
 int Runner::DiffEids()
@@ -59,11 +59,9 @@ int Runner::DiffEids()
     if (!ReadEidFile(&Eids, &Code) || !OpenLine(&Code))
         return Code;
     // The whole list, whatever the file leaves out: those entries are 0.
-    QJsonObject Reply;
     QVector<qint32> Got;
-    if (!Exchange.EidRead(CtlFiles::EidRequest({}), &Reply))
-        return DeviceFault(QString(), Exchange.Failure());
-    CtlFiles::EidValues(Reply, &Got);
+    if (!Exchange.ReadEids(EidCount, &Got))
+        return DeviceFault();
     return ReportDifferences(CtlFiles::EidDifferences(Eids, Got));
 }
 

@@ -1,12 +1,12 @@
 #include "CtlFiles.h"
 
-#include "ConfigDocument.h"
 #include "EidRegisters.h"
 #include "ParamRegisters.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QSet>
 #include <QStringList>
 
@@ -90,7 +90,7 @@ bool ReadFile(const QString &Path, QByteArray *Text, QString *Error)
     return true;
 }
 
-bool ParseParams(const QByteArray &Text, QJsonObject *Request, QString *Error)
+bool ParseParams(const QByteArray &Text, ParamList *Params, QString *Error)
 {
     QJsonParseError Parse;
     const QJsonDocument Document = QJsonDocument::fromJson(Text, &Parse);
@@ -133,48 +133,35 @@ bool ParseParams(const QByteArray &Text, QJsonObject *Request, QString *Error)
     }
 
     // Register-map order, whatever the order of the file.
-    *Request = ConfigDocument::NewRequest(ConfigDocument::KindParamSet);
-    QJsonArray Entries;
+    Params->clear();
     for (const ParamRegisters::Param &Row : ParamRegisters::Map) {
         const QString Name = QString::fromLatin1(Row.Name);
         if (Seen.contains(Name))
-            Entries.append(ConfigDocument::MakeEntry(Name, Row.Register, Object.value(Name).toInt()));
+            Params->append({Name, Row.Register, Object.value(Name).toInt()});
     }
-    Request->insert(ConfigDocument::KeyParamArray, Entries);
     return true;
 }
 
-QJsonObject AllParamsRequest()
+ParamList AllParams()
 {
-    QJsonObject Request = ConfigDocument::NewRequest(ConfigDocument::KindParamSet);
-    QJsonArray Entries;
+    ParamList Params;
     for (const ParamRegisters::Param &Row : ParamRegisters::Map)
-        Entries.append(ConfigDocument::MakeEntry(QString::fromLatin1(Row.Name), Row.Register, 0));
-    Request.insert(ConfigDocument::KeyParamArray, Entries);
-    return Request;
+        Params.append({QString::fromLatin1(Row.Name), Row.Register, 0});
+    return Params;
 }
 
-bool ParamValues(const QJsonObject &Document, QVector<QPair<QString, int>> *Values)
+ParamValue Param(const char *Name)
 {
-    Values->clear();
-    for (const QJsonValue &Element : Document.value(ConfigDocument::KeyParamArray).toArray()) {
-        const QJsonObject Entry = Element.toObject();
-        const ParamRegisters::Param *Row = ParamRegisters::Find(ConfigDocument::EntryRegister(Entry));
-        if (!Row)
-            return false;
-        Values->append({QString::fromLatin1(Row->Name), ConfigDocument::EntryValue(Entry)});
-    }
-    return true;
+    const ParamRegisters::Param &Row = ParamRegisters::Map[ParamRegisters::IndexOf(Name)];
+    return {QString::fromLatin1(Row.Name), Row.Register, 0};
 }
 
-QByteArray FormatParams(const QJsonObject &Reply)
+QByteArray FormatParams(const ParamList &Params)
 {
-    QVector<QPair<QString, int>> Values;
-    ParamValues(Reply, &Values);
     QByteArray Text = "{\n";
-    for (int I = 0; I < Values.size(); ++I) {
-        Text += "    \"" + Values[I].first.toLatin1() + "\": " + QByteArray::number(Values[I].second);
-        Text += I + 1 < Values.size() ? ",\n" : "\n";
+    for (int I = 0; I < Params.size(); ++I) {
+        Text += "    \"" + Params[I].Name.toLatin1() + "\": " + QByteArray::number(Params[I].Value);
+        Text += I + 1 < Params.size() ? ",\n" : "\n";
     }
     return Text + "}\n";
 }
@@ -186,30 +173,11 @@ bool ParseEids(const QByteArray &Text, QVector<qint32> *Eids, QString *Error, co
     return EidListFile::Read(Text, Choice, Eids, Warnings ? Warnings : &Ignored, Error);
 }
 
-QJsonObject EidRequest(const QVector<qint32> &Eids)
+QVector<qint32> WholeList(const QVector<qint32> &Eids)
 {
-    QJsonObject Request = ConfigDocument::NewRequest(ConfigDocument::KindEidSet);
-    QJsonArray Entries;
-    for (int Slot = 0; Slot < EidCount; ++Slot)
-        Entries.append(ConfigDocument::MakeEntry(EidName, EidRegisters::OfSlot(Slot),
-                                                 Slot < Eids.size() ? Eids[Slot] : 0));
-    Request.insert(ConfigDocument::KeyParamArray, Entries);
-    return Request;
-}
-
-bool EidValues(const QJsonObject &Reply, QVector<qint32> *Eids)
-{
-    Eids->fill(0, EidCount);
-    QVector<bool> Seen(EidCount, false);
-    for (const QJsonValue &Element : Reply.value(ConfigDocument::KeyParamArray).toArray()) {
-        const QJsonObject Entry = Element.toObject();
-        const int Slot = EidRegisters::SlotOf(ConfigDocument::EntryRegister(Entry));
-        if (Slot < 0)
-            return false;
-        (*Eids)[Slot] = ConfigDocument::EntryValue(Entry);
-        Seen[Slot] = true;
-    }
-    return !Seen.contains(false);
+    QVector<qint32> List = Eids.mid(0, EidCount);
+    List.resize(EidCount); // the entries left out are 0
+    return List;
 }
 
 QByteArray FormatEids(const QVector<qint32> &Eids)
@@ -220,16 +188,13 @@ QByteArray FormatEids(const QVector<qint32> &Eids)
     return Text;
 }
 
-QVector<Difference> ParamDifferences(const QJsonObject &File, const QJsonObject &Device)
+QVector<Difference> ParamDifferences(const ParamList &File, const ParamList &Device)
 {
-    QVector<QPair<QString, int>> Wanted;
-    QVector<QPair<QString, int>> Got;
-    ParamValues(File, &Wanted);
-    ParamValues(Device, &Got);
     QVector<Difference> Found;
-    for (int I = 0; I < Wanted.size(); ++I) {
-        if (I >= Got.size() || Got[I] != Wanted[I])
-            Found.append({Wanted[I].first, 0, I < Got.size() ? Got[I].second : 0, Wanted[I].second});
+    for (int I = 0; I < File.size(); ++I) {
+        const int Held = I < Device.size() ? Device[I].Value : 0;
+        if (I >= Device.size() || Device[I].Register != File[I].Register || Held != File[I].Value)
+            Found.append({File[I].Name, 0, Held, File[I].Value});
     }
     return Found;
 }

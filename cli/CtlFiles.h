@@ -8,10 +8,11 @@
 // is checked whole: the first fault found is described in one line, naming
 // the key or line and what is allowed.
 
+#include "DeviceExchange.h"
+#include "EidRegisters.h"
 #include "EidListFile.h"
 
 #include <QByteArray>
-#include <QJsonObject>
 #include <QString>
 #include <QVector>
 
@@ -27,23 +28,21 @@ constexpr qint32 EidNone = -1; // written as FF FF FF FF
 // The whole file, if it holds at most MaxFileBytes.
 bool ReadFile(const QString &Path, QByteArray *Text, QString *Error);
 
-// The parameters a file names, as a request document in register-map order.
-bool ParseParams(const QByteArray &Text, QJsonObject *Request, QString *Error);
-// All parameters of a request document, values 0: what a read asks for.
-QJsonObject AllParamsRequest();
-// A reply document as a parameter file, in register-map order.
-QByteArray FormatParams(const QJsonObject &Reply);
-// The value of each parameter of a reply document, by name.
-bool ParamValues(const QJsonObject &Document, QVector<QPair<QString, int>> *Values);
+// The parameters a file names, in register-map order.
+bool ParseParams(const QByteArray &Text, ParamList *Params, QString *Error);
+// Every parameter of the register map, values 0: what a read asks for.
+ParamList AllParams();
+// One parameter of the register map by name, value 0.
+ParamValue Param(const char *Name);
+// Parameters as a file, in the order given.
+QByteArray FormatParams(const ParamList &Params);
 
 // At most EidCount values; the entries the file leaves out are 0. Warnings,
 // where asked for, get one line for each duplicated EID.
 bool ParseEids(const QByteArray &Text, QVector<qint32> *Eids, QString *Error,
                const EidListFile::Column &Choice = {}, QStringList *Warnings = nullptr);
-// The whole list as a request document (values 0 for a read).
-QJsonObject EidRequest(const QVector<qint32> &Eids);
-// The list of a reply document, by slot; false if a slot is missing.
-bool EidValues(const QJsonObject &Reply, QVector<qint32> *Eids);
+// The whole list of EidCount entries; those the file leaves out are 0.
+QVector<qint32> WholeList(const QVector<qint32> &Eids);
 QByteArray FormatEids(const QVector<qint32> &Eids);
 
 // The file's own text in a message: quoted, with control characters
@@ -61,9 +60,9 @@ struct Difference
     qint32 File = 0;
 };
 
-// The file's parameters (a request) against the device's (a reply), entry
-// by entry; an entry the reply lacks counts as 0.
-QVector<Difference> ParamDifferences(const QJsonObject &File, const QJsonObject &Device);
+// The file's parameters against the device's, entry by entry; an entry the
+// device's list lacks counts as 0.
+QVector<Difference> ParamDifferences(const ParamList &File, const ParamList &Device);
 // The whole list, entry by entry.
 QVector<Difference> EidDifferences(const QVector<qint32> &File, const QVector<qint32> &Device);
 

@@ -130,8 +130,14 @@ QByteArray CtlLine::Transact(const QByteArray &Request, quint8 ExpectedLength)
     KeepSilence();
     QByteArray Reply;
     LastHeard = false;
-    if (Port.write(Request) != Request.size())
+    NotSent.clear();
+    const qint64 Taken = Port.write(Request);
+    if (Taken != Request.size()) {
+        NotSent = Taken < 0 ? Port.errorString()
+                            : QStringLiteral("the port took only %1 of %2 bytes").arg(Taken).arg(Request.size());
+        Trace('>', Request, QStringLiteral("not sent: ") + NotSent);
         return Reply;
+    }
     // Out now rather than when the event loop next looks at the port.
     Port.flush();
     Trace('>', Request);

@@ -8,7 +8,7 @@
 // the frame trace as it happens, with the milliseconds since the line was
 // made.
 
-#include "DeviceExchange.h"
+#include "RequestLine.h"
 
 #include <QElapsedTimer>
 #include <QLoggingCategory>
@@ -40,6 +40,7 @@ public:
     bool Heard() const { return LastHeard; }
 
     QByteArray Transact(const QByteArray &Request, quint8 ExpectedLength) override;
+    QString SendFailure() const override { return NotSent; }
 
 private:
     void KeepSilence();
@@ -49,6 +50,7 @@ private:
     int Baud = 9600;
     int WaitMs = ReplyLimitMs;
     bool LastHeard = false;
+    QString NotSent; // why the last request did not go out whole
     QElapsedTimer Since; // the start of the command, for the trace
     QElapsedTimer Quiet; // since the last byte seen on the line
 };

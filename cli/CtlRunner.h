@@ -26,12 +26,12 @@ public:
 private:
     int Usage(const QString &Message);
     int Fail(int Code, const QString &Message);
-    int DeviceFault(const QString &Prefix, const ExchangeFailure &Failure);
+    int DeviceFault(const QString &Prefix = QString());
     bool OpenLine(int *Code);
     bool ReadInput(QByteArray *Text, int *Code);
     bool OpenOutput(int *Code);
     int FinishOutput(const QByteArray &Text);
-    bool ReadParamFile(QJsonObject *Request, int *Code);
+    bool ReadParamFile(ParamList *Params, int *Code);
     bool ReadEidFile(QVector<qint32> *Eids, int *Code);
 
     int Ports();

@@ -56,12 +56,17 @@ int Runner::Fail(int Code, const QString &Message)
     return Code;
 }
 
-int Runner::DeviceFault(const QString &Prefix, const ExchangeFailure &Failure)
+// The last exchange's fault, with the exit code its kind gives: a port
+// that did not take the bytes is the port's fault, not the device's.
+int Runner::DeviceFault(const QString &Prefix)
 {
-    QString Message = Prefix;
-    if (!Failure.Transaction.isEmpty())
-        Message += Failure.Transaction + QStringLiteral(": ");
-    return Fail(DeviceFailed, Message + Failure.Fault);
+    const ExchangeFault &Fault = Exchange.Failure();
+    int Code = DeviceFailed;
+    if (Fault.Code == FaultCode::PortRefused)
+        Code = PortFailed;
+    else if (Fault.Code == FaultCode::InvalidRequest)
+        Code = BadUsage;
+    return Fail(Code, Prefix + Describe(Fault));
 }
 
 bool Runner::OpenLine(int *Code)
@@ -147,28 +152,26 @@ int Runner::ReadParams()
     int Code = Done;
     if (!OpenOutput(&Code) || !OpenLine(&Code))
         return Code;
-    QJsonObject Reply;
-    if (!Exchange.ParamRead(CtlFiles::AllParamsRequest(), &Reply))
-        return DeviceFault(QString(), Exchange.Failure());
-    return FinishOutput(CtlFiles::FormatParams(Reply));
+    ParamList Params = CtlFiles::AllParams();
+    if (!Exchange.ReadParams(&Params))
+        return DeviceFault();
+    return FinishOutput(CtlFiles::FormatParams(Params));
 }
 
 int Runner::WriteParams()
 {
     int Code = Done;
-    QJsonObject Request;
-    if (!ReadParamFile(&Request, &Code) || !OpenLine(&Code))
+    ParamList Wanted;
+    if (!ReadParamFile(&Wanted, &Code) || !OpenLine(&Code))
         return Code;
-    QJsonObject Reply;
-    if (!Exchange.ParamWrite(Request, &Reply))
-        return DeviceFault(QString(), Exchange.Failure());
-    QVector<QPair<QString, int>> Wanted;
-    CtlFiles::ParamValues(Request, &Wanted);
+    ParamList Echoed = Wanted;
+    if (!Exchange.WriteParams(&Echoed))
+        return DeviceFault();
     if (Set.Verify) {
-        QJsonObject Back;
-        if (!Exchange.ParamRead(Request, &Back))
-            return DeviceFault(QStringLiteral("verify: "), Exchange.Failure());
-        const QVector<CtlFiles::Difference> Differ = CtlFiles::ParamDifferences(Request, Back);
+        ParamList Back = Wanted;
+        if (!Exchange.ReadParams(&Back))
+            return DeviceFault(QStringLiteral("verify: "));
+        const QVector<CtlFiles::Difference> Differ = CtlFiles::ParamDifferences(Wanted, Back);
         if (!Differ.isEmpty()) {
             const CtlFiles::Difference &First = Differ.first();
             return Fail(DeviceFailed, QStringLiteral("verify: %1 (register %2) reads %3, the file says %4")
@@ -188,23 +191,21 @@ int Runner::ReadEids()
     int Code = Done;
     if (!OpenOutput(&Code) || !OpenLine(&Code))
         return Code;
-    QJsonObject Reply;
     QVector<qint32> Eids;
-    if (!Exchange.EidRead(CtlFiles::EidRequest({}), &Reply))
-        return DeviceFault(QString(), Exchange.Failure());
-    CtlFiles::EidValues(Reply, &Eids);
+    if (!Exchange.ReadEids(EidCount, &Eids))
+        return DeviceFault();
     return FinishOutput(Set.Csv ? EidListFile::FormatCsv(Eids) : CtlFiles::FormatEids(Eids));
 }
 
 // The parameter file of write and diff, checked whole before the port is
 // opened.
-bool Runner::ReadParamFile(QJsonObject *Request, int *Code)
+bool Runner::ReadParamFile(ParamList *Params, int *Code)
 {
     QByteArray Text;
     QString Error;
     if (!ReadInput(&Text, Code))
         return false;
-    if (!CtlFiles::ParseParams(Text, Request, &Error)) {
+    if (!CtlFiles::ParseParams(Text, Params, &Error)) {
         *Code = Fail(BadUsage, Set.Input + QStringLiteral(": ") + Error);
         return false;
     }
@@ -236,16 +237,12 @@ int Runner::WriteEids()
     QVector<qint32> Eids;
     if (!ReadEidFile(&Eids, &Code) || !OpenLine(&Code))
         return Code;
-    QJsonObject Reply;
-    const QJsonObject Request = CtlFiles::EidRequest(Eids);
-    if (!Exchange.EidWrite(Request, &Reply))
-        return DeviceFault(QString(), Exchange.Failure());
+    if (!Exchange.WriteEids(CtlFiles::WholeList(Eids)))
+        return DeviceFault();
     if (Set.Verify) {
-        QJsonObject Back;
         QVector<qint32> Got;
-        if (!Exchange.EidRead(Request, &Back))
-            return DeviceFault(QStringLiteral("verify: "), Exchange.Failure());
-        CtlFiles::EidValues(Back, &Got);
+        if (!Exchange.ReadEids(EidCount, &Got))
+            return DeviceFault(QStringLiteral("verify: "));
         const QVector<CtlFiles::Difference> Differ = CtlFiles::EidDifferences(Eids, Got);
         if (!Differ.isEmpty())
             return Fail(DeviceFailed, QStringLiteral("verify: %1 of %2 EIDs differ; entry %3 reads %4, the file says %5")

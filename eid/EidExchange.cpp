@@ -1,28 +1,17 @@
-// The EID exchanges of the window: the list to and from the device in
-// blocks of up to 25 EIDs as DeviceExchange runs them, through the window's
-// port; the fields change only when every transaction passed.
+// The EID exchanges of the window: the tab's request document run
+// through the window's port, the fields changed only when every
+// transaction passed (OrvaneUI::RunExchange).
 
 #include "OrvaneUI.h"
 
-#include "DeviceExchange.h"
-#include "SerialPortLine.h"
+#include "DocumentExchange.h"
 
 bool OrvaneUI::ExchangeEidRead(const QJsonObject &Request)
 {
-    SerialPortLine Line(*SerialPort);
-    QJsonObject Reply;
-    if (!DeviceExchange(Line).EidRead(Request, &Reply))
-        return false;
-    ApplyEidSet(Reply);
-    return true;
+    return RunExchange(&DocumentExchange::EidRead, Request, &OrvaneUI::ApplyEidSet);
 }
 
 bool OrvaneUI::ExchangeEidWrite(const QJsonObject &Request)
 {
-    SerialPortLine Line(*SerialPort);
-    QJsonObject Reply;
-    if (!DeviceExchange(Line).EidWrite(Request, &Reply))
-        return false;
-    ApplyEidSet(Reply);
-    return true;
+    return RunExchange(&DocumentExchange::EidWrite, Request, &OrvaneUI::ApplyEidSet);
 }

@@ -1,38 +1,27 @@
 #ifndef KORVEL_DEVICEEXCHANGE_H
 #define KORVEL_DEVICEEXCHANGE_H
 
-// The exchanges with the device, as the window and korvelctl both run them:
-// a request document in, the Modbus transactions of each exchange in their
-// order, a reply document out. How a transaction waits for its reply is the
-// caller's RequestLine; where the values come from and go to is the
-// caller's business too (widgets, files).
+// The exchanges with the device on values: parameters as register/value
+// pairs, the EID list as a vector, each transaction's reply checked once
+// and a failure kept as a fault code with its transaction. How a
+// transaction waits is the caller's RequestLine; where the values come
+// from and go to is the caller's business too (widgets, files, probes).
 
-#include <QByteArray>
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QLoggingCategory>
 #include <QString>
+#include <QVector>
 
-#include "EidRegisters.h"
-#include "ReplyFault.h"
+#include "ExchangeFault.h"
+#include "RequestLine.h"
 
-// One transaction on the line: sends the request and hands back whatever
-// arrived within the wait (the reply, a part of it, more, or nothing).
-class RequestLine
+// One parameter: its name (for the faults), register and value.
+struct ParamValue
 {
-public:
-    virtual ~RequestLine() = default;
-    virtual QByteArray Transact(const QByteArray &Request, quint8 ExpectedLength) = 0;
-    // The longest Transact waits for a reply, as the failures tell it.
-    virtual int WaitLimitMs() const = 0;
+    QString Name;
+    int Register = 0;
+    int Value = 0;
 };
-
-// Which transaction failed and how, in words for an operator.
-struct ExchangeFailure
-{
-    QString Transaction; // "reading RfSf (register 40304)"; empty for a refused request
-    QString Fault;       // "no reply within 1.5 s", "bad CRC", ...
-};
+using ParamList = QVector<ParamValue>;
 
 class DeviceExchange
 {
@@ -47,45 +36,42 @@ public:
     // reply from any other address is refused. Without it requests go to
     // 0x00 and the address byte of a reply is not read.
     void SetAddress(quint8 Address);
+    quint8 TargetAddress() const { return Address; }
     // A transaction whose reply fails its tests is sent again up to this
     // many times (default 0).
     void SetRetries(int Retries);
+    // A write whose echo holds another value than was sent fails with
+    // WrongEcho; by default what the device echoed is what it keeps.
+    void SetStrictEcho(bool Strict);
 
-    // Each takes a request document (ConfigDocument) and, only when every
-    // transaction passed, puts the reply document into *Reply and returns
-    // true. The first failed transaction ends the exchange: nothing after
-    // it is sent, the commit included. Failure() says what went wrong in
-    // the last exchange that returned false, and is empty after one that
-    // returned true.
-    bool ParamRead(const QJsonObject &Request, QJsonObject *Reply);
-    bool ParamWrite(const QJsonObject &Request, QJsonObject *Reply); // then commit 6
-    bool EidRead(const QJsonObject &Request, QJsonObject *Reply);
-    bool EidWrite(const QJsonObject &Request, QJsonObject *Reply);   // then commit 8
+    // Each returns true only when every transaction passed; the first
+    // failed one ends the exchange, so nothing after it is sent, the commit
+    // included. Failure() then says what went wrong; it is cleared at the
+    // start of each call.
+    bool ReadParam(ParamValue *Param);          // Value becomes the device's
+    bool WriteParam(ParamValue *Param);         // Value becomes the echo
+    bool ReadParams(ParamList *Params);         // each in list order
+    bool WriteParams(ParamList *Params);        // each, then commit 6
+    bool Commit(quint16 Code);
+    // Positions 0 to Count - 1 of the list, in blocks (Count 1 to EidCount).
+    bool ReadEids(int Count, QVector<qint32> *Eids);
+    bool WriteEids(const QVector<qint32> &Eids); // the blocks, then commit 8
 
-    const ExchangeFailure &Failure() const { return LastFailure; }
+    const ExchangeFault &Failure() const { return LastFailure; }
+    // Marks a request refused before anything was sent.
+    bool Refuse(const QString &Why);
 
 private:
-    using Kind = ReplyFault::Kind;
-    struct EidList;
-
-    bool RequestOk(const QJsonObject &Request, Kind What) const;
-    bool RunParams(const QJsonObject &Request, Kind What, QJsonObject *Reply);
-    bool ParamTransaction(const QJsonObject &Entry, Kind What, int *Value);
-    bool RunEids(const QJsonObject &Request, Kind What, QJsonObject *Reply);
-    bool TakeEidEntries(const QJsonArray &Entries, Kind What, EidList *List) const;
-    bool RunEidBlock(const EidList &List, Kind What, const EidRegisters::Block &Block, int Number,
-                     QJsonArray *ReplyEntries);
-    bool Transact(const QByteArray &Frame, quint8 ExpectedLength, const ReplyFault::Check &Test,
-                  const QString &Transaction, QByteArray *Answer);
-    void LogReply(const QByteArray &Reply, Kind What) const;
-    bool Commit(quint16 Code);
-    bool Refuse(const QString &Why);
+    bool Transact(const QByteArray &Frame, const Transaction &Where, QByteArray *Answer);
+    bool EidBlock(const Transaction &Where, const QVector<qint32> &Values, QVector<qint32> *Read);
+    void LogReply(const QByteArray &Reply, Transaction::Kind What) const;
 
     RequestLine &Line;
     const QLoggingCategory &Log;
     quint8 Address = 0;
     int Retries = 0;
-    ExchangeFailure LastFailure;
+    bool StrictEcho = false;
+    ExchangeFault LastFailure;
 };
 
 #endif

@@ -54,10 +54,6 @@ quint32 WordAt(const QByteArray &Reply, qint64 Pos)
     return (ByteAt(Reply, Pos) << 8) | ByteAt(Reply, Pos + 1);
 }
 
-bool CountInBlock(int Count)
-{
-    return Count >= 1 && Count <= EidsPerBlock;
-}
 
 // Header of a request for one register range: address, function, register.
 void OpenFrame(QByteArray &Frame, quint8 Address, quint8 Function, int Register)
@@ -141,48 +137,19 @@ QByteArray BuildEidWrite(int FirstRegister, const QVector<qint32> &Values, quint
     return Frame;
 }
 
-bool ParamReadReplyOk(const QByteArray &Reply)
-{
-    return Reply.size() == ParamReadReplyLength
-        && CrcResidueOk(Reply)
-        && ByteAt(Reply, 2) == 0x02;
-}
 
 quint16 ParamReadValue(const QByteArray &Reply)
 {
     return static_cast<quint16>(WordAt(Reply, 3));
 }
 
-bool ParamWriteReplyOk(const QByteArray &Reply)
-{
-    return Reply.size() == ParamWriteReplyLength && CrcResidueOk(Reply);
-}
 
 quint16 ParamWriteEchoValue(const QByteArray &Reply)
 {
     return static_cast<quint16>(WordAt(Reply, 4));
 }
 
-bool CommitReplyOk(const QByteArray &Reply, quint16 Code)
-{
-    return Reply.size() == CommitReplyLength
-        && CrcResidueOk(Reply)
-        && WordAt(Reply, 4) == Code;
-}
 
-bool EidReadReplyOk(const QByteArray &Reply, int Count)
-{
-    if (Reply.size() <= 0)
-        return false;
-    if (!CrcResidueOk(Reply))
-        return false;
-    if (Reply.size() <= 2)
-        return false;
-    // No block of another size is ever sent, so no reply can match one.
-    if (!CountInBlock(Count))
-        return false;
-    return ByteAt(Reply, 2) == static_cast<quint32>(4 * Count);
-}
 
 qint32 EidReadValue(const QByteArray &Reply, int Index)
 {
@@ -194,23 +161,6 @@ qint32 EidReadValue(const QByteArray &Reply, int Index)
     return static_cast<qint32>(Bits);
 }
 
-bool EidWriteReplyOk(const QByteArray &Reply, int Count)
-{
-    if (Reply.size() <= 0)
-        return false;
-    if (!CrcResidueOk(Reply))
-        return false;
-    if (Reply.size() <= 1)
-        return false;
-    if (ByteAt(Reply, 1) != FuncWriteMultiple)
-        return false;
-    if (Reply.size() <= 4)
-        return false;
-    if (!CountInBlock(Count))
-        return false;
-    // A 5-byte reply has no byte 5; it reads as 0 rather than past the end.
-    return WordAt(Reply, 4) == static_cast<quint32>(2 * Count);
-}
 
 bool IsExceptionReply(const QByteArray &Reply)
 {

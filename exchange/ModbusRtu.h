@@ -61,7 +61,8 @@ QByteArray BuildEidRead(int FirstRegister, int Count, quint8 Address = DeviceAdd
 QByteArray BuildEidWrite(int FirstRegister, const QVector<qint32> &Values,
                          quint8 Address = DeviceAddress);
 
-// Reply tests, each in the order the device protocol fixes.
+// Whether a reply passes its tests (ReplyCheck::Check, to a device
+// addressed as DeviceAddress), and the values it carries.
 bool ParamReadReplyOk(const QByteArray &Reply);
 quint16 ParamReadValue(const QByteArray &Reply);      // bytes 3..4
 bool ParamWriteReplyOk(const QByteArray &Reply);

@@ -43,6 +43,8 @@ constexpr int Count = int(sizeof Map / sizeof Map[0]);
 // index, and the speeds a serial line is opened at.
 constexpr int BaudRates[] = {4800, 9600, 19200, 38400, 57600, 115200};
 constexpr int BaudRateCount = int(sizeof BaudRates / sizeof BaudRates[0]);
+// The factory setting of a unit, and the speed a port is first offered at.
+constexpr int DefaultBaud = BaudRates[1];
 
 constexpr bool SameName(const char *A, const char *B)
 {

@@ -63,35 +63,33 @@ void CheckEids(const QByteArray &Text, const EidListFile::Column &Choice)
     QVector<qint32> FromCsv;
     Check(CtlFiles::ParseEids(EidListFile::FormatCsv(Eids), &FromCsv, &Error) && FromCsv == Eids,
           "EID CSV round trip");
-    QVector<qint32> FromDocument;
-    Check(CtlFiles::EidValues(CtlFiles::EidRequest(Eids), &FromDocument) && FromDocument == Eids,
-          "EID request holds the list");
+    const QVector<qint32> Whole = CtlFiles::WholeList(Eids);
+    Check(Whole.size() == EidCount && Whole.mid(0, Eids.size()) == Eids, "the whole list holds the file's");
 }
 
 void CheckParams(const QByteArray &Text)
 {
-    QJsonObject Request;
+    ParamList Params;
     QString Error;
-    const bool Accepted = CtlFiles::ParseParams(Text, &Request, &Error);
+    const bool Accepted = CtlFiles::ParseParams(Text, &Params, &Error);
     CheckRefusal(Accepted, Error);
     if (!Accepted)
         return;
-    QVector<QPair<QString, int>> Values;
-    Check(CtlFiles::ParamValues(Request, &Values), "request names known registers");
-    Check(!Values.isEmpty() && Values.size() <= ParamRegisters::Count,
+    Check(!Params.isEmpty() && Params.size() <= ParamRegisters::Count,
           "one to fourteen parameters");
     int Previous = -1;
-    for (const auto &Value : Values) {
-        const ParamRegisters::Param *Row = ParamRegisters::Find(Value.first);
-        Check(Row != nullptr, "known parameter");
-        Check(Value.second >= Row->Min && Value.second <= Row->Max, "parameter range");
+    for (const ParamValue &Value : Params) {
+        const ParamRegisters::Param *Row = ParamRegisters::Find(Value.Name);
+        Check(Row != nullptr && Row->Register == Value.Register, "known parameter at its register");
+        Check(Value.Value >= Row->Min && Value.Value <= Row->Max, "parameter range");
         const int Index = int(Row - ParamRegisters::Map);
         Check(Index > Previous, "register-map order, each once");
         Previous = Index;
     }
-    // What a read writes is read back as the same request.
-    QJsonObject Again;
-    Check(CtlFiles::ParseParams(CtlFiles::FormatParams(Request), &Again, &Error) && Again == Request,
+    // What a read writes is read back as the same parameters.
+    ParamList Again;
+    Check(CtlFiles::ParseParams(CtlFiles::FormatParams(Params), &Again, &Error)
+              && CtlFiles::ParamDifferences(Params, Again).isEmpty() && Again.size() == Params.size(),
           "parameter file round trip");
 }
 

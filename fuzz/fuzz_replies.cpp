@@ -8,6 +8,7 @@
 
 #include "FuzzSupport.h"
 #include "ModbusRtu.h"
+#include "ReplyCheck.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -77,5 +78,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *Data, size_t Size)
               "EidWriteReplyOk");
         break;
     }
+    // The same check with an address: taken only from that device, and
+    // every refusal in words.
+    Transaction Where;
+    Where.What = Transaction::Kind(Test);
+    Where.Count = Test == 2 ? int(ModbusRtu::CommitParamCode) : (Test >= 3 ? Count : 1);
+    const quint8 Address = quint8(Data[0] / 5);
+    const ExchangeFault Fault = ReplyCheck::Check(Reply, Where, Address);
+    const bool Taken = !ReplyCheck::Check(Reply, Where, ModbusRtu::DeviceAddress).Failed()
+        && (Address == ModbusRtu::DeviceAddress || ByteAt(Reply, 0) == Address);
+    Check(Fault.Failed() != Taken, "reply from the address asked");
+    Check(FaultText(Fault).isEmpty() != Fault.Failed(), "a refusal in words");
     return 0;
 }

@@ -1,28 +1,17 @@
-// The parameter exchanges of the window: the device's transactions as
-// DeviceExchange runs them, through the window's port, and the widgets
-// updated only when every transaction passed.
+// The parameter exchanges of the window: the tab's request document run
+// through the window's port, the widgets updated only when every
+// transaction passed (OrvaneUI::RunExchange).
 
 #include "OrvaneUI.h"
 
-#include "DeviceExchange.h"
-#include "SerialPortLine.h"
+#include "DocumentExchange.h"
 
 bool OrvaneUI::ExchangeParamRead(const QJsonObject &Request)
 {
-    SerialPortLine Line(*SerialPort);
-    QJsonObject Reply;
-    if (!DeviceExchange(Line).ParamRead(Request, &Reply))
-        return false;
-    ApplyParamSet(Reply);
-    return true;
+    return RunExchange(&DocumentExchange::ParamRead, Request, &OrvaneUI::ApplyParamSet);
 }
 
 bool OrvaneUI::ExchangeParamWrite(const QJsonObject &Request)
 {
-    SerialPortLine Line(*SerialPort);
-    QJsonObject Reply;
-    if (!DeviceExchange(Line).ParamWrite(Request, &Reply))
-        return false;
-    ApplyParamSet(Reply);
-    return true;
+    return RunExchange(&DocumentExchange::ParamWrite, Request, &OrvaneUI::ApplyParamSet);
 }

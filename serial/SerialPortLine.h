@@ -4,7 +4,7 @@
 // The window's way of waiting for a reply: MySerialPort::SendAndWait, in
 // pauses of 50 ms during which the window goes on working.
 
-#include "DeviceExchange.h"
+#include "RequestLine.h"
 #include "MySerialPort.h"
 
 class SerialPortLine : public RequestLine

@@ -5,6 +5,7 @@
 
 #include "ConfigDocument.h"
 #include "DeviceExchange.h"
+#include "DocumentExchange.h"
 #include "Expected.h"
 #include "MySerialPort.h"
 #include "OperatorRig.h"
@@ -202,28 +203,45 @@ void tst_exchanges::refusedBeforeSending()
     QCOMPARE(EidFields(*W), Untouched());
 }
 
-// Failure() tells of the exchange last run, whichever way the earlier ones
-// ended; and the exchanges log only through the category they are handed.
+// The core's faults: a code with its transaction, the text korvelctl
+// prints, the latest exchange's only; a write whose echo differs fails
+// before the commit where that is asked for; and the exchanges log only
+// through the category they are handed.
 void tst_exchanges::failureOfTheLatestExchange()
 {
     SerialPortLine Line(*W->SerialPort);
-    DeviceExchange Exchange(Line, Unlogged());
+    DeviceExchange Device(Line, Unlogged());
+    DocumentExchange Documents(Line, Unlogged());
     QJsonObject Reply;
     Rig->Device.Core().AddFault({DeviceFault::Silence, 1});
     Rig->Quiet.Clear();
-    QVERIFY(!Exchange.ParamRead(W->CollectParamSet(), &Reply));
-    QCOMPARE(Exchange.Failure().Transaction, QStringLiteral("reading ModbusID (register 40003)"));
-    QCOMPARE(Exchange.Failure().Fault, QStringLiteral("no reply within 1.5 s"));
+    ParamList Params {{"ModbusID", 40003, 0}, {"RfSf", 40304, 0}};
+    QVERIFY(!Device.ReadParams(&Params));
+    QCOMPARE(Device.Failure().Code, FaultCode::NoReply);
+    QCOMPARE(Describe(Device.Failure()), QStringLiteral("reading ModbusID (register 40003): no reply within 1.5 s"));
+    QVERIFY(Device.ReadParams(&Params));
+    QCOMPARE(Device.Failure().Code, FaultCode::None);
+    QCOMPARE(Params.at(1).Value, int(Rig->Device.Core().Register(40304)));
+
+    Rig->Device.Core().AddFault({DeviceFault::EchoValue, 4, 434});
+    Device.SetStrictEcho(true);
+    ParamList Written {{"RfFrequency", 40302, 433}, {"RfSf", 40304, 9}};
+    QVERIFY(!Device.WriteParams(&Written));
+    QCOMPARE(Device.Failure().Code, FaultCode::WrongEcho);
+    QCOMPARE(Describe(Device.Failure()), QStringLiteral("writing RfFrequency (register 40302): wrong echo: value 434 instead of 433"));
+    QCOMPARE(Rig->Requests().size(), 1 + 2 + 1);
+    QVERIFY(Rig->Requests().last() != Commit(6));
+
     QJsonObject FirstNotObject = W->CollectParamSet();
     FirstNotObject.insert(ConfigDocument::KeyParamArray, QJsonArray{5, ConfigDocument::MakeEntry("RfSf", 40304, 7)});
-    QVERIFY(!Exchange.ParamWrite(FirstNotObject, &Reply));
-    QCOMPARE(Exchange.Failure().Transaction, QString());
-    QCOMPARE(Exchange.Failure().Fault, QStringLiteral("not a parameter request"));
-    QVERIFY(Exchange.EidWrite(EidRequest(30), &Reply));
-    QCOMPARE(Exchange.Failure().Fault, QString());
-    QVERIFY(!Exchange.EidRead(EidRequest(0), &Reply));
-    QCOMPARE(Exchange.Failure().Fault, QStringLiteral("not an EID list request"));
-    QCOMPARE(Rig->Requests().size(), 1 + 3);
+    QVERIFY(!Documents.ParamWrite(FirstNotObject, &Reply));
+    QCOMPARE(Documents.Failure().Code, FaultCode::InvalidRequest);
+    QCOMPARE(Describe(Documents.Failure()), QStringLiteral("not a parameter request"));
+    QVERIFY(Documents.EidWrite(EidRequest(30), &Reply));
+    QVERIFY(!Documents.Failure().Failed());
+    QVERIFY(!Documents.EidRead(EidRequest(0), &Reply));
+    QCOMPARE(Describe(Documents.Failure()), QStringLiteral("not an EID list request"));
+    QCOMPARE(Rig->Requests().size(), 4 + 3);
     QCOMPARE(Rig->Quiet.Lines(), QStringList());
 }
 

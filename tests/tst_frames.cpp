@@ -9,6 +9,7 @@
 #include "ConfigDocument.h"
 #include "Expected.h"
 #include "ModbusRtu.h"
+#include "ReplyCheck.h"
 
 using namespace ModbusRtu;
 using Expected::Crc;
@@ -40,6 +41,8 @@ private slots:
     void requests();
     void replies_data();
     void replies();
+    void faults_data();
+    void faults();
     void eidValues();
     void documents();
 };
@@ -155,6 +158,56 @@ void tst_frames::replies()
     case EidRead: QCOMPARE(EidReadReplyOk(reply, count), ok); break;
     case EidWrite: QCOMPARE(EidWriteReplyOk(reply, count), ok); break;
     }
+}
+
+// The first test a reply fails names the fault, in the words korvelctl
+// prints; a device asked by its own address must answer as it.
+void tst_frames::faults_data()
+{
+    QTest::addColumn<int>("test");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("address");
+    QTest::addColumn<QString>("fault");
+    const QString Exception02 = QStringLiteral("Modbus exception 0x02 (illegal data address)");
+    QTest::newRow("silence") << int(ParamRead) << QByteArray() << 1 << 0 << "no reply within 1.5 s";
+    QTest::newRow("read, exception") << int(ParamRead) << Crc("00 83 02") << 1 << 0 << Exception02;
+    QTest::newRow("read, cut short") << int(ParamRead) << Crc("00 03 02 00") << 1 << 0 << "only 6 of 7 bytes within 1.5 s";
+    QTest::newRow("read, a byte more") << int(ParamRead) << Crc("00 03 02 00 01 00") << 1 << 0 << "8 bytes instead of 7";
+    QTest::newRow("read, bad crc") << int(ParamRead) << Hex("00 03 02 00 01 44 45") << 1 << 0 << "bad CRC";
+    QTest::newRow("read, byte count 4") << int(ParamRead) << Crc("00 03 04 00 01") << 1 << 0 << "byte count 4 instead of 2";
+    QTest::newRow("read, from 18") << int(ParamRead) << Crc("12 03 02 00 01") << 1 << 17 << "reply from address 18 instead of 17";
+    QTest::newRow("read, from 17") << int(ParamRead) << Crc("11 03 02 00 01") << 1 << 17 << "";
+    QTest::newRow("read, any address to 0x00") << int(ParamRead) << Crc("12 03 02 00 01") << 1 << 0 << "";
+    QTest::newRow("commit 8 where 6 was sent") << int(Commit) << Hex("00 06 9C 41 00 08 F7 99") << 6 << 0
+                                               << "wrong echo: code 8 instead of 6";
+    QTest::newRow("eid read, count 24") << int(EidRead) << Crc("00 03 60 00 00 00 01") << 25 << 0
+                                        << "wrong count: byte count 96 instead of 100";
+    QTest::newRow("eid read, crc of nothing") << int(EidRead) << Hex("FF FF") << 1 << 0 << "reply of 2 bytes refused";
+    QTest::newRow("eid read, cut short") << int(EidRead) << Hex("00 03 04 FF FF") << 1 << 0 << "only 5 of 9 bytes within 1.5 s";
+    QTest::newRow("eid read, exception") << int(EidRead) << Crc("00 83 02") << 25 << 0 << Exception02;
+    QTest::newRow("eid write, function 0x90") << int(EidWrite) << Crc("00 90 B7 99 00 32") << 25 << 0
+                                              << "wrong echo: function 144 instead of 16";
+    QTest::newRow("eid write, 49 registers") << int(EidWrite) << Crc("00 10 B7 99 00 31") << 25 << 0
+                                             << "wrong count: echo of 49 registers instead of 50";
+    QTest::newRow("eid write, four bytes") << int(EidWrite) << Crc("00 10") << 1 << 0 << "reply of 4 bytes refused";
+    QTest::newRow("eid write, exception") << int(EidWrite) << Crc("00 90 02") << 25 << 0 << Exception02;
+}
+
+void tst_frames::faults()
+{
+    QFETCH(int, test);
+    QFETCH(QByteArray, reply);
+    QFETCH(int, count);
+    QFETCH(int, address);
+    QFETCH(QString, fault);
+    Transaction Where;
+    Where.What = Transaction::Kind(test);
+    Where.Count = count;
+    ExchangeFault Found = ReplyCheck::Check(reply, Where, quint8(address));
+    Found.WaitMs = 1500;
+    QCOMPARE(FaultText(Found), fault);
+    QCOMPARE(Found.Failed(), !fault.isEmpty());
 }
 
 void tst_frames::eidValues()

@@ -41,29 +41,23 @@ void Time(Series &S, const std::function<bool()> &Exchange)
 // of the files korvelctl writes and reads (read params -o, write params -i).
 void Round(DeviceExchange &Exchange, ExchangeTimes &Times)
 {
-    const QJsonObject ParamRequest = CtlFiles::AllParamsRequest();
-    QJsonObject Params;
-    Time(Times.Of[ParamRead], [&] { return Exchange.ParamRead(ParamRequest, &Params); });
+    ParamList Params = CtlFiles::AllParams();
+    Time(Times.Of[ParamRead], [&] { return Exchange.ReadParams(&Params); });
 
-    QJsonObject WriteRequest;
+    ParamList Written;
     QString Error;
-    QJsonObject Written;
-    if (CtlFiles::ParseParams(CtlFiles::FormatParams(Params), &WriteRequest, &Error))
-        Time(Times.Of[ParamWrite], [&] { return Exchange.ParamWrite(WriteRequest, &Written); });
+    if (CtlFiles::ParseParams(CtlFiles::FormatParams(Params), &Written, &Error))
+        Time(Times.Of[ParamWrite], [&] { return Exchange.WriteParams(&Written); });
     else
         ++Times.Of[ParamWrite].Failed;
 
-    const QJsonObject EidRequest = CtlFiles::EidRequest({});
-    QJsonObject Eids;
-    Time(Times.Of[EidRead], [&] { return Exchange.EidRead(EidRequest, &Eids); });
-
     QVector<qint32> Read, ToWrite;
-    if (CtlFiles::EidValues(Eids, &Read) && CtlFiles::ParseEids(CtlFiles::FormatEids(Read), &ToWrite, &Error)) {
-        const QJsonObject EidWriteRequest = CtlFiles::EidRequest(ToWrite);
-        Time(Times.Of[EidWrite], [&] { return Exchange.EidWrite(EidWriteRequest, &Written); });
-    } else {
+    Time(Times.Of[EidRead], [&] { return Exchange.ReadEids(EidCount, &Read); });
+
+    if (CtlFiles::ParseEids(CtlFiles::FormatEids(Read), &ToWrite, &Error))
+        Time(Times.Of[EidWrite], [&] { return Exchange.WriteEids(CtlFiles::WholeList(ToWrite)); });
+    else
         ++Times.Of[EidWrite].Failed;
-    }
 }
 
 } // namespace

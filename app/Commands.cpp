@@ -4,7 +4,9 @@
 #include "OrvaneUI.h"
 
 #include "ConfigDocument.h"
+#include "DocumentExchange.h"
 #include "MySerialPort.h"
+#include "SerialPortLine.h"
 
 #include <QDebug>
 #include <QPushButton>
@@ -52,4 +54,17 @@ void OrvaneUI::RunCommand(bool Write)
     const bool PortStillOpen = SerialPort->PortOpened;
     QPushButton_Config_Read->setEnabled(PortStillOpen);
     QPushButton_Config_Write->setEnabled(PortStillOpen);
+}
+
+// One exchange of a tab through the window's port; the reply reaches the
+// widgets only when every transaction passed.
+bool OrvaneUI::RunExchange(ExchangeStep Run, const QJsonObject &Request, ApplyStep Apply)
+{
+    SerialPortLine Line(*SerialPort);
+    DocumentExchange Exchange(Line);
+    QJsonObject Reply;
+    if (!(Exchange.*Run)(Request, &Reply))
+        return false;
+    (this->*Apply)(Reply);
+    return true;
 }

@@ -1,0 +1,24 @@
+#ifndef KORVEL_REPLYCHECK_H
+#define KORVEL_REPLYCHECK_H
+
+// The tests a reply must pass, one function for every kind of transaction:
+// the tests run in the order the device protocol fixes, and the first one
+// failed gives the fault. Pure functions, like the frames they judge.
+
+#include "ExchangeFault.h"
+
+#include <QByteArray>
+
+namespace ReplyCheck {
+
+// The length of the reply a transaction waits for.
+quint8 ExpectedLength(const Transaction &Where);
+
+// The fault of the reply to Where; Code None when the reply is taken. A
+// device named by its own address (not ModbusRtu::DeviceAddress) must also
+// answer as it. The fault's transaction and wait are the caller's to add.
+ExchangeFault Check(const QByteArray &Reply, const Transaction &Where, quint8 Address);
+
+} // namespace ReplyCheck
+
+#endif
