@@ -3,6 +3,7 @@
 
 #include "OrvaneUI.h"
 
+#include "ParamPresets.h"
 #include "ParamRegisters.h"
 
 #include <QComboBox>
@@ -14,12 +15,18 @@
 
 namespace {
 
-// The preset tables hold three blocks of seven: bandwidth index, then
-// spreading factor from 6 to 12.
-constexpr int BandWidthCount = 3;
-constexpr int SfMin = 6;
-constexpr int SfMax = 12;
+// The preset tables hold one block per bandwidth index, and in it one entry
+// per spreading factor, both ranges as the register map allows them.
+constexpr ParamRegisters::Param SfRange = ParamRegisters::Map[ParamRegisters::IndexOf("RfSf")];
+constexpr ParamRegisters::Param BandWidthRange =
+    ParamRegisters::Map[ParamRegisters::IndexOf("RfBandWidth")];
+constexpr int BandWidthCount = BandWidthRange.Max - BandWidthRange.Min + 1;
+constexpr int SfMin = SfRange.Min;
+constexpr int SfMax = SfRange.Max;
 constexpr int SfCount = SfMax - SfMin + 1;
+static_assert(sizeof ParamPresets::TxTimeout == sizeof(qint32) * BandWidthCount * SfCount &&
+                  sizeof ParamPresets::RxTimeout == sizeof ParamPresets::TxTimeout,
+              "a preset for every bandwidth and spreading factor");
 
 QLabel *NewLabel(const char *Name)
 {

@@ -73,18 +73,18 @@ inside() {
     mount -t tmpfs -o mode=755,nosuid,size=1m korvel-dev "$dev" || fail "cannot mount a tmpfs for /dev"
     for node in null zero full random urandom tty; do
         [ -c "/dev/$node" ] || continue
-        touch "$dev/$node" && mount --bind "/dev/$node" "$dev/$node" || fail "cannot bind /dev/$node"
+        { touch "$dev/$node" && mount --bind "/dev/$node" "$dev/$node"; } || fail "cannot bind /dev/$node"
     done
     for node in pts shm dri; do
         [ -d "/dev/$node" ] || continue
-        mkdir "$dev/$node" && mount --rbind "/dev/$node" "$dev/$node" || fail "cannot bind /dev/$node"
+        { mkdir "$dev/$node" && mount --rbind "/dev/$node" "$dev/$node"; } || fail "cannot bind /dev/$node"
     done
     ln -s pts/ptmx "$dev/ptmx"
     ln -s /proc/self/fd "$dev/fd"
     ln -s /proc/self/fd/0 "$dev/stdin"
     ln -s /proc/self/fd/1 "$dev/stdout"
     ln -s /proc/self/fd/2 "$dev/stderr"
-    touch "$dev/tnt0" && mount --bind "$pty" "$dev/tnt0" || fail "cannot bind $pty to /dev/tnt0"
+    { touch "$dev/tnt0" && mount --bind "$pty" "$dev/tnt0"; } || fail "cannot bind $pty to /dev/tnt0"
     mount --move "$dev" /dev || fail "cannot move the new /dev into place"
 
     mount -t tmpfs -o mode=755,size=4k korvel-tty /sys/class/tty || fail "cannot mount over /sys/class/tty"
@@ -108,7 +108,7 @@ run() {
             *) usage ;;
         esac
     done
-    [ -n "$pty" ] && [ $# -gt 0 ] || usage
+    { [ -n "$pty" ] && [ $# -gt 0 ]; } || usage
 
     local reason
     reason="$(unavailable_reason)"

@@ -24,7 +24,7 @@ while [ $# -gt 0 ]; do
         *) break ;;
     esac
 done
-[ $# -ge 1 ] && [ -f "$1/CTestTestfile.cmake" ] || {
+{ [ $# -ge 1 ] && [ -f "$1/CTestTestfile.cmake" ]; } || {
     echo "loaded-runs: give a build folder with tests (see --help)" >&2; exit 2; }
 case "$runs$load" in *[!0-9]*) echo "loaded-runs: --runs and --load take whole numbers" >&2; exit 2 ;; esac
 dir="$(cd "$1" && pwd)"

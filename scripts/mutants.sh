@@ -378,7 +378,6 @@ if [ $list -eq 1 ]; then
     exit 0
 fi
 if [ $list -eq 2 ]; then
-    OLD_LIST=''
     for i in "${!ids[@]}"; do
         n=$(OLD="${olds[$i]}" perl -0777 -ne '$o=$ENV{OLD}; $c=0; $p=0; while(($p=index($_,$o,$p))>=0){$c++;$p++} print $c' "$root/${files[$i]}" 2>/dev/null)
         printf '%-24s %s\n' "${ids[$i]}" "$([ "$n" = 1 ] && echo ok || echo "found ${n:-0} times in ${files[$i]}")"
@@ -442,11 +441,13 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 
 build_all() {
-    local targets
-    targets="$(cd "$src/tests" && ls tst_*.cpp | sed 's/\.cpp$//' | tr '\n' ' ')"
+    local targets=() suite
+    for suite in "$src"/tests/tst_*.cpp; do
+        suite="${suite##*/}"
+        targets+=("${suite%.cpp}")
+    done
     cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >"$1" 2>&1 &&
-        # shellcheck disable=SC2086
-        cmake --build "$build" -j2 --target korvel korvel-devsim $targets >>"$1" 2>&1
+        cmake --build "$build" -j2 --target korvel korvel-devsim "${targets[@]}" >>"$1" 2>&1
 }
 
 # Runs the suites; prints the names of those that failed, space-separated.

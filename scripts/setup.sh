@@ -7,8 +7,8 @@
 #            (scripts/start.sh)
 #   all      that, and what the tests (also built with Qt 6), the sanitizer
 #            and fuzzing builds, the benchmark, the screenshots and the
-#            package checks need (default; scripts/test.sh and the other
-#            scripts)
+#            package checks and the script checks need (default;
+#            scripts/test.sh and the other scripts)
 #   windows  "run", and what the Windows cross-build, its installer and its
 #            smoke test under Wine need (scripts/windows.sh,
 #            scripts/windows-smoke.sh)
@@ -25,7 +25,7 @@ TEST_PACKAGES=(
     xvfb xauth
     mbpoll libmodbus-dev
     clang libclang-rt-14-dev
-    python3 file dpkg-dev lintian bash-completion strace
+    python3 file dpkg-dev lintian bash-completion strace shellcheck
 )
 
 WINDOWS_PACKAGES=(

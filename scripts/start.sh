@@ -57,6 +57,7 @@ attach_hint="to attach a device, run $sim --port /dev/ttyUSB1 on one end of a nu
 
 sim_pid=""
 tool_pid=""
+# shellcheck disable=SC2317 # called from the EXIT trap, which shellcheck does not follow
 cleanup() {
     trap - EXIT INT TERM HUP
     if [ -n "$tool_pid" ]; then

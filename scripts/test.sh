@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test suite, once built with Qt 5 (build/)
-# and once with Qt 6 (build-qt6/).
+# Sets up, checks the shell scripts, builds and runs every test suite, once
+# built with Qt 5 (build/) and once with Qt 6 (build-qt6/).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 bash "$root/scripts/setup.sh"
+# Every shell script passes shellcheck before anything is built.
+bash "$root/scripts/shellcheck.sh"
 # Every suite runs with Qt 5 in build/ and with Qt 6 in build-qt6/. Every
 # process of a run is traced for file opens: a test that tries to open one
 # of the machine's serial devices fails the run (the tests open

@@ -43,9 +43,11 @@ if [ ${#debs[@]} -ne 1 ]; then
 fi
 deb="${debs[0]}"
 arch="$(dpkg --print-architecture)"
-[ "$(basename "$deb")" = "korvel_${version}_${arch}.deb" ] \
-    && pass "file name $(basename "$deb")" \
-    || fail "file name $(basename "$deb"), expected korvel_${version}_${arch}.deb"
+if [ "$(basename "$deb")" = "korvel_${version}_${arch}.deb" ]; then
+    pass "file name $(basename "$deb")"
+else
+    fail "file name $(basename "$deb"), expected korvel_${version}_${arch}.deb"
+fi
 
 # ---- Control fields -----------------------------------------------------------
 dpkg-deb --info "$deb" >"$work/info.txt"
@@ -54,7 +56,7 @@ field() { dpkg-deb --field "$deb" "$1"; }
 check_field() {
     local name="$1" expected="$2" actual
     actual="$(field "$name")"
-    [ "$actual" = "$expected" ] && pass "$name: $actual" || fail "$name is '$actual', expected '$expected'"
+    if [ "$actual" = "$expected" ]; then pass "$name: $actual"; else fail "$name is '$actual', expected '$expected'"; fi
 }
 check_field Package korvel
 check_field Version "$version"
@@ -65,8 +67,11 @@ echo "Depends: $depends"
 # Each runtime library the programs load must be named, and the
 # Arial-metric font the window is drawn for.
 for pkg in libqt5widgets5 libqt5gui5 libqt5core5a libqt5serialport5 libstdc++6 libc6 fonts-liberation2; do
-    grep -Eq "(^|, )${pkg//+/\\+}( \(|,|$)" <<<"$depends" \
-        && pass "Depends names $pkg" || fail "Depends does not name $pkg"
+    if grep -Eq "(^|, )${pkg//+/\\+}( \(|,|$)" <<<"$depends"; then
+        pass "Depends names $pkg"
+    else
+        fail "Depends does not name $pkg"
+    fi
 done
 # And every dependency must be satisfiable on this Debian release: each
 # one (or one of its alternatives) is an installed package of a version that
@@ -90,8 +95,11 @@ for dep in "${deps[@]}"; do
         met=1
         break
     done
-    [ "$met" = 1 ] && pass "dependency met: $(echo "$dep" | xargs)" \
-        || fail "dependency not met on this system: $(echo "$dep" | xargs)"
+    if [ "$met" = 1 ]; then
+        pass "dependency met: $(echo "$dep" | xargs)"
+    else
+        fail "dependency not met on this system: $(echo "$dep" | xargs)"
+    fi
 done
 
 # ---- Contents -----------------------------------------------------------------
@@ -117,12 +125,12 @@ done
 expect_entry '-rw-r--r--' /usr/share/doc/korvel/README.md
 expect_entry '-rw-r--r--' /usr/share/doc/korvel/CHANGELOG.md
 # Every picture the README shows travels with it.
-for picture in $(grep -o 'docs/[A-Za-z0-9_.-]*\.png' "$(dirname "$0")/../README.md" | sort -u); do
+while IFS= read -r picture; do
     expect_entry '-rw-r--r--' "/usr/share/doc/korvel/$picture"
-done
+done < <(grep -o 'docs/[A-Za-z0-9_.-]*\.png' "$(dirname "$0")/../README.md" | sort -u)
 # Nothing outside /usr, nothing from the build machine's folders.
 outside="$(awk '{print $NF}' "$work/contents.txt" | grep -Ev '^\./($|usr/)' || true)"
-[ -z "$outside" ] && pass "everything under /usr" || fail "files outside /usr: $outside"
+if [ -z "$outside" ]; then pass "everything under /usr"; else fail "files outside /usr: $outside"; fi
 
 # ---- Debian policy -------------------------------------------------------------
 # lintian at its default level: any error or warning fails (manual pages, the
@@ -150,8 +158,11 @@ else
     fail "copyright does not carry LICENSE:"; cat "$work/licence.diff" >&2
 fi
 top="$(zcat "$doc/changelog.gz" 2>/dev/null | head -n1)"
-[[ "$top" == "korvel ($version) "* ]] && pass "changelog starts at $version" \
-    || fail "changelog.gz starts with '$top', not korvel ($version)"
+if [[ "$top" == "korvel ($version) "* ]]; then
+    pass "changelog starts at $version"
+else
+    fail "changelog.gz starts with '$top', not korvel ($version)"
+fi
 
 # Icons: PNG files of the size their folder names.
 png_size() {
@@ -163,18 +174,29 @@ for s in "${sizes[@]}"; do
     [ -f "$icon" ] || continue
     magic="$(od -An -tx1 -N8 "$icon" | tr -d ' \n')"
     got="$(png_size "$icon")"
-    [ "$magic" = 89504e470d0a1a0a ] && [ "$got" = "${s}x${s}" ] \
-        && pass "icon ${s}x${s} is a ${got} PNG" || fail "icon ${s}x${s} is not a ${s}x${s} PNG (magic $magic, size $got)"
+    if [ "$magic" = 89504e470d0a1a0a ] && [ "$got" = "${s}x${s}" ]; then
+        pass "icon ${s}x${s} is a ${got} PNG"
+    else
+        fail "icon ${s}x${s} is not a ${s}x${s} PNG (magic $magic, size $got)"
+    fi
 done
 
 # Desktop entry: valid, and pointing at what the package installs.
 desktop="$root/usr/share/applications/korvel.desktop"
 if [ -f "$desktop" ]; then
     key() { sed -n "s/^$1=//p" "$desktop"; }
-    [ "$(key Exec)" = korvel ] && [ -x "$root/usr/bin/$(key Exec)" ] && pass "Exec=korvel is installed" || fail "Exec '$(key Exec)' is not an installed program"
-    [ "$(key Icon)" = korvel ] && [ -f "$root/usr/share/icons/hicolor/48x48/apps/$(key Icon).png" ] && pass "Icon=korvel is installed" || fail "Icon '$(key Icon)' is not an installed theme icon"
+    if [ "$(key Exec)" = korvel ] && [ -x "$root/usr/bin/$(key Exec)" ]; then
+        pass "Exec=korvel is installed"
+    else
+        fail "Exec '$(key Exec)' is not an installed program"
+    fi
+    if [ "$(key Icon)" = korvel ] && [ -f "$root/usr/share/icons/hicolor/48x48/apps/$(key Icon).png" ]; then
+        pass "Icon=korvel is installed"
+    else
+        fail "Icon '$(key Icon)' is not an installed theme icon"
+    fi
     if command -v desktop-file-validate >/dev/null 2>&1; then
-        desktop-file-validate "$desktop" && pass "desktop-file-validate" || fail "desktop-file-validate"
+        if desktop-file-validate "$desktop"; then pass "desktop-file-validate"; else fail "desktop-file-validate"; fi
     fi
 fi
 
@@ -185,18 +207,24 @@ for program in korvel korvelctl korvel-devsim; do
     [ -x "$bin" ] || continue
     # Every library resolves from the system, none from the build tree.
     missing="$(ldd "$bin" | grep 'not found' || true)"
-    [ -z "$missing" ] && pass "$program: all libraries found" || fail "$program: $missing"
+    if [ -z "$missing" ]; then pass "$program: all libraries found"; else fail "$program: $missing"; fi
     runpath="$(readelf -d "$bin" | grep -E 'RPATH|RUNPATH' || true)"
-    [ -z "$runpath" ] && pass "$program: no RPATH" || fail "$program: $runpath"
+    if [ -z "$runpath" ]; then pass "$program: no RPATH"; else fail "$program: $runpath"; fi
 done
 
 # korvelctl runs where no display and no widget library is: an installer's
 # shell on a headless machine.
 if [ -x "$root/usr/bin/korvelctl" ]; then
-    ldd "$root/usr/bin/korvelctl" | grep -Eq 'libQt5(Widgets|Gui)' \
-        && fail "korvelctl links Qt Widgets or Gui" || pass "korvelctl links neither Widgets nor Gui"
-    out="$(env -u DISPLAY "$root/usr/bin/korvelctl" --version 2>&1)" && grep -Fqw "$version" <<<"$out" \
-        && pass "korvelctl --version: $out" || fail "korvelctl --version printed '$out'"
+    if ldd "$root/usr/bin/korvelctl" | grep -Eq 'libQt5(Widgets|Gui)'; then
+        fail "korvelctl links Qt Widgets or Gui"
+    else
+        pass "korvelctl links neither Widgets nor Gui"
+    fi
+    if out="$(env -u DISPLAY "$root/usr/bin/korvelctl" --version 2>&1)" && grep -Fqw "$version" <<<"$out"; then
+        pass "korvelctl --version: $out"
+    else
+        fail "korvelctl --version printed '$out'"
+    fi
 fi
 
 # The installed completion offers korvelctl's commands, the kinds after
@@ -208,16 +236,22 @@ if [ -f /usr/share/bash-completion/bash_completion ] && [ -f "$completion" ]; th
             COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
             _korvelctl; echo "${COMPREPLY[*]}"' _ "$completion" "$@"
     }
-    [ "$(complete_words korvelctl '')" = 'ports read write probe scan diff --help --version' ] \
+    if [ "$(complete_words korvelctl '')" = 'ports read write probe scan diff --help --version' ] \
         && [ "$(complete_words korvelctl read '')" = 'params eids' ] \
-        && [ "$(complete_words korvelctl scan --baud 11)" = '115200' ] \
-        && pass "completion: commands, kinds, speeds" || fail "completion: commands, kinds or speeds missing"
+        && [ "$(complete_words korvelctl scan --baud 11)" = '115200' ]; then
+        pass "completion: commands, kinds, speeds"
+    else
+        fail "completion: commands, kinds or speeds missing"
+    fi
 fi
 
 if [ "$with_devsim" = 1 ] && [ -x "$root/usr/bin/korvel-devsim" ]; then
     if out="$(timeout 10 "$root/usr/bin/korvel-devsim" --version 2>&1)"; then
-        grep -Fqw "$version" <<<"$out" && pass "korvel-devsim --version: $out" \
-            || fail "korvel-devsim --version printed '$out', not $version"
+        if grep -Fqw "$version" <<<"$out"; then
+            pass "korvel-devsim --version: $out"
+        else
+            fail "korvel-devsim --version printed '$out', not $version"
+        fi
     else
         fail "korvel-devsim --version failed: $out"
     fi
@@ -233,6 +267,7 @@ fi
 if [ -x "$root/usr/bin/korvel" ] && ! unshare -m true 2>/dev/null; then
     echo "skip: korvel's start (no private mount namespace to hide the machine's serial ports)"
 elif [ -x "$root/usr/bin/korvel" ]; then
+    # shellcheck disable=SC2016 # $0 is the inner shell's: the program to exec
     QT_QPA_PLATFORM=offscreen unshare -m sh -c 'mount -t tmpfs none /sys/class/tty && exec "$0"' \
         "$root/usr/bin/korvel" >"$work/korvel.log" 2>&1 &
     korvel_pid=$!
@@ -244,15 +279,18 @@ elif [ -x "$root/usr/bin/korvel" ]; then
         wait "$korvel_pid" || status=$?
         korvel_pid=""
         # Ended by the signal we sent (128 + 15), nothing else.
-        [ "$status" = 143 ] && pass "korvel ended on SIGTERM" || fail "korvel ended with status $status after SIGTERM"
+        if [ "$status" = 143 ]; then pass "korvel ended on SIGTERM"; else fail "korvel ended with status $status after SIGTERM"; fi
     else
         status=0
         wait "$korvel_pid" || status=$?
         korvel_pid=""
         fail "korvel exited within 1 s with status $status"
     fi
-    grep -Eiq 'could not (load|find)|cannot load|failed to load|This application failed to start' "$work/korvel.log" \
-        && fail "korvel reported a loading problem: $(cat "$work/korvel.log")" || pass "no loading problem in korvel's output"
+    if grep -Eiq 'could not (load|find)|cannot load|failed to load|This application failed to start' "$work/korvel.log"; then
+        fail "korvel reported a loading problem: $(cat "$work/korvel.log")"
+    else
+        pass "no loading problem in korvel's output"
+    fi
 fi
 
 if [ "$failures" -ne 0 ]; then
