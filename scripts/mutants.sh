@@ -36,26 +36,32 @@ fault crc-poly exchange/ModbusRtu.cpp \
 fault crc-unchecked exchange/ModbusRtu.cpp \
     'return ModbusCrc16(Reply) == 0;' 'return !Reply.isEmpty();' \
     'reply CRC never checked'
-fault param-read-count exchange/ModbusRtu.cpp \
-    '&& ByteAt(Reply, 2) == 0x02;' ';' \
+fault param-read-count exchange/ReplyCheck.cpp \
+    'if (ByteAt(Reply, 2) != 2)' \
+    'if (false)' \
     'parameter read reply: byte count not tested'
 fault param-read-offset exchange/ModbusRtu.cpp \
     'return static_cast<quint16>(WordAt(Reply, 3));' 'return static_cast<quint16>(WordAt(Reply, 2));' \
     'parameter value taken one byte early'
-fault param-write-length exchange/ModbusRtu.cpp \
-    'return Reply.size() == ParamWriteReplyLength && CrcResidueOk(Reply);' 'return CrcResidueOk(Reply);' \
+fault param-write-length exchange/ReplyCheck.cpp \
+    'const bool FixedLength = Where.What != Kind::EidRead && Where.What != Kind::EidWrite;' \
+    'const bool FixedLength = Where.What != Kind::EidRead && Where.What != Kind::EidWrite && Where.What != Kind::ParamWrite;' \
     'parameter write reply: length not tested (exception replies pass)'
-fault commit-code-unchecked exchange/ModbusRtu.cpp \
-    '&& WordAt(Reply, 4) == Code;' ';' \
+fault commit-code-unchecked exchange/ReplyCheck.cpp \
+    'if (WordAt(Reply, 4) != quint32(Where.Count))' \
+    'if (false)' \
     'commit reply: echoed code not tested'
-fault eid-read-count exchange/ModbusRtu.cpp \
-    'return ByteAt(Reply, 2) == static_cast<quint32>(4 * Count);' 'return true;' \
+fault eid-read-count exchange/ReplyCheck.cpp \
+    'if (!CountInBlock(Where.Count) || ByteAt(Reply, 2) != quint32(4 * Where.Count))' \
+    'if (false)' \
     'EID read reply: byte count not tested'
-fault eid-write-echo exchange/ModbusRtu.cpp \
-    'return WordAt(Reply, 4) == static_cast<quint32>(2 * Count);' 'return true;' \
+fault eid-write-echo exchange/ReplyCheck.cpp \
+    'if (!CountInBlock(Where.Count) || WordAt(Reply, 4) != quint32(2 * Where.Count))' \
+    'if (false)' \
     'EID write reply: register count not tested'
-fault eid-write-function exchange/ModbusRtu.cpp \
-    'if (ByteAt(Reply, 1) != FuncWriteMultiple)' 'if (false)' \
+fault eid-write-function exchange/ReplyCheck.cpp \
+    'if (ByteAt(Reply, 1) != ModbusRtu::FuncWriteMultiple)' \
+    'if (false)' \
     'EID write reply: function code not tested'
 fault eid-reply-length exchange/ModbusRtu.cpp \
     'return static_cast<quint8>(4 * N + 5);' 'return static_cast<quint8>(4 * N + 4);' \
@@ -76,42 +82,50 @@ fault doc-reply-kind exchange/ConfigDocument.cpp \
 
 # --- exchanges -----------------------------------------------------------------
 fault echo-ignored exchange/DeviceExchange.cpp \
-    '*Value = ModbusRtu::ParamWriteEchoValue(Answer);' '*Value = ConfigDocument::EntryValue(Entry);' \
+    'Param->Value = Echo;' \
+    'Q_UNUSED(Echo);' \
     'the device'"'"'s echo ignored: the sent value is shown'
-fault param-commit-ignored exchange/DeviceExchange.cpp \
-    '&& !Commit(ModbusRtu::CommitParamCode))' '&& !Commit(ModbusRtu::CommitParamCode) && false)' \
+fault param-commit-ignored exchange/DocumentExchange.cpp \
+    '&& !Device.Commit(ModbusRtu::CommitParamCode))' \
+    '&& !Device.Commit(ModbusRtu::CommitParamCode) && false)' \
     'a refused parameter commit reported as success'
-fault param-commit-code exchange/DeviceExchange.cpp \
-    'Commit(ModbusRtu::CommitParamCode))' 'Commit(ModbusRtu::CommitEidCode))' \
+fault param-commit-code exchange/DocumentExchange.cpp \
+    'Device.Commit(ModbusRtu::CommitParamCode))' \
+    'Device.Commit(ModbusRtu::CommitEidCode))' \
     'parameter write commits with the EID code'
-fault param-half-applied exchange/DeviceExchange.cpp \
-    $'        if (!ParamTransaction(Entry, What, &Value))\n            return false;' $'        if (!ParamTransaction(Entry, What, &Value))\n            break;' \
+fault param-half-applied exchange/DocumentExchange.cpp \
+    $'!Device.ReadParam(&Param))\n            return false;' \
+    $'!Device.ReadParam(&Param))\n            break;' \
     'a failed parameter read half applied'
 fault param-register exchange/ParamRegisters.h \
     '{"TxTimeout", 40307,' '{"TxTimeout", 40306,' \
     'transmit time-out mapped to the wrong register'
 fault eid-commit-ignored exchange/DeviceExchange.cpp \
-    '&& !Commit(ModbusRtu::CommitEidCode))' '&& !Commit(ModbusRtu::CommitEidCode) && false)' \
+    'return Commit(ModbusRtu::CommitEidCode);' \
+    $'Commit(ModbusRtu::CommitEidCode);\n    return true;' \
     'a refused EID commit reported as success'
 fault eid-half-applied exchange/DeviceExchange.cpp \
-    $'        if (!RunEidBlock(List, What, Blocks[Number], Number, &ReplyEntries))\n            return false;' \
-    $'        if (!RunEidBlock(List, What, Blocks[Number], Number, &ReplyEntries))\n            break;' \
+    $'if (!EidBlock(Where, {}, &Read))\n            return false;' \
+    $'if (!EidBlock(Where, {}, &Read))\n            break;' \
     'a failed EID read half applied'
-fault eid-unnamed-position exchange/DeviceExchange.cpp \
-    'if (!Named[Position])' 'if (false)' \
+fault eid-unnamed-position exchange/DocumentExchange.cpp \
+    'if (!Named[Position])' \
+    'if (false)' \
     'an EID request with a position no entry names is sent'
 fault eid-last-block exchange/EidRegisters.cpp \
     'qMin(ModbusRtu::EidsPerBlock, Count - Slot)' 'ModbusRtu::EidsPerBlock' \
     'the last EID block always counted full'
-fault failure-unset exchange/DeviceExchange.cpp \
-    $'            if (I == 0)\n                return Refuse(NotParams);' $'            if (I == 0)\n                return false;' \
+fault failure-unset exchange/DocumentExchange.cpp \
+    $'            if (I == 0)\n                return Device.Refuse(NotParams);' \
+    $'            if (I == 0)\n                return false;' \
     'a refused parameter request leaves the failure of an earlier exchange'
 fault failure-reset exchange/DeviceExchange.cpp \
-    $'    LastFailure = {};\n    QJsonArray Entries;\n    if (!RequestOk(Request, What) || !ConfigDocument::RequestArray(Request, &Entries))\n        return Refuse(NotEids);' \
-    $'    QJsonArray Entries;\n    if (!RequestOk(Request, What) || !ConfigDocument::RequestArray(Request, &Entries))\n        return Refuse(NotEids);' \
+    $'    LastFailure = {};\n    const quint8 Expected' \
+    '    const quint8 Expected' \
     'an EID exchange that succeeds still reports an earlier failure'
-fault obj-null-on-read exchange/DeviceExchange.cpp \
-    'if (Got == HeaderTest::NotEmpty && IsWrite(What))' 'if (Got == HeaderTest::NotEmpty)' \
+fault obj-null-on-read exchange/DocumentExchange.cpp \
+    'if (Got == HeaderTest::NotEmpty && Write)' \
+    'if (Got == HeaderTest::NotEmpty)' \
     'the read exchanges log "Obj is Null" too'
 fault log-category-ignored exchange/CategoryLog.h \
     'for (bool KorvelDebugOn = (Category).isDebugEnabled();' 'for (bool KorvelDebugOn = true;' \
@@ -126,6 +140,24 @@ fault eid-collect-hex eid/EidSet.cpp \
     'text().toInt(nullptr, 10);' 'text().toInt(nullptr, 16);' \
     'EID fields read as hexadecimal'
 
+fault ctl-param-commit-ignored exchange/DeviceExchange.cpp \
+    'return Commit(ModbusRtu::CommitParamCode);' $'Commit(ModbusRtu::CommitParamCode);\n    return true;' \
+    'korvelctl: a refused parameter commit reported as success'
+fault strict-echo-ignored exchange/DeviceExchange.cpp \
+    'if (StrictEcho && Echo != quint16(Param->Value))' 'if (false)' \
+    'korvelctl: a write echoed with another value is committed'
+fault port-refusal-unseen exchange/DeviceExchange.cpp \
+    'const QString NotSent = Line.SendFailure();' 'const QString NotSent;' \
+    'a request the port did not take is told as no reply'
+fault fault-exit-code cli/Korvelctl.cpp \
+    '        Code = PortFailed;' '        Code = DeviceFailed;' \
+    'korvelctl: a port that refused the bytes ends with the device'"'"'s exit code'
+fault short-told-as-crc exchange/ReplyCheck.cpp \
+    $'    if (Reply.size() < Expected)\n        return Fault(FaultCode::Short, Reply.size(), Expected);\n    return Fault(FaultCode::BadCrc);' 'return Fault(FaultCode::BadCrc);' \
+    'an EID reply cut short is told as a bad CRC'
+fault exception-taken-as-count exchange/ReplyCheck.cpp \
+    'return Exception ? Fault(FaultCode::Exception, ModbusRtu::ExceptionCode(Reply)) : Fault(Code, Got, Want);' 'return Fault(Code, Got, Want);' \
+    'an exception reply to an EID block told as a wrong count'
 # --- port ------------------------------------------------------------------------
 fault open-fail-as-open serial/MySerialPort.cpp \
     $'    PortOpened = open(QIODevice::ReadWrite);\n    return PortOpened;' $'    open(QIODevice::ReadWrite);\n    PortOpened = true;\n    return PortOpened;' \
@@ -165,7 +197,7 @@ fault buttons-after-close app/UsartPanel.cpp \
     $'        QPushButton_Config_Read->setEnabled(false);\n        QPushButton_Config_Write->setEnabled(false);\n        return;' \
     $'        QPushButton_Config_Read->setEnabled(true);\n        QPushButton_Config_Write->setEnabled(true);\n        return;' \
     'buttons enabled on a closed port'
-fault buttons-after-exchange exchange/Commands.cpp \
+fault buttons-after-exchange app/Commands.cpp \
     'const bool PortStillOpen = SerialPort->PortOpened;' 'const bool PortStillOpen = true;' \
     'buttons enabled again after an exchange on a port closed meanwhile'
 fault open-fail-silent app/UsartPanel.cpp \
@@ -174,10 +206,10 @@ fault open-fail-silent app/UsartPanel.cpp \
 fault line-speed app/UsartPanel.cpp \
     'const qint32 BaudRate = QComboBox_UsartBaud->currentData().toInt();' 'const qint32 BaudRate = 9600;' \
     'the chosen line speed ignored (always 9600)'
-fault error-silent exchange/Commands.cpp \
+fault error-silent app/Commands.cpp \
     'if (Known && !Ok)' 'if (false)' \
     'a failed exchange: no notice'
-fault read-writes exchange/Commands.cpp \
+fault read-writes app/Commands.cpp \
     $'    RunCommand(false);' $'    RunCommand(true);' \
     'the read button writes'
 fault preset-off-by-one params/ParamTab.cpp \
@@ -268,8 +300,9 @@ fault ctl-wait-early cli/CtlLine.cpp \
 fault ctl-no-silence cli/CtlLine.cpp \
     'if (LeftNs <= 0)' 'if (true)' \
     'korvelctl: no 3.5-character silence before a request'
-fault ctl-address-unchecked exchange/ReplyFault.cpp \
-    'return Ok && (Address == ModbusRtu::DeviceAddress || quint8(Reply.at(0)) == Address);' 'return Ok;' \
+fault ctl-address-unchecked exchange/ReplyCheck.cpp \
+    'if (!Found.Failed() && Address != ModbusRtu::DeviceAddress && From != Address)' \
+    'if (false)' \
     'korvelctl --address: a reply from another address taken'
 fault ctl-param-range cli/CtlFiles.cpp \
     'Number > Row->Max)' 'Number > Row->Max + 1)' \
@@ -338,7 +371,8 @@ fault ctl-compare-part cli/CtlFiles.cpp \
     'for (int Slot = 0; Slot < File.size(); ++Slot) {' 'for (int Slot = 0; Slot < File.size() / 2; ++Slot) {' \
     'korvelctl diff and write --verify: only the first half of the EID list compared'
 fault ctl-diff-writes cli/CtlDiff.cpp \
-    $'    if (!Exchange.ParamRead(Request, &Reply))\n        return DeviceFault(QString(), Exchange.Failure());\n    return Report' $'    if (!Exchange.ParamWrite(Request, &Reply))\n        return DeviceFault(QString(), Exchange.Failure());\n    return Report' \
+    $'    if (!Exchange.ReadParams(&Device))\n        return DeviceFault();\n    return Report' \
+    $'    if (!Exchange.WriteParams(&Device))\n        return DeviceFault();\n    return Report' \
     'korvelctl diff params: writes the file to the device instead of reading'
 fault ctl-diff-exit cli/CtlDiff.cpp \
     'return Found.isEmpty() ? Done : Differs;' 'return Done;' \
