@@ -5,6 +5,7 @@
 #include "DeviceCore.h"
 
 #include "DeviceBytes.h"
+#include "ModbusRtu.h"
 
 #include <QStringList>
 
@@ -18,13 +19,8 @@ namespace {
 
 QString ExceptionName(int Code)
 {
-    switch (Code) {
-    case 0x01: return QStringLiteral("illegal function");
-    case 0x02: return QStringLiteral("illegal data address");
-    case 0x03: return QStringLiteral("illegal data value");
-    case 0x04: return QStringLiteral("server device failure");
-    default: return QStringLiteral("code %1").arg(Code);
-    }
+    const QString Meaning = ModbusRtu::ExceptionMeaning(quint8(Code));
+    return Meaning.isEmpty() ? QStringLiteral("code %1").arg(Code) : Meaning;
 }
 
 QByteArray ExceptionBody(const QByteArray &Frame, int Code)

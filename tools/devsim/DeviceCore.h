@@ -69,6 +69,9 @@ public:
     // The fourteen parameters a unit leaves the factory with: inside the
     // configuration tool's ranges and different from what the tool shows
     // before its first read, so that a read visibly changes the fields.
+    // The simulator keeps this table of its own rather than taking the
+    // protocol library's: it stands in for the device, so a mistake in the
+    // library's map shows against it instead of being repeated by it.
     struct Param
     {
         const char *Name;
