@@ -5,12 +5,14 @@
 
 #include "AppMain.h"
 #include "Expected.h"
+#include "LogFile.h"
 #include "MySerialPort.h"
 #include "OperatorRig.h"
 #include "ScriptedPeer.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -18,8 +20,10 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -127,6 +131,7 @@ private slots:
     void parameters();
     void eids();
     void debugLog();
+    void logFile();
     void deviceFault_data();
     void deviceFault();
     void lateReplyIsDroppedByTheNextRequest();
@@ -233,6 +238,38 @@ void tst_endtoend::debugLog()
     QCOMPARE(Differs(OperatorRig::EidWrite, EidLog(true, Read)), QString());
     qInstallMessageHandler(OuterHandler);
     QCOMPARE(NamedCategories, QStringList());
+}
+
+// korvel --log: the lines of a Read, as the debug log has them (the EID
+// request's JSON over several lines), each behind the time it was written.
+void tst_endtoend::logFile()
+{
+    QTemporaryDir Dir;
+    const QString Path = Dir.filePath(QStringLiteral("журнал.log"));
+    const auto Now = [] { return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")); };
+    const QString Start = Now();
+    {
+        LogFile Log(Path);
+        QVERIFY(Log.IsOpen());
+        Rig->Quiet.Clear();
+        QCOMPARE(Rig->Run(OperatorRig::EidRead), 0);
+    }
+    const QString End = Now();
+    QFile File(Path);
+    QVERIFY(File.open(QIODevice::ReadOnly | QIODevice::Text));
+    QStringList Written = QString::fromUtf8(File.readAll()).split(QLatin1Char('\n'));
+    QCOMPARE(Written.takeLast(), QString());
+    const QRegularExpression Stamp(QStringLiteral("^(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}) (.*)$"));
+    QStringList Lines;
+    for (const QString &Line : Written) {
+        const QRegularExpressionMatch Match = Stamp.match(Line);
+        QVERIFY2(Match.hasMatch() && Match.captured(1) >= Start && Match.captured(1) <= End, qPrintable(Line));
+        Lines << Match.captured(2);
+    }
+    QCOMPARE(Lines, Rig->Quiet.Lines().join(QLatin1Char('\n')).split(QLatin1Char('\n')));
+    QVERIFY(Lines.size() > EidCount);
+    // A file that cannot be written (here a folder) is reported, not fatal.
+    QVERIFY(!LogFile(Dir.path()).IsOpen());
 }
 
 void tst_endtoend::deviceFault_data()
