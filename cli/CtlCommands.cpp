@@ -136,11 +136,12 @@ struct CommandRow
 
 const CommandRow Commands[] = {
     {Command::Ports, "ports", false, OptVerbose | OptJson, 0, 0},
-    {Command::Read, "read", true, OnDevice | OptBaud | OptOutput, OptCsv, OptPort},
-    {Command::Write, "write", true, OnDevice | OptBaud | OptInput | OptVerify, OptColumn, OptPort | OptInput},
+    {Command::Read, "read", true, OnDevice | OptBaud | OptOutput | OptWait, OptCsv, OptPort},
+    {Command::Write, "write", true, OnDevice | OptBaud | OptInput | OptVerify | OptWait, OptColumn,
+     OptPort | OptInput},
     {Command::Probe, "probe", false, OnDevice | OptJson, 0, OptPort},
     {Command::Scan, "scan", false, OptPort | OptBaud | OptFrom | OptTo | OptWait | OptJson | OptVerbose, 0, OptPort},
-    {Command::Diff, "diff", true, OnDevice | OptBaud | OptInput | OptJson, OptColumn, OptPort | OptInput},
+    {Command::Diff, "diff", true, OnDevice | OptBaud | OptInput | OptJson | OptWait, OptColumn, OptPort | OptInput},
 };
 
 // Options that hold a whole number in a range.
@@ -278,6 +279,27 @@ bool ReadBaud(const QString &Text, int *Baud)
     return true;
 }
 
+// The --port text, and what a raw network line cannot do: its speed is
+// the server's own setting.
+bool ReadLine(const Reader &Given, Settings *Set, QString *Error)
+{
+    if (!Set->Port.isEmpty() && !ParseLineUrl(Set->Port, &Set->Line, Error))
+        return false;
+    if (Set->Line.Type != LineUrl::Kind::Tcp)
+        return true;
+    if (Given.IsSet(IndexOf(OptBaud))) {
+        *Error = QStringLiteral("--baud cannot be used with tcp://: the server's own setting fixes the "
+                                "line's speed (rfc2217:// sets it)");
+        return false;
+    }
+    if (Set->Which == Command::Probe) {
+        *Error = QStringLiteral("probe cannot change the speed over a raw connection (tcp://): the "
+                                "server's own setting fixes it; use rfc2217:// or read at that speed");
+        return false;
+    }
+    return true;
+}
+
 // The values of the options given.
 bool ReadValues(const Reader &Given, Settings *Set, QString *Error)
 {
@@ -298,6 +320,8 @@ bool ReadValues(const Reader &Given, Settings *Set, QString *Error)
                      .arg(Given.Value(Baud));
         return false;
     }
+    if (!ReadLine(Given, Set, Error))
+        return false;
     for (const NumberRow &Row : Numbers) {
         const int I = IndexOf(Row.Bit);
         if (Given.IsSet(I) && !ParseWholeNumber(Given.Value(I), Row.Min, Row.Max, &(Set->*Row.Field))) {
@@ -315,6 +339,8 @@ bool ReadValues(const Reader &Given, Settings *Set, QString *Error)
                      .arg(Given.Value(Column));
         return false;
     }
+    if (Set->Which != Command::Scan && !Given.IsSet(IndexOf(OptWait)))
+        Set->WaitMs = 1500;
     if (Set->From > Set->To) {
         *Error = QStringLiteral("--from %1 is above --to %2; the addresses run up from --from to --to, "
                                 "within %3 to %4")

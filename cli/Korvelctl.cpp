@@ -61,13 +61,15 @@ int Runner::DeviceFault(const QString &Prefix, const ExchangeFailure &Failure)
     QString Message = Prefix;
     if (!Failure.Transaction.isEmpty())
         Message += Failure.Transaction + QStringLiteral(": ");
-    return Fail(DeviceFailed, Message + Failure.Fault);
+    // A connection that went away is what ended the transaction.
+    return Fail(DeviceFailed, Message + (Line.Lost().isEmpty() ? Failure.Fault : Line.Lost()));
 }
 
 bool Runner::OpenLine(int *Code)
 {
     QString Error;
-    if (Line.Open(Set.Port, Set.Baud, &Error)) {
+    Line.SetWaitLimitMs(Set.WaitMs);
+    if (Line.Open(Set.Line, Set.Baud, &Error)) {
         Exchange.SetAddress(quint8(Set.Address));
         Exchange.SetRetries(Set.Retries);
         return true;
