@@ -289,7 +289,7 @@ bool ReadLine(const Reader &Given, Settings *Set, QString *Error)
         return true;
     if (Given.IsSet(IndexOf(OptBaud))) {
         *Error = QStringLiteral("--baud cannot be used with tcp://: the server's own setting fixes the "
-                                "line's speed (rfc2217:// sets it)");
+                                "line's speed (rfc2217:// sets it; tcp://HOST:PORT?baud=N only tells it)");
         return false;
     }
     if (Set->Which == Command::Probe) {

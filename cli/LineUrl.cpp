@@ -1,11 +1,13 @@
 #include "LineUrl.h"
 
+#include "ParamRegisters.h"
+
 #include <QHostAddress>
 #include <QRegularExpression>
 
 namespace {
 
-const char *const Forms = "give a serial port (ttyUSB0, COM3, /dev/ttyUSB0), tcp://HOST:PORT or "
+const char *const Forms = "give a serial port (ttyUSB0, COM3, /dev/ttyUSB0), tcp://HOST:PORT[?baud=N] or "
                           "rfc2217://HOST:PORT (an IPv6 address in brackets: tcp://[::1]:4001)";
 
 bool Refuse(const QString &Text, const QString &Why, QString *Error)
@@ -35,6 +37,55 @@ bool ReadPort(const QString &Digits, quint16 *Port)
     return true;
 }
 
+// tcp://...?baud=N: one of the six speeds.
+bool ReadQuery(const QString &Query, int *Baud)
+{
+    for (const int Rate : ParamRegisters::BaudRates) {
+        if (Query == QStringLiteral("baud=%1").arg(Rate)) {
+            *Baud = Rate;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+namespace {
+
+// HOST:PORT, [IPv6]:PORT. False with *Why.
+bool ReadHostPort(const QString &Rest, LineUrl *Url, QString *Why)
+{
+    QString Host;
+    QString PortText;
+    bool HasPort = false;
+    if (Rest.startsWith(QLatin1Char('['))) {
+        const int Close = Rest.indexOf(QLatin1Char(']'));
+        if (Close < 0)
+            return (*Why = QStringLiteral("no ']' after the IPv6 address"), false);
+        Host = Rest.mid(1, Close - 1);
+        HasPort = Rest.mid(Close + 1).startsWith(QLatin1Char(':'));
+        PortText = Rest.mid(Close + 2);
+        if (QHostAddress(Host).protocol() != QAbstractSocket::IPv6Protocol)
+            return (*Why = QStringLiteral("'%1' is no IPv6 address").arg(Host), false);
+    } else {
+        const int Colon = Rest.lastIndexOf(QLatin1Char(':'));
+        HasPort = Colon >= 0;
+        Host = HasPort ? Rest.left(Colon) : Rest;
+        PortText = HasPort ? Rest.mid(Colon + 1) : QString();
+        if (Host.contains(QLatin1Char(':')))
+            return (*Why = QStringLiteral("an IPv6 address goes in brackets"), false);
+        if (!HostName(Host))
+            return (*Why = QStringLiteral("'%1' is no host name or address").arg(Host), false);
+    }
+    if (!HasPort || PortText.isEmpty())
+        return (*Why = QStringLiteral("no port number"), false);
+    if (!ReadPort(PortText, &Url->TcpPort))
+        return (*Why = QStringLiteral("the port must be a number from 1 to 65535, not '%1'").arg(PortText), false);
+    Url->Host = Host;
+    return true;
+}
+
 } // namespace
 
 bool ParseLineUrl(const QString &Text, LineUrl *Url, QString *Error)
@@ -52,35 +103,21 @@ bool ParseLineUrl(const QString &Text, LineUrl *Url, QString *Error)
         Url->Type = LineUrl::Kind::Rfc2217;
     else
         return Refuse(Text, QStringLiteral("unknown scheme '%1'").arg(Text.left(Mark)), Error);
-    const QString Rest = Text.mid(Mark + 3);
-    QString Host;
-    QString PortText;
-    bool HasPort = false;
-    if (Rest.startsWith(QLatin1Char('['))) {
-        const int Close = Rest.indexOf(QLatin1Char(']'));
-        if (Close < 0)
-            return Refuse(Text, QStringLiteral("no ']' after the IPv6 address"), Error);
-        Host = Rest.mid(1, Close - 1);
-        HasPort = Rest.mid(Close + 1).startsWith(QLatin1Char(':'));
-        PortText = Rest.mid(Close + 2);
-        if (QHostAddress(Host).protocol() != QAbstractSocket::IPv6Protocol)
-            return Refuse(Text, QStringLiteral("'%1' is no IPv6 address").arg(Host), Error);
-    } else {
-        const int Colon = Rest.lastIndexOf(QLatin1Char(':'));
-        HasPort = Colon >= 0;
-        Host = HasPort ? Rest.left(Colon) : Rest;
-        PortText = HasPort ? Rest.mid(Colon + 1) : QString();
-        if (Host.contains(QLatin1Char(':')))
-            return Refuse(Text, QStringLiteral("an IPv6 address goes in brackets"), Error);
-        if (!HostName(Host))
-            return Refuse(Text, QStringLiteral("'%1' is no host name or address").arg(Host), Error);
+    QString Rest = Text.mid(Mark + 3);
+    Url->Baud = 0;
+    const int Ask = Rest.indexOf(QLatin1Char('?'));
+    if (Ask >= 0) {
+        if (Url->Type != LineUrl::Kind::Tcp)
+            return Refuse(Text, QStringLiteral("rfc2217:// takes no '?' (--baud sets the speed)"), Error);
+        if (!ReadQuery(Rest.mid(Ask + 1), &Url->Baud))
+            return Refuse(Text, QStringLiteral("'?%1' is not baud=N with N 4800, 9600, 19200, 38400, 57600 or "
+                                               "115200").arg(Rest.mid(Ask + 1)),
+                          Error);
+        Rest.truncate(Ask);
     }
-    if (!HasPort || PortText.isEmpty())
-        return Refuse(Text, QStringLiteral("no port number"), Error);
-    if (!ReadPort(PortText, &Url->TcpPort))
-        return Refuse(Text, QStringLiteral("the port must be a number from 1 to 65535, not '%1'").arg(PortText),
-                      Error);
-    Url->Host = Host;
+    QString Why;
+    if (!ReadHostPort(Rest, Url, &Why))
+        return Refuse(Text, Why, Error);
     Url->Port.clear();
     return true;
 }

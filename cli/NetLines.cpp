@@ -2,9 +2,9 @@
 
 #include "CtlCommands.h"
 
-TcpLine::TcpLine(const QString &Host, quint16 Port) : Host(Host), Port(Port)
+TcpLine::TcpLine(const QString &Host, quint16 Port, int SilenceBaud) : Host(Host), Port(Port)
 {
-    SetSilenceBaud(CtlCommands::DefaultBaud);
+    SetSilenceBaud(SilenceBaud > 0 ? SilenceBaud : CtlCommands::DefaultBaud);
     QObject::connect(&Socket, &QAbstractSocket::disconnected,
                      [this] { MarkLost(QStringLiteral("%1 closed the connection").arg(Where())); });
 }

@@ -3,8 +3,9 @@
 
 // korvelctl's lines through a serial device server. TcpLine: the RTU frames
 // as they are over TCP ("RTU over TCP"); the server's own setting fixes the
-// line's speed, so the silence before a request is kept at 9600 Bd, the
-// factory setting (3.6 ms), which covers that speed and every faster one.
+// line's speed, so the silence before a request is kept at the speed the
+// URL names (?baud=N) or else at 9600 Bd, the factory setting (3.6 ms),
+// which covers that speed and every faster one.
 // Rfc2217Line: Telnet with COM port control; the client sets the speed and
 // 8N1 on the server, the silence follows the speed set, and each 0xFF of a
 // frame is doubled on the way out and undoubled on the way in.
@@ -17,7 +18,8 @@
 class TcpLine : public StreamLine
 {
 public:
-    TcpLine(const QString &Host, quint16 Port);
+    // SilenceBaud 0: 9600.
+    TcpLine(const QString &Host, quint16 Port, int SilenceBaud = 0);
 
     // Connects within ConnectLimitMs; Baud is not used: the server's own
     // setting holds.
@@ -41,7 +43,7 @@ private:
 class Rfc2217Line : public TcpLine
 {
 public:
-    using TcpLine::TcpLine;
+    Rfc2217Line(const QString &Host, quint16 Port) : TcpLine(Host, Port) {}
 
     // Connects and sets the speed and 8N1; a server that refuses COM port
     // control, or does not take the settings within ConnectLimitMs, fails.

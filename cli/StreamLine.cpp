@@ -39,7 +39,7 @@ bool Complete(const QByteArray &Reply, int ExpectedLength)
 std::unique_ptr<StreamLine> StreamLine::Make(const LineUrl &Url)
 {
     switch (Url.Type) {
-    case LineUrl::Kind::Tcp: return std::unique_ptr<StreamLine>(new TcpLine(Url.Host, Url.TcpPort));
+    case LineUrl::Kind::Tcp: return std::unique_ptr<StreamLine>(new TcpLine(Url.Host, Url.TcpPort, Url.Baud));
     case LineUrl::Kind::Rfc2217: return std::unique_ptr<StreamLine>(new Rfc2217Line(Url.Host, Url.TcpPort));
     case LineUrl::Kind::Serial: break;
     }

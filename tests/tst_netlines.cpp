@@ -105,7 +105,8 @@ struct Server
     }
     QString Url(bool Rfc2217) const
     {
-        return QStringLiteral("%1://127.0.0.1:%2").arg(Rfc2217 ? "rfc2217" : "tcp").arg(Rfc2217 ? Telnet : Raw);
+        return Rfc2217 ? QStringLiteral("rfc2217://127.0.0.1:%1").arg(Telnet)
+                       : QStringLiteral("tcp://127.0.0.1:%1?baud=9600").arg(Raw);
     }
 
     QTemporaryDir Dir;
@@ -289,6 +290,8 @@ void TestNetLines::badUrls_data()
     QTest::newRow("bare IPv6") << Read("tcp://::1:4001") << "brackets";
     QTest::newRow("bad IPv6") << Read("tcp://[fe80::zz]:4001") << "no IPv6 address";
     QTest::newRow("path") << Read("tcp://host:4001/x") << "not '4001/x'";
+    QTest::newRow("query speed") << Read("tcp://host:4001?baud=1200") << "'?baud=1200' is not baud=N";
+    QTest::newRow("query on rfc2217") << Read("rfc2217://host:4001?baud=9600") << "takes no '?'";
     QTest::newRow("baud on raw") << (Read("tcp://host:4001") << "--baud" << "9600") << "server's own setting";
     QTest::newRow("probe on raw") << QStringList {"probe", "--port", "tcp://host:4001"} << "cannot change the speed";
 }
