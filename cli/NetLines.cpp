@@ -2,6 +2,12 @@
 
 #include "CtlCommands.h"
 
+#ifdef Q_OS_LINUX
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#endif
+
 TcpLine::TcpLine(const QString &Host, quint16 Port, int SilenceBaud) : Host(Host), Port(Port)
 {
     SetSilenceBaud(SilenceBaud > 0 ? SilenceBaud : CtlCommands::DefaultBaud);
@@ -38,6 +44,24 @@ bool TcpLine::Open(int, QString *Error)
 bool TcpLine::SetBaud(int)
 {
     return false;
+}
+
+QByteArray TcpLine::TakeArrived()
+{
+#ifdef Q_OS_LINUX
+    // A server whose Nagle algorithm holds the rest of a reply until the
+    // first part is acknowledged would otherwise wait for the delayed
+    // acknowledgement (40 ms); Linux forgets this after a while, so it is
+    // asked again at each read.
+    const int On = 1;
+    setsockopt(int(Socket.socketDescriptor()), IPPROTO_TCP, TCP_QUICKACK, &On, sizeof On);
+#endif
+    return Socket.readAll();
+}
+
+QByteArray TcpLine::Receive()
+{
+    return TakeArrived();
 }
 
 bool TcpLine::Send(const QByteArray &Frame, QString *Why)
@@ -92,7 +116,7 @@ bool Rfc2217Line::SetSpeed(const QByteArray &Bytes, QString *Error)
 
 QByteArray Rfc2217Line::Receive()
 {
-    const QByteArray Data = Telnet.Feed(Socket.readAll());
+    const QByteArray Data = Telnet.Feed(TakeArrived());
     const QByteArray Answers = Telnet.TakeAnswers();
     if (!Answers.isEmpty())
         Socket.write(Answers);

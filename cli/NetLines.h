@@ -28,7 +28,10 @@ public:
 
 protected:
     QIODevice &Device() override { return Socket; }
+    QByteArray Receive() override;
     bool Send(const QByteArray &Frame, QString *Why) override;
+    // What arrived, acknowledged at once.
+    QByteArray TakeArrived();
     // "HOST:PORT", an IPv6 address in brackets.
     QString Where() const;
     bool Connect(QString *Error);

@@ -40,8 +40,7 @@ bool Listening(quint16 Port)
 // from a configuration of its own, set up as README asks of a raw server:
 // each byte passed on at once (no character delay to pack them, Nagle's
 // algorithm off). With ser2net's defaults each reply waits a further
-// millisecond or more at the server, and with Nagle on, a reply cut into
-// two writes waits for korvelctl's delayed acknowledgement (40 ms).
+// millisecond or more at the server.
 class Ser2net
 {
 public:
