@@ -77,20 +77,20 @@ bool Rfc2217Line::Open(int Baud, QString *Error)
     if (!Connect(Error))
         return false;
     SetSilenceBaud(Baud);
-    return SetSpeed(Rfc2217::Opening() + Rfc2217::LineSettings(quint32(Baud)), Error);
+    return SetSpeed(Rfc2217::Opening() + Rfc2217::LineSettings(quint32(Baud)), Baud, Error);
 }
 
 bool Rfc2217Line::SetBaud(int Baud)
 {
     QString Error;
     SetSilenceBaud(Baud);
-    if (!SetSpeed(Rfc2217::SpeedCommand(quint32(Baud)), &Error))
+    if (!SetSpeed(Rfc2217::SpeedCommand(quint32(Baud)), Baud, &Error))
         return false;
     RestartQuiet();
     return true;
 }
 
-bool Rfc2217Line::SetSpeed(const QByteArray &Bytes, QString *Error)
+bool Rfc2217Line::SetSpeed(const QByteArray &Bytes, int Baud, QString *Error)
 {
     const int Before = Telnet.SpeedReplies();
     Socket.write(Bytes);
@@ -105,11 +105,15 @@ bool Rfc2217Line::SetSpeed(const QByteArray &Bytes, QString *Error)
                                 "for a raw server use tcp://")
                      .arg(Where());
     } else if (!Taken) {
-        *Error = !Lost().isEmpty() ? QStringLiteral("%1: %2").arg(Where(), Lost())
+        *Error = !Lost().isEmpty() ? Lost()
                                    : QStringLiteral("%1: the server did not take the line settings "
                                                     "(RFC 2217) within %2 s")
                                          .arg(Where())
                                          .arg(ConnectLimitMs / 1000);
+    } else if (Telnet.LastSpeed() != quint32(Baud)) {
+        // The server answers with the speed it set, which may be another.
+        *Error = QStringLiteral("%1: the server set %2 Bd, not %3").arg(Where()).arg(Telnet.LastSpeed()).arg(Baud);
+        return false;
     }
     return Taken && !Telnet.Refused();
 }

@@ -58,8 +58,9 @@ protected:
     bool Send(const QByteArray &Frame, QString *Why) override;
 
 private:
-    // Sends Bytes and waits for the server's reply to the speed in them.
-    bool SetSpeed(const QByteArray &Bytes, QString *Error);
+    // Sends Bytes and waits for the server's reply to the speed in them,
+    // which must be Baud.
+    bool SetSpeed(const QByteArray &Bytes, int Baud, QString *Error);
 
     Rfc2217::Decoder Telnet;
 };
