@@ -39,6 +39,7 @@ const char *const HelpText =
     "                                         print it with the device's RS-485 address:\n"
     "                                         a quick pass over the six speeds, waiting\n"
     "                                         100 ms at each, then one with the full wait\n"
+    "                                         (not over tcp://: the server's speed)\n"
     "  scan --port PORT [--from A] [--to B] [--wait MS]\n"
     "                                         read ModbusID (register 40003) at each\n"
     "                                         address from A to B (default 1 to 247) and\n"
@@ -52,8 +53,16 @@ const char *const HelpText =
     "                                         nothing is written\n"
     "\n"
     "Options:\n"
-    "  --port PORT      a name as 'ports' lists it (ttyUSB0, COM3) or a path\n"
-    "  --baud N         4800, 9600, 19200, 38400, 57600 or 115200 (default 9600)\n"
+    "  --port PORT      a name as 'ports' lists it (ttyUSB0, COM3) or a path; or a\n"
+    "                   serial device server: tcp://HOST:PORT passes the frames as\n"
+    "                   they are (the server's own setting fixes the speed; add\n"
+    "                   ?baud=N to say which, for the pause between frames:\n"
+    "                   9600 unless said), rfc2217://HOST:PORT is Telnet with COM\n"
+    "                   port control (korvelctl sets the speed and 8N1); HOST a\n"
+    "                   name, an IPv4 address or an IPv6 address in brackets.\n"
+    "                   Connecting waits at most 3 s\n"
+    "  --baud N         4800, 9600, 19200, 38400, 57600 or 115200 (default 9600);\n"
+    "                   not with tcp://\n"
     "  --address N      talk to the device with RS-485 address N (1 to 247) and\n"
     "                   refuse replies from any other; default: address 0x00\n"
     "  --retries N      send a transaction again up to N times when it gets no valid\n"
@@ -70,7 +79,8 @@ const char *const HelpText =
     "                   as it happens: milliseconds since the start, then the bytes\n"
     "                   in hex; a reply that did not come or came short is named so\n"
     "  --from A, --to B scan these addresses, 1 to 247, A not above B\n"
-    "  --wait MS        scan: the wait for each reply, 10 to 1500 ms (default 100)\n"
+    "  --wait MS        the wait for each reply, 10 to 1500 ms (scan: default 100;\n"
+    "                   read, write, diff: default 1500)\n"
     "  --json           ports, probe, scan, diff: one JSON document on standard output\n"
     "                   instead of the table or the lines:\n"
     "                     ports  {\"ports\": [{\"port\", \"state\", \"description\",\n"
@@ -92,8 +102,10 @@ const char *const HelpText =
     "writes 0 for the rest and warns of an EID given twice; diff reads it alike.\n"
     "\n"
     "Exit status: 0 done; 1 the device did not answer or refused (scan: no device\n"
-    "answered); 2 bad arguments or input file (nothing sent); 3 the port cannot be\n"
-    "opened; 4 diff: the device holds other values than the file.\n";
+    "answered; a connection to a server lost in the middle of a command); 2 bad\n"
+    "arguments or input file (nothing sent); 3 the port cannot be opened (a server:\n"
+    "cannot be reached, refuses the connection or COM port control); 4 diff: the\n"
+    "device holds other values than the file.\n";
 
 struct OptionRow
 {
@@ -136,11 +148,12 @@ struct CommandRow
 
 const CommandRow Commands[] = {
     {Command::Ports, "ports", false, OptVerbose | OptJson, 0, 0},
-    {Command::Read, "read", true, OnDevice | OptBaud | OptOutput, OptCsv, OptPort},
-    {Command::Write, "write", true, OnDevice | OptBaud | OptInput | OptVerify, OptColumn, OptPort | OptInput},
+    {Command::Read, "read", true, OnDevice | OptBaud | OptOutput | OptWait, OptCsv, OptPort},
+    {Command::Write, "write", true, OnDevice | OptBaud | OptInput | OptVerify | OptWait, OptColumn,
+     OptPort | OptInput},
     {Command::Probe, "probe", false, OnDevice | OptJson, 0, OptPort},
     {Command::Scan, "scan", false, OptPort | OptBaud | OptFrom | OptTo | OptWait | OptJson | OptVerbose, 0, OptPort},
-    {Command::Diff, "diff", true, OnDevice | OptBaud | OptInput | OptJson, OptColumn, OptPort | OptInput},
+    {Command::Diff, "diff", true, OnDevice | OptBaud | OptInput | OptJson | OptWait, OptColumn, OptPort | OptInput},
 };
 
 // Options that hold a whole number in a range.
@@ -278,6 +291,27 @@ bool ReadBaud(const QString &Text, int *Baud)
     return true;
 }
 
+// The --port text, and what a raw network line cannot do: its speed is
+// the server's own setting.
+bool ReadLine(const Reader &Given, Settings *Set, QString *Error)
+{
+    if (!Set->Port.isEmpty() && !ParseLineUrl(Set->Port, &Set->Line, Error))
+        return false;
+    if (Set->Line.Type != LineUrl::Kind::Tcp)
+        return true;
+    if (Given.IsSet(IndexOf(OptBaud))) {
+        *Error = QStringLiteral("--baud cannot be used with tcp://: the server's own setting fixes the "
+                                "line's speed (rfc2217:// sets it; tcp://HOST:PORT?baud=N only tells it)");
+        return false;
+    }
+    if (Set->Which == Command::Probe) {
+        *Error = QStringLiteral("probe cannot change the speed over a raw connection (tcp://): the "
+                                "server's own setting fixes it; use rfc2217:// or read at that speed");
+        return false;
+    }
+    return true;
+}
+
 // The values of the options given.
 bool ReadValues(const Reader &Given, Settings *Set, QString *Error)
 {
@@ -300,6 +334,8 @@ bool ReadValues(const Reader &Given, Settings *Set, QString *Error)
                      .arg(Speeds.join(QStringLiteral(", ")), Last, Given.Value(Baud));
         return false;
     }
+    if (!ReadLine(Given, Set, Error))
+        return false;
     for (const NumberRow &Row : Numbers) {
         const int I = IndexOf(Row.Bit);
         if (Given.IsSet(I) && !ParseWholeNumber(Given.Value(I), Row.Min, Row.Max, &(Set->*Row.Field))) {
@@ -317,6 +353,8 @@ bool ReadValues(const Reader &Given, Settings *Set, QString *Error)
                      .arg(Given.Value(Column));
         return false;
     }
+    if (Set->Which != Command::Scan && !Given.IsSet(IndexOf(OptWait)))
+        Set->WaitMs = 1500;
     if (Set->From > Set->To) {
         *Error = QStringLiteral("--from %1 is above --to %2; the addresses run up from --from to --to, "
                                 "within %3 to %4")

@@ -6,6 +6,7 @@
 // it before anything is opened or sent.
 
 #include "EidListFile.h"
+#include "LineUrl.h"
 #include "ParamRegisters.h"
 
 #include <QString>
@@ -46,6 +47,7 @@ struct Settings
     Command Which = Command::Ports;
     Kind What = Kind::None;
     QString Port;
+    LineUrl Line; // Port read: a serial port or a serial device server
     QString Output;
     QString Input;
     int Baud = DefaultBaud;
@@ -56,7 +58,7 @@ struct Settings
     bool Json = false;
     int From = FirstAddress; // scan
     int To = LastAddress;
-    int WaitMs = 100;
+    int WaitMs = 100; // scan; the other commands 1500 unless given
     bool Csv = false; // read eids as entry,eid
     EidListFile::Column EidColumn; // the CSV column of write and diff eids
 };

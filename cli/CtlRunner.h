@@ -8,6 +8,7 @@
 #include "CtlCommands.h"
 #include "CtlFiles.h"
 #include "CtlLine.h"
+#include "StreamLine.h"
 #include "DeviceExchange.h"
 
 #include <QSaveFile>
@@ -49,7 +50,7 @@ private:
     QTextStream &Out;
     QTextStream &Err;
     CtlCommands::Settings Set;
-    CtlLine Line;
+    ChosenLine Line; // made from --port when the command opens it
     DeviceExchange Exchange {Line, CtlExchangeLog()}; // set up for the device once the line is open
     QSaveFile Output;
 };

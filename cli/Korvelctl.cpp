@@ -66,13 +66,17 @@ int Runner::DeviceFault(const QString &Prefix)
         Code = PortFailed;
     else if (Fault.Code == FaultCode::InvalidRequest)
         Code = BadUsage;
+    // A connection that went away is what ended the transaction.
+    if (Fault.InTransaction && !Line.Lost().isEmpty())
+        return Fail(Code, Prefix + TransactionText(Fault.Where) + QStringLiteral(": ") + Line.Lost());
     return Fail(Code, Prefix + Describe(Fault));
 }
 
 bool Runner::OpenLine(int *Code)
 {
     QString Error;
-    if (Line.Open(Set.Port, Set.Baud, &Error)) {
+    Line.SetWaitLimitMs(Set.WaitMs);
+    if (Line.Open(Set.Line, Set.Baud, &Error)) {
         Exchange.SetAddress(quint8(Set.Address));
         Exchange.SetRetries(Set.Retries);
         return true;

@@ -19,7 +19,7 @@ shift || true
 dir="${KORVEL_FUZZ_BUILD:-$root/build-fuzz}"
 
 all_targets=(
-    fuzz_replies fuzz_hex_text fuzz_window_documents fuzz_device_core fuzz_ctl_files
+    fuzz_replies fuzz_hex_text fuzz_window_documents fuzz_device_core fuzz_ctl_files fuzz_telnet
 )
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all_targets[@]}")
@@ -38,13 +38,15 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:symbolize=1"
 export LSAN_OPTIONS="suppressions=$root/scripts/lsan-qt.supp:print_suppressions=0"
 
 # Longest input each target is given: a reply frame, a line of hex text, a
-# full EID document, a run of requests, a file for korvelctl.
+# full EID document, a run of requests, a file for korvelctl, what a serial
+# device server sends back.
 max_len() {
     case "$1" in
         fuzz_hex_text) echo 4096 ;;
         fuzz_window_documents) echo 16384 ;;
         fuzz_device_core) echo 2048 ;;
         fuzz_ctl_files) echo 8192 ;;
+        fuzz_telnet) echo 1024 ;;
         *) echo 512 ;;
     esac
 }
@@ -64,6 +66,7 @@ for target in "${targets[@]}"; do
         fuzz_window_documents) options+=(-dict="$root/fuzz/documents.dict") ;;
         fuzz_device_core) options+=(-dict="$root/fuzz/device.dict") ;;
         fuzz_ctl_files) options+=(-dict="$root/fuzz/ctlfiles.dict") ;;
+        fuzz_telnet) options+=(-dict="$root/fuzz/telnet.dict") ;;
     esac
     "$dir/fuzz/$target" "${options[@]}" "$work" "$seeds" >"$log" 2>&1
     rc=$?

@@ -294,11 +294,11 @@ fault sim-collision tools/devsim/DeviceBus.cpp \
     'if (DeviceCore::CrcOk(Line))' 'if (false)' \
     'simulator: identical replies of one address collide into a frame that checks'
 # korvelctl and its protocol library.
-fault ctl-wait-early cli/CtlLine.cpp \
+fault ctl-wait-early cli/StreamLine.cpp \
     'if (Reply.size() >= ExpectedLength)' 'if (Reply.size() >= ExpectedLength - 1)' \
     'korvelctl: the wait ends one byte before the reply is complete'
-fault ctl-no-silence cli/CtlLine.cpp \
-    'if (LeftNs <= 0)' 'if (true)' \
+fault ctl-no-silence cli/StreamLine.cpp \
+    'if (LeftNs <= 0 ||' 'if (true ||' \
     'korvelctl: no 3.5-character silence before a request'
 fault ctl-address-unchecked exchange/ReplyCheck.cpp \
     'if (!Found.Failed() && Address != ModbusRtu::DeviceAddress && From != Address)' \
@@ -349,12 +349,24 @@ fault ctl-option-table cli/CtlCommands.cpp \
 fault ctl-range-reversed cli/CtlCommands.cpp \
     'if (Set->From > Set->To) {' 'if (false) {' \
     'korvelctl scan: a reversed address range accepted'
-fault ctl-trace-reply cli/CtlLine.cpp \
+fault ctl-trace-reply cli/StreamLine.cpp \
     $'    else\n        Trace(\'<\', Reply);' $'    else\n        ;' \
     'korvelctl -v: a whole reply is not traced'
-fault ctl-trace-no-reply cli/CtlLine.cpp \
+fault ctl-trace-no-reply cli/StreamLine.cpp \
     'Trace('"'"'<'"'"', Reply, QStringLiteral("no reply ") + Within);' ';' \
     'korvelctl -v: a reply that did not come is not traced'
+fault net-ff-single cli/Rfc2217.cpp \
+    $'        if (quint8(C) == Iac)\n            Out += C;' ';' \
+    'korvelctl rfc2217://: a 0xFF of a request not doubled'
+fault net-ff-undoubled cli/Rfc2217.cpp \
+    'Data += C; // a doubled 0xFF is one data byte' ';' \
+    'korvelctl rfc2217://: a doubled 0xFF of a reply dropped'
+fault net-refusal-missed cli/Rfc2217.cpp \
+    'if (Option == ComPortOption && !Yes)' 'if (false)' \
+    'korvelctl rfc2217://: a server refusing COM port control not recognised'
+fault net-port-zero cli/LineUrl.cpp \
+    'if (Value < 1 || Value > 65535)' 'if (Value > 65535)' \
+    'korvelctl --port tcp://HOST:0 accepted'
 fault ctl-probe-one-pass cli/CtlBus.cpp \
     'for (const int Wait : {QuickWaitMs, CtlLine::ReplyLimitMs}) {' 'for (const int Wait : {CtlLine::ReplyLimitMs}) {' \
     'korvelctl probe: no quick pass, the full wait at every speed'

@@ -25,7 +25,7 @@ TEST_PACKAGES=(
     xvfb xauth
     mbpoll libmodbus-dev
     clang libclang-rt-14-dev
-    python3 file dpkg-dev lintian bash-completion strace shellcheck
+    python3 file dpkg-dev lintian bash-completion strace shellcheck ser2net
 )
 
 WINDOWS_PACKAGES=(

@@ -37,9 +37,11 @@ void Time(Series &S, const std::function<bool()> &Exchange)
         ++S.Failed;
 }
 
+} // namespace
+
 // One round: each write sends back what the read before it brought, by way
 // of the files korvelctl writes and reads (read params -o, write params -i).
-void Round(DeviceExchange &Exchange, ExchangeTimes &Times)
+void RunCtlRound(DeviceExchange &Exchange, ExchangeTimes &Times)
 {
     ParamList Params = CtlFiles::AllParams();
     Time(Times.Of[ParamRead], [&] { return Exchange.ReadParams(&Params); });
@@ -60,8 +62,6 @@ void Round(DeviceExchange &Exchange, ExchangeTimes &Times)
         ++Times.Of[EidWrite].Failed;
 }
 
-} // namespace
-
 QString RunCtlRounds(const QString &PortPath, int Baud, const Options &Opt, ExchangeTimes &Times)
 {
     CtlLine Line;
@@ -72,7 +72,7 @@ QString RunCtlRounds(const QString &PortPath, int Baud, const Options &Opt, Exch
     Previous = qInstallMessageHandler(DropDebug);
     for (int R = 0; R < Opt.Repeats; ++R) {
         Progress(QStringLiteral("%1 baud, korvelctl, round %2 of %3").arg(Baud).arg(R + 1).arg(Opt.Repeats));
-        Round(Exchange, Times);
+        RunCtlRound(Exchange, Times);
     }
     qInstallMessageHandler(Previous);
     return QString();

@@ -10,12 +10,18 @@
 
 #include <QString>
 
+class DeviceExchange;
+
 namespace Bench {
 
 struct Options;
 
 // Opt.Repeats rounds of the four exchanges on PortPath at Baud. Returns an
 // error when the port does not open.
+// One round of the four on an exchange already set up, the writes sending
+// back what the reads brought, by way of korvelctl's files.
+void RunCtlRound(DeviceExchange &Exchange, ExchangeTimes &Times);
+
 QString RunCtlRounds(const QString &PortPath, int Baud, const Options &Opt, ExchangeTimes &Times);
 
 } // namespace Bench

@@ -25,7 +25,9 @@ const char *const Usage =
     "  --turnaround MS     the simulator's turnaround (default 3)\n"
     "  --direct            the tool's requests reach the simulator at once instead\n"
     "                      of at 10 bits a byte\n"
-    "  --only PART         measure one part alone: exchanges, startup or construct\n"
+    "  --only PART         measure one part alone: exchanges, network (korvelctl\n"
+    "                      through ser2net against the pty, 115200 Bd), startup\n"
+    "                      or construct\n"
     "  --out FILE          also write the table to FILE\n"
     "  --log FILE          send the tool's debug log to FILE (default: stderr)\n"
     "  --korvel, --devsim, --line, --modbus PATH   the programs to use\n";
@@ -95,8 +97,9 @@ bool ParseOnly(ArgReader &Reader, QString &Only, QString *Error)
 {
     if (!Reader.Value(Only))
         return false;
-    if (Only != QLatin1String("exchanges") && Only != QLatin1String("startup") && Only != QLatin1String("construct")) {
-        *Error = QStringLiteral("--only takes exchanges, startup or construct");
+    if (Only != QLatin1String("exchanges") && Only != QLatin1String("network") && Only != QLatin1String("startup")
+        && Only != QLatin1String("construct")) {
+        *Error = QStringLiteral("--only takes exchanges, network, startup or construct");
         return false;
     }
     return true;

@@ -36,7 +36,7 @@ void Preamble(QTextStream &Md, const Results &R, const Options &Opt)
        << ", Qt " << qVersion() << " (built with " << QT_VERSION_STR << "), " << KORVEL_BENCH_BUILD_TYPE
        << " build, GCC " << __VERSION__ << ".  \n";
     Md << "Run: " << R.Started << "; load average before " << R.LoadBefore << ", after " << R.LoadAfter << ".  \n";
-    if (!R.Bauds.isEmpty())
+    if (!R.Bauds.isEmpty() || Opt.Measures("network"))
         Md << "Line: `korvel-devsim --pty --baud B --turnaround " << Opt.TurnaroundMs
            << "` (replies paced at 10 bits a byte); "
            << (Opt.PacedRequests ? "the tool's requests reach it through `korvel-bench-line`, paced the same way"
@@ -142,6 +142,24 @@ void BusRows(QTextStream &Md, const BusTimes &Bus, const Options &Opt)
     }
 }
 
+// korvelctl through ser2net against the same exchanges on the pty.
+void NetRows(QTextStream &Md, const NetTimes &Net)
+{
+    if (!Net.Error.isEmpty()) {
+        Md << "| korvelctl through ser2net | " << LineOfBaud(NetBaud) << " | not measured: " << Net.Error
+           << " | | | | | |\n";
+        return;
+    }
+    for (int K = 0; K < KindCount; ++K) {
+        const Series &S = Net.Server.Of[K];
+        const double Ratio = Median(S.Ms) / Median(Net.Direct.Of[K].Ms);
+        Md << "| korvelctl through ser2net (raw, `" << Net.Url << "`): " << ExchangeName(Kind(K), LineOf(Kind(K)))
+           << FailedNote(S) << " | " << LineOfBaud(NetBaud) << " | " << Spread(S.Ms) << " | on the pty directly "
+           << Spread(Net.Direct.Of[K].Ms) << FailedNote(Net.Direct.Of[K]) << " | " << Ms(Ratio, 3)
+           << U(" | — | ratio ≤ 1.1 | ") << Verdict(Ratio <= 1.1) << " |\n";
+    }
+}
+
 // Per line speed, one group of rows for each client measured on it.
 void BaudRows(QTextStream &Md, const BaudResult &B, const Options &Opt)
 {
@@ -209,6 +227,8 @@ QString Table(const Results &R, const Options &Opt)
         BaudRows(Md, B, Opt);
     if (Opt.Measures("exchanges"))
         BusRows(Md, R.Bus, Opt);
+    if (Opt.Measures("network"))
+        NetRows(Md, R.Net);
     if (!R.PauseMs.isEmpty())
         PauseRow(Md, R.PauseMs);
     if (Opt.Measures("startup"))

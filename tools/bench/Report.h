@@ -9,6 +9,7 @@
 #include "CtlBus.h"
 #include "Exchanges.h"
 #include "ModbusSideBySide.h"
+#include "NetExchanges.h"
 #include "Startup.h"
 
 #include <QList>
@@ -38,6 +39,7 @@ struct Results
     QVector<double> PauseMs; // the window's wait step alone
     QList<BaudResult> Bauds;
     BusTimes Bus; // korvelctl's probe and scan
+    NetTimes Net; // korvelctl through ser2net and on the pty
     StartupTimes Startup;
 };
 

@@ -8,7 +8,8 @@
 //
 // The units: Options (command line), PacedLine (simulator and pacing relay),
 // Exchanges (the four exchanges, line time and floors), WindowExchanges,
-// CtlExchanges (korvelctl's), CtlBus (korvelctl's probe and scan), ModbusSideBySide, Construction, Startup with
+// CtlExchanges (korvelctl's), CtlBus (korvelctl's probe and scan), NetExchanges (korvelctl through
+// ser2net), ModbusSideBySide, Construction, Startup with
 // Spawn and Launcher (the --launch mode), Report (the results and the table), Figures (clocks and
 // sums). Each client measured on the paced line is a unit of its own, run
 // in turn by MeasureAtBaud below and given its group of rows by Report.
@@ -19,6 +20,7 @@
 #include "Figures.h"
 #include "Launcher.h"
 #include "ModbusSideBySide.h"
+#include "NetExchanges.h"
 #include "Options.h"
 #include "OrvaneUI.h"
 #include "PacedLine.h"
@@ -157,6 +159,8 @@ int main(int argc, char *argv[])
         R.Construction = MeasureConstruction(Opt.ConstructRuns);
     if (Opt.Measures("exchanges"))
         MeasureExchanges(Opt, R);
+    if (Opt.Measures("network"))
+        R.Net = RunNetRounds(Opt);
     if (Opt.Measures("startup"))
         R.Startup = MeasureStartup(Opt);
     R.LoadAfter = LoadAverage();
