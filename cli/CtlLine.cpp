@@ -1,6 +1,6 @@
 #include "CtlLine.h"
 
-#include <QFileInfo>
+#include "PortStatus.h"
 
 namespace {
 
@@ -40,26 +40,21 @@ bool CtlLine::Open(int Baud, QString *Error)
     const QSerialPort::SerialPortError Why = Port.error();
     const QString Text = Port.errorString();
     Port.close();
-    const QFileInfo Info(Location);
-#ifdef Q_OS_UNIX
-    const bool Missing = Why == QSerialPort::DeviceNotFoundError || !Info.exists();
-    const bool NoAccess = Why == QSerialPort::PermissionError && (!Info.isReadable() || !Info.isWritable());
-#else
-    // Windows denies access to a port another program holds.
-    const bool Missing = Why == QSerialPort::DeviceNotFoundError;
-    const bool NoAccess = false;
-    Q_UNUSED(Info);
-#endif
-    if (Missing) {
+    switch (PortStatus::FromOpenError(Why, Location)) {
+    case PortStatus::Missing:
         *Error = QStringLiteral("%1: no such port (korvelctl ports lists them)").arg(Name);
-    } else if (NoAccess) {
+        break;
+    case PortStatus::NoAccess:
         *Error = QStringLiteral("%1: no permission to open the port; the user must be in the "
                                 "dialout group (sudo usermod -aG dialout $USER, then log in again)")
                      .arg(Name);
-    } else if (Why == QSerialPort::PermissionError) {
+        break;
+    case PortStatus::Busy:
         *Error = QStringLiteral("%1: the port is busy: another program holds it (%2)").arg(Name, Text);
-    } else {
+        break;
+    default:
         *Error = QStringLiteral("%1: cannot open the port: %2").arg(Name, Text);
+        break;
     }
     return false;
 }

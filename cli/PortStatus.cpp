@@ -21,14 +21,18 @@ State FromOpenError(QSerialPort::SerialPortError Why, const QString &Location)
     // Qt reports both a missing permission and another program's lock as a
     // permission error; the device file's mode tells them apart.
     const QFileInfo Device(Location);
+    if (Why == QSerialPort::DeviceNotFoundError || !Device.exists())
+        return Missing;
     if (!Device.isReadable() || !Device.isWritable())
         return NoAccess;
 #else
     // Windows denies the open of a port another program holds. The location
     // (\\.\COM5) is no file whose mode could be asked.
     Q_UNUSED(Location);
+    if (Why == QSerialPort::DeviceNotFoundError)
+        return Missing;
 #endif
-    return Why == QSerialPort::PermissionError ? Busy : NoAccess;
+    return Why == QSerialPort::PermissionError ? Busy : Failed;
 }
 
 QString Text(State Status)
@@ -39,6 +43,8 @@ QString Text(State Status)
     case Busy:
         return QStringLiteral("busy");
     case NoAccess:
+    case Missing:
+    case Failed:
         break;
     }
     return QStringLiteral("no access");

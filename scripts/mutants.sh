@@ -335,7 +335,7 @@ fault ctl-column-ignored cli/Korvelctl.cpp \
     'ParseEids(Text, Eids, &Error, Set.EidColumn, &Warnings)' 'ParseEids(Text, Eids, &Error, {}, &Warnings)' \
     'korvelctl: --column ignored'
 fault ctl-diff-column cli/CtlCommands.cpp \
-    'OptBaud | OptInput | OptJson, OptColumn,' 'OptBaud | OptInput | OptJson, 0,' \
+    'OptBaud | OptInput | OptJson | OptWait, OptColumn,' 'OptBaud | OptInput | OptJson | OptWait, 0,' \
     'korvelctl: diff eids refuses --column'
 fault ctl-csv-output cli/Korvelctl.cpp \
     'Set.Csv ? EidListFile::FormatCsv(Eids)' 'false ? EidListFile::FormatCsv(Eids)' \
@@ -390,11 +390,11 @@ fault ctl-diff-exit cli/CtlDiff.cpp \
     'return Found.isEmpty() ? Done : Differs;' 'return Done;' \
     'korvelctl diff: a difference ends with 0'
 fault ctl-ports-busy cli/PortStatus.cpp \
-    'return Why == QSerialPort::PermissionError ? Busy : NoAccess;' 'return Busy;' \
+    'return Why == QSerialPort::PermissionError ? Busy : Failed;' 'return Busy;' \
     'korvelctl ports: a port that fails to open for any cause is marked busy'
 fault ctl-ports-file cli/PortStatus.cpp \
-    'if (!Device.isReadable() || !Device.isWritable())' 'if (false)' \
-    'korvelctl ports: a device file out of reach is marked busy, not no access'
+    'if (Why == QSerialPort::DeviceNotFoundError || !Device.exists())' 'if (Why == QSerialPort::DeviceNotFoundError)' \
+    'korvelctl: a port whose device file is gone is not told as missing'
 
 # --- options -----------------------------------------------------------------------
 suites='^tst_'

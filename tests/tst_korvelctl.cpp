@@ -807,10 +807,12 @@ void TestKorvelctl::portStatus()
     QCOMPARE(PortStatus::Probe(Path), PortStatus::Free);
     QVERIFY(Holder.open(QIODevice::ReadWrite));
 
-    // A refusal is "no access" where the device file is out of reach, or for
-    // any cause but permission.
-    QCOMPARE(PortStatus::FromOpenError(QSerialPort::PermissionError, File("gone")), PortStatus::NoAccess);
-    QCOMPARE(PortStatus::FromOpenError(QSerialPort::OpenError, Path), PortStatus::NoAccess);
+    // A refusal is "no access" where the device file is gone or out of
+    // reach, or for any cause but permission; the commands tell them apart.
+    QCOMPARE(PortStatus::FromOpenError(QSerialPort::PermissionError, File("gone")), PortStatus::Missing);
+    QCOMPARE(PortStatus::FromOpenError(QSerialPort::OpenError, Path), PortStatus::Failed);
+    for (const PortStatus::State Refused : {PortStatus::Missing, PortStatus::Failed, PortStatus::NoAccess})
+        QCOMPARE(PortStatus::Text(Refused), QStringLiteral("no access"));
 }
 
 QTEST_MAIN(TestKorvelctl)
