@@ -83,6 +83,18 @@ bool CtlLine::Open(const QString &Name, int NewBaud, QString *Error)
     return false;
 }
 
+// A port that went away (an adapter pulled out) stays in this error: its
+// requests are the port's failure, not a device that did not answer.
+bool CtlLine::Gone() const
+{
+    return Port.isOpen() && Port.error() == QSerialPort::ResourceError;
+}
+
+QString CtlLine::GoneText() const
+{
+    return QStringLiteral("the port is gone (%1)").arg(Port.errorString());
+}
+
 bool CtlLine::SetBaud(int NewBaud)
 {
     Baud = NewBaud;
@@ -140,6 +152,11 @@ QByteArray CtlLine::Transact(const QByteArray &Request, quint8 ExpectedLength)
     }
     // Out now rather than when the event loop next looks at the port.
     Port.flush();
+    if (Gone()) {
+        NotSent = GoneText();
+        Trace('>', Request, QStringLiteral("not sent: ") + NotSent);
+        return Reply;
+    }
     Trace('>', Request);
 
     QEventLoop Loop;
@@ -170,6 +187,14 @@ QByteArray CtlLine::Transact(const QByteArray &Request, quint8 ExpectedLength)
     QObject::disconnect(Reading);
     QObject::disconnect(Failing);
     LastHeard = !Reply.isEmpty();
+    if (!Complete(Reply, ExpectedLength) && Gone())
+        NotSent = GoneText();
+    TraceReply(Reply, ExpectedLength);
+    return Reply;
+}
+
+void CtlLine::TraceReply(const QByteArray &Reply, int ExpectedLength) const
+{
     const QString Within = QStringLiteral("within %1 s").arg(WaitMs / 1000.0);
     if (Reply.isEmpty())
         Trace('<', Reply, QStringLiteral("no reply ") + Within);
@@ -177,5 +202,4 @@ QByteArray CtlLine::Transact(const QByteArray &Request, quint8 ExpectedLength)
         Trace('<', Reply, QStringLiteral("only %1 of %2 bytes ").arg(Reply.size()).arg(ExpectedLength) + Within);
     else
         Trace('<', Reply);
-    return Reply;
 }

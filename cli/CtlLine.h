@@ -44,7 +44,10 @@ public:
 
 private:
     void KeepSilence();
+    bool Gone() const;
+    QString GoneText() const;
     void Trace(char Direction, const QByteArray &Bytes, const QString &Note = QString()) const;
+    void TraceReply(const QByteArray &Reply, int ExpectedLength) const;
 
     QSerialPort Port;
     int Baud = 9600;
