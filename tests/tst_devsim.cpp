@@ -1,7 +1,8 @@
 // The korvel-devsim program on a pty is a faithful device: an independent
 // Modbus master (mbpoll) reads and writes it and sees standard exceptions;
-// it plays faults on the line and finds the next request after noise; its
-// committed state survives a restart.
+// it plays faults on the line and finds the next request after noise; it
+// takes a committed address and speed over as a unit does; its committed
+// state survives a restart.
 
 #include "DeviceCore.h"
 #include "Expected.h"
@@ -169,6 +170,9 @@ private slots:
     void stateFileRefused_data();
     void stateFileRefused();
     void listensAtItsSpeedOnly();
+    void takesAddressOverAtCommit();
+    void takesSpeedOverAtCommit_data();
+    void takesSpeedOverAtCommit();
     void devicesShareTheLine();
 };
 
@@ -354,6 +358,74 @@ void tst_devsim::listensAtItsSpeedOnly()
     Port.ClosePort();
     QCOMPARE(Device.Stop(), 0);
     QCOMPARE(RunDevsim({QStringLiteral("--pty"), QStringLiteral("--device-baud"), QStringLiteral("14400")}).Code, 2);
+}
+
+void tst_devsim::takesAddressOverAtCommit()
+{
+    QTemporaryDir Dir;
+    const QStringList Options{QStringLiteral("--state"), Dir.filePath(QStringLiteral("device.json"))};
+    {
+        Devsim Device;
+        QVERIFY(Device.Start(Options));
+        MySerialPort Port;
+        QVERIFY(Device.Open(Port));
+        QVERIFY(ModbusRtu::ParamWriteReplyOk(Port.SendAndWait(ModbusRtu::BuildParamWrite(40003, 33, 17), 8)));
+        // Written, not yet taken over; the commit's reply still comes from 17.
+        QCOMPARE(Port.SendAndWait(ReadAt(17, 40003), 7), Expected::Crc("11 03 02 0021"));
+        QCOMPARE(Port.SendAndWait(ModbusRtu::BuildCommit(6, 17), 8), Expected::Crc("11 06 9C41 0006"));
+        QCOMPARE(Port.SendAndWait(ReadAt(33, 40003), 7), Expected::Crc("21 03 02 0021"));
+        QVERIFY(Port.SendAndWait(ReadAt(17, 40003), 7).isEmpty());
+        QCOMPARE(Port.SendAndWait(ReadAt(0, 40003), 7), Expected::Crc("00 03 02 0021"));
+        Port.ClosePort();
+        QCOMPARE(Device.Stop(), 0);
+    }
+    Devsim Device;
+    QVERIFY(Device.Start(Options));
+    MySerialPort Port;
+    QVERIFY(Device.Open(Port));
+    QCOMPARE(Port.SendAndWait(ReadAt(33, 40003), 7), Expected::Crc("21 03 02 0021"));
+}
+
+void tst_devsim::takesSpeedOverAtCommit_data()
+{
+    QTest::addColumn<bool>("AfterRestart");
+    QTest::newRow("from the next request") << false;
+    QTest::newRow("after a restart") << true;
+}
+
+void tst_devsim::takesSpeedOverAtCommit()
+{
+    // From 9600 Bd out of the factory to 115200 Bd (item 5 of BaudRate).
+    QFETCH(bool, AfterRestart);
+    QTemporaryDir Dir;
+    QStringList Options{"--device-baud", "9600", "--state", Dir.filePath(QStringLiteral("device.json"))};
+    if (AfterRestart)
+        Options << QStringLiteral("--baud-after-restart");
+    const QByteArray Read = ReadAt(17, 40005);
+    {
+        Devsim Device;
+        QVERIFY(Device.Start(Options));
+        MySerialPort Port;
+        QVERIFY(OpenAt(Port, Device.Path, 9600));
+        QCOMPARE(Port.SendAndWait(Read, 7), Expected::Crc("11 03 02 0001"));
+        QVERIFY(ModbusRtu::ParamWriteReplyOk(Port.SendAndWait(ModbusRtu::BuildParamWrite(40005, 5, 17), 8)));
+        QCOMPARE(Port.SendAndWait(ModbusRtu::BuildCommit(6, 17), 8), Expected::Crc("11 06 9C41 0006"));
+        // The next request is heard at one speed only: the new one, or the
+        // old one until a restart.
+        Port.ClosePort();
+        QVERIFY(OpenAt(Port, Device.Path, AfterRestart ? 115200 : 9600));
+        QVERIFY(Port.SendAndWait(Read, 7).isEmpty());
+        Port.ClosePort();
+        QVERIFY(OpenAt(Port, Device.Path, AfterRestart ? 9600 : 115200));
+        QCOMPARE(Port.SendAndWait(Read, 7), Expected::Crc("11 03 02 0005"));
+        Port.ClosePort();
+        QCOMPARE(Device.Stop(), 0);
+    }
+    Devsim Device;
+    QVERIFY(Device.Start(Options));
+    MySerialPort Port;
+    QVERIFY(OpenAt(Port, Device.Path, 115200));
+    QCOMPARE(Port.SendAndWait(Read, 7), Expected::Crc("11 03 02 0005"));
 }
 
 void tst_devsim::devicesShareTheLine()

@@ -5,6 +5,7 @@
 #include "DeviceCore.h"
 
 #include "DeviceBytes.h"
+#include "ModbusRtu.h"
 
 #include <QStringList>
 
@@ -18,13 +19,8 @@ namespace {
 
 QString ExceptionName(int Code)
 {
-    switch (Code) {
-    case 0x01: return QStringLiteral("illegal function");
-    case 0x02: return QStringLiteral("illegal data address");
-    case 0x03: return QStringLiteral("illegal data value");
-    case 0x04: return QStringLiteral("server device failure");
-    default: return QStringLiteral("code %1").arg(Code);
-    }
+    const QString Meaning = ModbusRtu::ExceptionMeaning(quint8(Code));
+    return Meaning.isEmpty() ? QStringLiteral("code %1").arg(Code) : Meaning;
 }
 
 QByteArray ExceptionBody(const QByteArray &Frame, int Code)
@@ -112,11 +108,13 @@ void SpoilDelivery(DeviceReply &Reply, QByteArray Bytes, FaultPlay &Faults)
 
 DeviceReply Finish(DeviceReply &Reply, const FaultPlay &Faults, const QString &Note)
 {
-    Reply.Note = Note;
-    if (!Faults.Played.isEmpty()) {
-        Reply.Remark = QStringLiteral("fault: ") + Faults.Played.join(QStringLiteral(", "));
-        Reply.Note += QStringLiteral("; ") + Reply.Remark;
-    }
+    QStringList Remarks;
+    if (!Faults.Played.isEmpty())
+        Remarks << QStringLiteral("fault: ") + Faults.Played.join(QStringLiteral(", "));
+    if (Reply.NewBaud)
+        Remarks << QStringLiteral("hears at %1 Bd from the next request on").arg(Reply.NewBaud);
+    Reply.Remark = Remarks.join(QStringLiteral("; "));
+    Reply.Note = Reply.Remark.isEmpty() ? Note : Note + QStringLiteral("; ") + Reply.Remark;
     return Reply;
 }
 
@@ -145,7 +143,10 @@ DeviceReply DeviceCore::Answer(const QByteArray &Frame, int Transaction)
         Body = ExceptionBody(Frame, Code);
         Note = QStringLiteral("exception %1 (%2), not carried out").arg(Hex2(Code), ExceptionName(Code));
     } else {
+        const int HeardAt = Listen;
         Body = Execute(Frame, Reply.Committed, Note);
+        if (Listen != HeardAt)
+            Reply.NewBaud = Listen;
     }
     SpoilBody(Body, Faults);
     SpoilDelivery(Reply, WithCrc(Body), Faults);
@@ -235,4 +236,10 @@ void DeviceCore::Commit(quint16 Code)
         KeptParams = WorkParams;
     else if (Code == CommitEidCode)
         KeptEids = WorkEids;
+    // A unit takes a new speed over as it takes the parameters over, the
+    // reply to the commit still going out at the old one, unless it is one
+    // that reads its speed only when it starts.
+    const int Baud = SpeedAt(Register(BaudRegister, Committed));
+    if (Code == CommitParamCode && Listen != 0 && !SpeedAtRestart && Baud != 0)
+        Listen = Baud;
 }

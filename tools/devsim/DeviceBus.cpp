@@ -28,17 +28,39 @@ QString DeviceBus::Addresses() const
     return List.join(QStringLiteral(", "));
 }
 
-DeviceReply DeviceBus::Take(const QByteArray &Pending)
+QString DeviceBus::Speeds() const
+{
+    QStringList List;
+    for (const DeviceCore &Device : Devices) {
+        const QString Speed = QString::number(Device.ListenBaud());
+        if (!List.contains(Speed))
+            List << Speed;
+    }
+    return List.join(QStringLiteral(", "));
+}
+
+bool DeviceBus::Hears(int LineBaud) const
+{
+    for (const DeviceCore &Device : Devices) {
+        if (Device.Hears(LineBaud))
+            return true;
+    }
+    return false;
+}
+
+DeviceReply DeviceBus::Take(const QByteArray &Pending, int LineBaud)
 {
     const DeviceCore::FrameCut Front = DeviceCore::Cut(Pending);
     if (Front.What != DeviceCore::FrameCut::Frame)
         return DeviceCore::Skip(Pending, Front);
     const QByteArray Frame = Pending.left(Front.Length);
     const quint8 Address = quint8(Frame.at(0));
-    if (Address == 0)
-        return Devices.front().Respond(Frame);
     QList<DeviceReply> Replies;
     for (DeviceCore &Device : Devices) {
+        if (!Device.Hears(LineBaud))
+            continue;
+        if (Address == 0)
+            return Device.Respond(Frame);
         if (Device.OwnAddress() == Address)
             Replies << Device.Respond(Frame);
     }
@@ -66,6 +88,7 @@ DeviceReply DeviceBus::Collide(const QList<DeviceReply> &Replies)
         Out.DelayMs = qMax(Out.DelayMs, Reply.DelayMs);
         Out.HangUp = Out.HangUp || Reply.HangUp;
         Out.Committed = Out.Committed || Reply.Committed;
+        Out.NewBaud = qMax(Out.NewBaud, Reply.NewBaud);
         Notes << Reply.Note;
         if (!Reply.Remark.isEmpty())
             Remarks << Reply.Remark;

@@ -51,6 +51,29 @@ const QVector<DeviceCore::Param> &DeviceCore::Params()
     return Map;
 }
 
+const QVector<int> &DeviceCore::Speeds()
+{
+    static const QVector<int> List = {4800, 9600, 19200, 38400, 57600, 115200};
+    return List;
+}
+
+int DeviceCore::SpeedAt(int Index)
+{
+    return Index >= 0 && Index < Speeds().size() ? Speeds().at(Index) : 0;
+}
+
+int DeviceCore::SpeedIndex(int Baud)
+{
+    return Speeds().indexOf(Baud);
+}
+
+void DeviceCore::ListenAtOwnSpeed(int Fallback, bool AtRestart)
+{
+    const int Own = SpeedAt(Register(BaudRegister, Committed));
+    Listen = Own ? Own : Fallback;
+    SpeedAtRestart = AtRestart;
+}
+
 DeviceCore::DeviceCore()
 {
     Reset();

@@ -40,6 +40,7 @@ struct DeviceReply
     int GapMs = 0;            // between chunks
     bool HangUp = false;      // close the line instead of (after) the reply
     bool Committed = false;   // the committed image changed: keep it
+    int NewBaud = 0;          // the device hears at this speed from the next request on; 0: unchanged
     QString Note;             // what happened, for a log
     QString Remark;           // what the bytes alone do not show (dropped, ignored, faults played)
 
@@ -56,6 +57,7 @@ public:
     static constexpr int EidCount = 200;
     static constexpr int CommandRegister = 40001;
     static constexpr int AddressRegister = 40003; // ModbusID
+    static constexpr int BaudRegister = 40005;    // BaudRate: an index into Speeds()
     static constexpr quint16 CommitParamCode = 6;
     static constexpr quint16 CommitEidCode = 8;
     static constexpr int MaxReadCount = 125;
@@ -69,6 +71,10 @@ public:
     // The fourteen parameters a unit leaves the factory with: inside the
     // configuration tool's ranges and different from what the tool shows
     // before its first read, so that a read visibly changes the fields.
+    // The simulator keeps this table, and its list of line speeds, of its
+    // own rather than taking the protocol library's: it stands in for the
+    // device, so a mistake in the library's map shows against it instead of
+    // being repeated by it.
     struct Param
     {
         const char *Name;
@@ -76,6 +82,11 @@ public:
         quint16 Start;
     };
     static const QVector<Param> &Params();
+    // The line speeds BaudRate selects, slowest first; the speed of an
+    // index, 0 for an index that names none, and the index of a speed, -1.
+    static const QVector<int> &Speeds();
+    static int SpeedAt(int Index);
+    static int SpeedIndex(int Baud);
 
     // Working: what writes change and reads return. Committed: what the
     // device took over with a commit and keeps over a power cycle.
@@ -108,7 +119,8 @@ public:
     // Answers a whole frame as the next request addressed to the device.
     DeviceReply Respond(const QByteArray &Frame) { return Answer(Frame, ++Count); }
 
-    // Back to the factory image, no faults, transaction count 0.
+    // Back to the factory image, no faults, transaction count 0; the line
+    // speed it plays stays as it is.
     void Reset();
 
     static bool HasRegister(int Register);
@@ -122,6 +134,16 @@ public:
     // The RS-485 address it answers besides 0x00: the committed ModbusID,
     // or 0 when that is not a usable address (then only 0x00 is answered).
     quint8 OwnAddress() const;
+
+    // The line speed it hears requests at, in Bd; 0: any speed (the speed
+    // is not played). Hears: whether a request sent at LineBaud reaches it.
+    int ListenBaud() const { return Listen; }
+    bool Hears(int LineBaud) const { return Listen == 0 || LineBaud == Listen; }
+    // Plays the line speed: it hears requests only at the speed its
+    // committed BaudRate names (at Fallback where that names none). A
+    // committed new BaudRate counts from the next request on, or, with
+    // AtRestart, only for a device started again from its committed image.
+    void ListenAtOwnSpeed(int Fallback, bool AtRestart);
 
     int Transactions() const { return Count; }
     void AddFault(const DeviceFault &Fault) { FaultList.append(Fault); }
@@ -149,6 +171,8 @@ private:
     QVector<quint16> WorkParams, WorkEids, KeptParams, KeptEids;
     QList<DeviceFault> FaultList;
     int Count = 0;
+    int Listen = 0;
+    bool SpeedAtRestart = false;
 };
 
 #endif

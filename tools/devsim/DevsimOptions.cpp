@@ -97,6 +97,12 @@ bool SetPty(const QString &, DevsimSettings &Out, QString *)
     return true;
 }
 
+bool SetBaudAfterRestart(const QString &, DevsimSettings &Out, QString *)
+{
+    Out.Line.BaudAfterRestart = true;
+    return true;
+}
+
 bool SetVerbose(const QString &, DevsimSettings &Out, QString *)
 {
     Out.Line.Verbose = true;
@@ -121,6 +127,7 @@ const OptionRule Rules[] = {
     {"baud", nullptr, "N", false, SetBaud},
     {"turnaround", nullptr, "MS", false, SetTurnaround},
     {"device-baud", nullptr, "N", false, SetDeviceBaud},
+    {"baud-after-restart", nullptr, nullptr, true, SetBaudAfterRestart},
     {"devices", nullptr, "A[,B...]", false, SetDevices},
     {"state", nullptr, "FILE", false, SetState},
     {"fault", nullptr, "FAULT", true, AddFault},
@@ -170,6 +177,8 @@ bool CheckTogether(DevsimSettings &Out, QString *Error)
             return Refuse(Error, QStringLiteral("with --port, --baud and --device-baud must be the same speed"));
         Line.Baud = Line.DeviceBaud;
     }
+    if (Line.BaudAfterRestart && !Line.DeviceBaud)
+        return Refuse(Error, QStringLiteral("--baud-after-restart needs --device-baud"));
     if (Out.Addresses.size() > 1 && !Line.StatePath.isEmpty())
         return Refuse(Error, QStringLiteral("--state keeps one device; it takes no --devices with several addresses"));
     return true;
@@ -200,47 +209,63 @@ bool ParseDevsimArguments(const QStringList &Arguments, DevsimSettings &Out, QSt
 
 // ---------------------------------------------------------------------------
 
-QString DevsimHelpText()
+namespace {
+
+// Usage and the options.
+QString OptionsHelp()
+{
+    return QStringLiteral(
+        "Usage: korvel-devsim (--pty | --port PATH) [options]\n"
+        "\n"
+        "Stands in for the LoRa radio device on a serial line: a Modbus RTU slave\n"
+        "that answers requests addressed to 0x00 and to its own RS-485 address.\n"
+        "\n"
+        "Line:\n"
+        "  --pty            create a pseudo-terminal pair and serve it; the path that\n"
+        "                   the tool should open is the first line printed on stdout\n"
+        "  --port PATH      serve an existing serial line (a USB adapter, one end of a\n"
+        "                   virtual null-modem pair), set to raw 8N1\n"
+        "  --baud N         pace replies at N baud, 10 bits a byte (default: no\n"
+        "                   pacing); with --port the line is set to N (default 9600)\n"
+        "  --turnaround MS  delay between a request and its reply (default 3)\n"
+        "  --device-baud N  the device plays its line speed, N out of the factory (4800,\n"
+        "                   9600, 19200, 38400, 57600 or 115200; BaudRate starts at its\n"
+        "                   index): a request that arrives while the line is at another\n"
+        "                   speed gets no reply. On a pseudo-terminal the line's speed\n"
+        "                   is the one the tool set on its end; with --port the line is\n"
+        "                   set to the device's speed. A committed BaudRate is taken\n"
+        "                   over from the next request on; a --state file holds the\n"
+        "                   speed over N (default: any speed, BaudRate not played)\n"
+        "  --baud-after-restart\n"
+        "                   with --device-baud: a committed BaudRate is taken over only\n"
+        "                   when the simulator is started again (with --state, from the\n"
+        "                   file); until then the device hears at its old speed\n"
+        "  --devices A[,B...]\n"
+        "                   devices on the line at these RS-485 addresses (1 to 247),\n"
+        "                   each with its own image holding its address in ModbusID;\n"
+        "                   an address given twice is two devices answering at once,\n"
+        "                   whose replies collide into one frame with a bad CRC; 0x00\n"
+        "                   is answered by the first device (default: one device)\n"
+        "  --state FILE     keep the committed image in FILE as JSON: loaded at start\n"
+        "                   when it exists, written after every commit and at the end;\n"
+        "                   checked at start to be writable\n"
+        "  --fault FAULT    play a fault on demand; may be repeated (see Faults)\n"
+        "  -v, --verbose    log every frame to stderr as it goes, one line each:\n"
+        "                   milliseconds since the start, '<' received or '>' sent,\n"
+        "                   the bytes in hex (12.345 < 11 03 9C 43 00 01 59 1E);\n"
+        "                   bytes dropped or ignored, faults played and a speed taken\n"
+        "                   over are named after them in brackets\n"
+        "  -h, --help       show this help\n"
+        "  --version        show the version\n");
+}
+
+// The device, its faults, examples and exit status.
+QString DeviceHelp()
 {
     QString Starts;
     for (const DeviceCore::Param &P : DeviceCore::Params())
         Starts += QStringLiteral("    %1 %2 = %3\n").arg(P.Register).arg(QString::fromLatin1(P.Name), -16).arg(P.Start);
-
     return QStringLiteral(
-               "Usage: korvel-devsim (--pty | --port PATH) [options]\n"
-               "\n"
-               "Stands in for the LoRa radio device on a serial line: a Modbus RTU slave\n"
-               "that answers requests addressed to 0x00 and to its own RS-485 address.\n"
-               "\n"
-               "Line:\n"
-               "  --pty            create a pseudo-terminal pair and serve it; the path that\n"
-               "                   the tool should open is the first line printed on stdout\n"
-               "  --port PATH      serve an existing serial line (a USB adapter, one end of a\n"
-               "                   virtual null-modem pair), set to raw 8N1\n"
-               "  --baud N         pace replies at N baud, 10 bits a byte (default: no\n"
-               "                   pacing); with --port the line is set to N (default 9600)\n"
-               "  --turnaround MS  delay between a request and its reply (default 3)\n"
-               "  --device-baud N  the device listens at N baud only (4800, 9600, 19200, 38400,\n"
-               "                   57600 or 115200): a request that arrives while the line is\n"
-               "                   at another speed gets no reply; with --port the line is\n"
-               "                   set to N (default: any speed)\n"
-               "  --devices A[,B...]\n"
-               "                   devices on the line at these RS-485 addresses (1 to 247),\n"
-               "                   each with its own image holding its address in ModbusID;\n"
-               "                   an address given twice is two devices answering at once,\n"
-               "                   whose replies collide into one frame with a bad CRC; 0x00\n"
-               "                   is answered by the first device (default: one device)\n"
-               "  --state FILE     keep the committed image in FILE as JSON: loaded at start\n"
-               "                   when it exists, written after every commit and at the end;\n"
-               "                   checked at start to be writable\n"
-               "  --fault FAULT    play a fault on demand; may be repeated (see Faults)\n"
-               "  -v, --verbose    log every frame to stderr as it goes, one line each:\n"
-               "                   milliseconds since the start, '<' received or '>' sent,\n"
-               "                   the bytes in hex (12.345 < 11 03 9C 43 00 01 59 1E);\n"
-               "                   bytes dropped or ignored and faults played are named\n"
-               "                   after them in brackets\n"
-               "  -h, --help       show this help\n"
-               "  --version        show the version\n"
                "\n"
                "Device:\n"
                "  Holding registers, numbered as they go on the wire (no base subtracted):\n"
@@ -261,6 +286,9 @@ QString DevsimHelpText()
                "  over into the committed image, which --state keeps. Writes that were not\n"
                "  committed are lost when the simulator ends.\n"
                "  Own address: the committed value of 40003 (ModbusID), %1 at the start.\n"
+               "  The reply to a commit goes out from the old address (and at the old\n"
+               "  speed); a new ModbusID (and, with --device-baud, a new BaudRate; one whose\n"
+               "  index names no speed is not taken over) counts from the next request on.\n"
                "  Start values (EIDs are 0):\n"
                "%2"
                "\n"
@@ -275,6 +303,7 @@ QString DevsimHelpText()
                "  korvel-devsim --pty -v\n"
                "  korvel-devsim --port /dev/ttyUSB0 --baud 9600 --state device.json\n"
                "  korvel-devsim --pty --fault bad-crc@3 --fault chunks=3,40\n"
+               "  korvel-devsim --pty --device-baud 9600 --baud-after-restart --state unit.json\n"
                "\n"
                "Exit status: 0 after SIGINT or SIGTERM and after a hang-up fault; 1 when the\n"
                "line cannot be used or the state cannot be saved at the end; 2 for bad\n"
@@ -282,4 +311,11 @@ QString DevsimHelpText()
                "valid state or cannot be written (it is then left as it is).\n")
         .arg(DeviceCore::Params().at(0).Start)
         .arg(Starts, DeviceFault::Usage());
+}
+
+} // namespace
+
+QString DevsimHelpText()
+{
+    return OptionsHelp() + DeviceHelp();
 }

@@ -51,7 +51,13 @@ SerialLine::SerialLine(DeviceBus &TheDevices, const Options &TheSettings, QObjec
     : QObject(Parent)
     , Devices(TheDevices)
     , Settings(TheSettings)
+    , Pace(TheSettings.Baud)
+    , PaceFollows(TheSettings.DeviceBaud != 0 && TheSettings.Baud == TheSettings.DeviceBaud)
 {
+    // Paced at the device's speed: the one it starts at, which a state
+    // file may have changed.
+    if (PaceFollows)
+        Pace = Devices.Device(0).ListenBaud();
     PumpTimer = new QTimer(this);
     PumpTimer->setSingleShot(true);
     PumpTimer->setTimerType(Qt::PreciseTimer);
@@ -133,7 +139,7 @@ bool SerialLine::OpenPty(QString *SlavePath, QString *Error)
         return false;
     }
     // Raw from the start: an echoing slave would hand our replies back to us.
-    if (!MakeRaw(Slave, Settings.Baud, Error)) {
+    if (!MakeRaw(Slave, Pace, Error)) {
         ::close(Slave);
         ::close(Master);
         return false;
@@ -156,7 +162,7 @@ bool SerialLine::OpenPort(const QString &Path, QString *Error)
     }
     fcntl(Port, F_SETFD, FD_CLOEXEC);
     QString Why;
-    if (!MakeRaw(Port, Settings.Baud > 0 ? Settings.Baud : 9600, &Why)) {
+    if (!MakeRaw(Port, Pace > 0 ? Pace : 9600, &Why)) {
         if (Error)
             *Error = QStringLiteral("%1: %2").arg(Path, Why);
         ::close(Port);
@@ -226,10 +232,11 @@ bool SerialLine::Heard(const QByteArray &Bytes)
     if (Settings.DeviceBaud == 0)
         return true;
     const int Baud = LineBaud(Fd);
-    if (Baud == Settings.DeviceBaud)
+    HeardBaud = Baud;
+    if (Devices.Hears(Baud))
         return true;
     if (Settings.Verbose)
-        LogFrame('<', Bytes, QStringLiteral("line at %1 Bd, not %2: not heard").arg(Baud).arg(Settings.DeviceBaud));
+        LogFrame('<', Bytes, QStringLiteral("line at %1 Bd, not %2: not heard").arg(Baud).arg(Devices.Speeds()));
     Pending.clear();
     return false;
 }
@@ -237,7 +244,7 @@ bool SerialLine::Heard(const QByteArray &Bytes)
 void SerialLine::Serve()
 {
     while (!Pending.isEmpty()) {
-        const DeviceReply Reply = Devices.Take(Pending);
+        const DeviceReply Reply = Devices.Take(Pending, HeardBaud);
         if (Reply.Consumed <= 0)
             return;
         const qint64 NowUs = Clock.nsecsElapsed() / 1000;
@@ -264,7 +271,7 @@ void SerialLine::Serve()
 
 qint64 SerialLine::CharUs(int Bytes) const
 {
-    return Settings.Baud > 0 ? qint64(Bytes) * 10 * 1000000 / Settings.Baud : 0;
+    return Pace > 0 ? qint64(Bytes) * 10 * 1000000 / Pace : 0;
 }
 
 void SerialLine::Schedule(const DeviceReply &Reply, qint64 ReceivedUs)
@@ -279,6 +286,13 @@ void SerialLine::Schedule(const DeviceReply &Reply, qint64 ReceivedUs)
         Out.enqueue(S);
         LineFreeUs = Start + CharUs(S.Bytes.size());
         Start = LineFreeUs + qint64(Reply.GapMs) * 1000;
+    }
+    if (Reply.NewBaud) {
+        // After the reply's last byte, which goes at the old speed.
+        Segment S;
+        S.Baud = Reply.NewBaud;
+        S.StartUs = Reply.Chunks.isEmpty() ? Start : LineFreeUs;
+        Out.enqueue(S);
     }
     if (Reply.HangUp) {
         Segment S;
@@ -302,6 +316,11 @@ void SerialLine::Pump()
         if (S.HangUp) {
             DoHangUp();
             return;
+        }
+        if (S.Baud) {
+            Retune(S.Baud);
+            Out.dequeue();
+            continue;
         }
         // Paced: a byte goes out once the line would have carried it.
         const qint64 Char = CharUs(1);
@@ -357,6 +376,23 @@ void SerialLine::DoHangUp()
 {
     Close();
     emit Finished(0);
+}
+
+void SerialLine::Retune(int Baud)
+{
+    if (PaceFollows)
+        Pace = Baud;
+    // A pseudo-terminal has no speed of its own: what the device hears is
+    // judged by the speed the tool set on its end. A serial device's line
+    // is set to the new speed once the reply has left it.
+    if (SlaveFd >= 0 || Fd < 0)
+        return;
+    termios Mode {};
+    const speed_t Speed = SpeedConstant(Baud);
+    tcdrain(Fd);
+    if (Speed == 0 || tcgetattr(Fd, &Mode) != 0 || cfsetispeed(&Mode, Speed) != 0 || cfsetospeed(&Mode, Speed) != 0
+        || tcsetattr(Fd, TCSADRAIN, &Mode) != 0)
+        std::fprintf(stderr, "korvel-devsim: cannot set the line to %d Bd: %s\n", Baud, std::strerror(errno));
 }
 
 void SerialLine::LogFrame(char Direction, const QByteArray &Bytes, const QString &Remark) const

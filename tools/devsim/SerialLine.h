@@ -25,7 +25,8 @@ public:
     struct Options
     {
         int Baud = 0;         // 0: no pacing
-        int DeviceBaud = 0;   // requests at another line speed are not heard; 0: any
+        int DeviceBaud = 0;   // the devices play their line speed, this one out of the factory; 0: any
+        bool BaudAfterRestart = false; // a committed speed counts only after a restart
         int TurnaroundMs = 3;
         bool Verbose = false;
         QString StatePath;    // saved after every commit when set
@@ -60,6 +61,7 @@ private:
         qint64 StartUs = 0; // when its first byte may go out
         int Written = 0;
         bool HangUp = false;
+        int Baud = 0;       // the device took this speed over: the line follows
         QByteArray Frame;   // the whole reply, on its first piece: logged as it starts
     };
 
@@ -74,6 +76,7 @@ private:
     bool WaitUntil(qint64 DueUs, qint64 NowUs);
     static constexpr qint64 FineWaitUs = 1500;
     void DoHangUp();
+    void Retune(int Baud);
     // One line per frame: milliseconds since the start, '<' received or
     // '>' sent, the bytes in hex; what the bytes do not show in brackets.
     void LogFrame(char Direction, const QByteArray &Bytes, const QString &Remark = QString()) const;
@@ -89,6 +92,9 @@ private:
     QByteArray Pending;
     QQueue<Segment> Out;
     qint64 LineFreeUs = 0; // end of the last byte scheduled so far
+    int Pace = 0;          // replies are paced at this speed; 0: not paced
+    bool PaceFollows = false; // Pace is the device's speed and changes with it
+    int HeardBaud = 0;     // the line's speed when the pending bytes came
 };
 
 #endif

@@ -68,17 +68,24 @@ bool CatchSignals(QObject *Owner)
 // 0 or the exit code of a refusal.
 int SetUpDevices(DeviceBus &Bus, const DevsimSettings &Settings)
 {
+    const SerialLine::Options &Line = Settings.Line;
+    for (int I = 0; I < Bus.Count(); ++I) {
+        // --device-baud is the speed out of the factory, which BaudRate shows.
+        if (Line.DeviceBaud)
+            Bus.Device(I).SetRegister(DeviceCore::BaudRegister, quint16(DeviceCore::SpeedIndex(Line.DeviceBaud)));
+    }
     for (const DeviceFault &Fault : Settings.Faults)
         Bus.AddFault(Fault);
-    const QString &Path = Settings.Line.StatePath;
-    if (Path.isEmpty())
-        return 0;
+    const QString &Path = Line.StatePath;
     QString Error;
-    if (!LoadStateFile(Bus.Device(0), Path, &Error))
+    if (!Path.isEmpty() && !LoadStateFile(Bus.Device(0), Path, &Error))
         return BadStateFile(Path, Error);
-    // An address given on the command line holds over the file's.
-    if (!Settings.Addresses.isEmpty())
+    // An address given on the command line holds over the file's; the
+    // speed is the device's own, kept in the file like its other values.
+    if (!Path.isEmpty() && !Settings.Addresses.isEmpty())
         Bus.Device(0).SetRegister(DeviceCore::AddressRegister, quint16(Settings.Addresses.first()), DeviceCore::Both);
+    for (int I = 0; I < Bus.Count() && Line.DeviceBaud; ++I)
+        Bus.Device(I).ListenAtOwnSpeed(Line.DeviceBaud, Line.BaudAfterRestart);
     return 0;
 }
 
@@ -102,7 +109,8 @@ void Announce(DeviceBus &Bus, const DevsimSettings &Settings)
 {
     std::fprintf(stderr, "%s: serving as address %s (and 0x00)", Program, Bus.Addresses().toLocal8Bit().constData());
     if (Settings.Line.DeviceBaud)
-        std::fprintf(stderr, ", at %d Bd only", Settings.Line.DeviceBaud);
+        std::fprintf(stderr, ", at %s Bd only%s", Bus.Speeds().toLocal8Bit().constData(),
+                     Settings.Line.BaudAfterRestart ? " (a new speed after a restart)" : "");
     for (const DeviceFault &Fault : Settings.Faults)
         std::fprintf(stderr, ", fault %s", Fault.ToString().toLocal8Bit().constData());
     std::fprintf(stderr, "\n");
