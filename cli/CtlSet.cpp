@@ -81,7 +81,8 @@ bool ParseAssignments(const QStringList &Words, ParamList *Params, QString *Erro
         const QString Value = Word.mid(Equals + 1);
         const ParamRegisters::Param *Row = ParamRegisters::Find(Name);
         if (!Row) {
-            *Error = QStringLiteral("%1 is no parameter; the parameters are %2").arg(CtlFiles::Quoted(Name), ParamNames());
+            *Error = QStringLiteral("%1 is no parameter; the parameters are %2")
+                         .arg(CtlFiles::Quoted(Name), ParamNames());
             return false;
         }
         if (Given.contains(Row->Register)) {

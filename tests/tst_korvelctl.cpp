@@ -178,6 +178,8 @@ private slots:
     void wholeListCompared();
     void traceBesideSimulator();
     void busBesideSimulator();
+    void commissioning_data();
+    void commissioning();
     void echoDiffers();
     void portGone();
     void portStatus();
@@ -814,6 +816,62 @@ void TestKorvelctl::busBesideSimulator()
     QStringList Faults = Bus.Err.split(QLatin1Char('\n')).filter(QStringLiteral("korvelctl:"));
     QCOMPARE(Faults, QStringList {"korvelctl: address 9: fault on the bus: bad CRC"});
     QCOMPARE(FramesOf(Bus.Err, ">").size(), 20);
+}
+
+void TestKorvelctl::commissioning_data()
+{
+    QTest::addColumn<QStringList>("SimOptions");
+    QTest::addColumn<QStringList>("Arguments"); // FILE: {"ModbusID": 33}
+    QTest::addColumn<int>("Code");
+    QTest::addColumn<QString>("Said"); // stdout (JSON compared as a document), stderr on a failure
+    QTest::addColumn<QStringList>("Scan"); // then scanned with these options; none: not scanned
+    QTest::addColumn<QString>("Listed");
+
+    const QStringList At9600 {"--device-baud", "9600"};
+    QTest::newRow("new address") << QStringList()
+        << QStringList {"write", "params", "-i", "FILE", "--address", "17", "--verify"} << 0 << "1 parameter written and committed, verified at address 33, 9600 Bd\n"
+        << QStringList {"--from", "17", "--to", "33"} << "33: ModbusID 33\n";
+    QTest::newRow("new address and speed") << At9600
+        << QStringList {"set", "ModbusID=33", "BaudRate=115200", "--verify"} << 0 << "2 parameters written and committed, verified at address 33, 115200 Bd\n"
+        << QStringList {"--baud", "115200", "--from", "33", "--to", "33"} << "33: ModbusID 33\n";
+    QTest::newRow("unverified: where it will answer") << At9600 << QStringList {"set", "BaudRate=5"} << 0
+        << "1 parameter written and committed; the device answers at address 0x00, 115200 Bd once it takes the "
+           "change over\n"
+        << QStringList {"--baud", "115200", "--from", "17", "--to", "17"} << "17: ModbusID 17\n";
+    QTest::newRow("speed taken over at a restart") << At9600 + QStringList {"--baud-after-restart"}
+        << QStringList {"set", "BaudRate=115200", "--verify", "--json"} << 0
+        << R"({"address":0,"baud":9600,"baud_at_restart":115200,"verified":true,"written":{"BaudRate":5}})"
+        << QStringList {"--from", "17", "--to", "17"} << "17: ModbusID 17\n";
+    QTest::newRow("found nowhere") << At9600 + QStringList {"--fault", "silence@4"}
+        << QStringList {"set", "ModbusID=33", "BaudRate=115200", "--verify"} << 1
+        << "korvelctl: verify: reading ModbusID (register 40003): no reply within 1.5 s at address 33, 115200 Bd, "
+           "nor at address 33, 9600 Bd\n"
+        << QStringList() << QString();
+}
+
+void TestKorvelctl::commissioning()
+{
+    QFETCH(QStringList, SimOptions);
+    QFETCH(QStringList, Arguments);
+    QFETCH(int, Code);
+    QFETCH(QString, Said);
+    QFETCH(QStringList, Scan);
+    QFETCH(QString, Listed);
+    const QString Input = File("moves.json");
+    WriteFile(Input, "{\"ModbusID\": 33}");
+    Arguments.replaceInStrings(QRegularExpression("^FILE$"), Input);
+    SimProgram Sim(SimOptions);
+    QVERIFY(Sim.Port.startsWith("/dev/"));
+    const Result R = Run(QStringLiteral(KORVELCTL), Arguments + QStringList {"--port", Sim.Port});
+    const Result Bus = Scan.isEmpty() ? Result()
+        : Run(QStringLiteral(KORVELCTL), QStringList {"scan", "--port", Sim.Port, "--wait", "40"} + Scan);
+    Sim.Stop();
+    QVERIFY2(R.Code == Code, qPrintable(R.Err));
+    if (Said.startsWith('{'))
+        QCOMPARE(QString::fromUtf8(QJsonDocument::fromJson(R.Out.toUtf8()).toJson(QJsonDocument::Compact)), Said);
+    else
+        QCOMPARE(Code ? R.Err : R.Out, Said);
+    QCOMPARE(Bus.Out, Listed);
 }
 
 void TestKorvelctl::echoDiffers()
