@@ -83,15 +83,18 @@ bool CtlLine::Open(const QString &Name, int NewBaud, QString *Error)
     return false;
 }
 
-// A port that went away (an adapter pulled out) stays in this error: its
+// A port that went away (an adapter pulled out) stays in this error, or
+// cannot be read at all (a hung-up terminal reads nothing but its end): its
 // requests are the port's failure, not a device that did not answer.
 bool CtlLine::Gone() const
 {
-    return Port.isOpen() && Port.error() == QSerialPort::ResourceError;
+    return Port.isOpen() && (Port.error() == QSerialPort::ResourceError || Port.error() == QSerialPort::ReadError);
 }
 
 QString CtlLine::GoneText() const
 {
+    if (Port.error() == QSerialPort::ReadError)
+        return QStringLiteral("the port is gone (hung up)");
     return QStringLiteral("the port is gone (%1)").arg(Port.errorString());
 }
 
@@ -177,7 +180,7 @@ QByteArray CtlLine::Transact(const QByteArray &Request, quint8 ExpectedLength)
     // A port that goes away (an adapter pulled out) ends the wait at once.
     const QMetaObject::Connection Failing = QObject::connect(
         &Port, &QSerialPort::errorOccurred, &Loop, [&Loop](QSerialPort::SerialPortError Error) {
-            if (Error == QSerialPort::ResourceError)
+            if (Error == QSerialPort::ResourceError || Error == QSerialPort::ReadError)
                 Loop.quit();
         });
     Limit.start(WaitMs);
@@ -187,9 +190,12 @@ QByteArray CtlLine::Transact(const QByteArray &Request, quint8 ExpectedLength)
     QObject::disconnect(Reading);
     QObject::disconnect(Failing);
     LastHeard = !Reply.isEmpty();
-    if (!Complete(Reply, ExpectedLength) && Gone())
+    if (!Complete(Reply, ExpectedLength) && Gone()) {
         NotSent = GoneText();
-    TraceReply(Reply, ExpectedLength);
+        Trace('<', Reply, NotSent);
+    } else {
+        TraceReply(Reply, ExpectedLength);
+    }
     return Reply;
 }
 

@@ -907,6 +907,15 @@ void TestKorvelctl::portGone()
     QVERIFY2(R.Err.startsWith("korvelctl: writing RfSf (register 40304): the port is gone (") && R.Err.count('\n') == 1,
              qPrintable(R.Err));
     QVERIFY2(Clock.elapsed() < 1000, qPrintable(QString::number(Clock.elapsed())));
+
+    // The programs: the line hung up while korvelctl waits for a reply.
+    SimProgram Sim({"--fault", "hangup@2"});
+    Clock.restart();
+    const Result Hung = Run(QStringLiteral(KORVELCTL), {"set", "--port", Sim.Port, "RfSf=7", "RfTxPower=20"});
+    Sim.Stop();
+    QCOMPARE(Hung.Code, 3);
+    QCOMPARE(Hung.Err, QStringLiteral("korvelctl: writing RfSf (register 40304): the port is gone (hung up)\n"));
+    QVERIFY2(Clock.elapsed() < 1000, qPrintable(QString::number(Clock.elapsed())));
 }
 
 void TestKorvelctl::portStatus()
