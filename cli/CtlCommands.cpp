@@ -27,9 +27,17 @@ const char *const HelpText =
     "  ports                                  list the serial ports; a port another\n"
     "                                         program holds is marked busy\n"
     "  read params --port PORT [-o FILE]      the 14 parameters into a parameter file\n"
-    "  write params --port PORT -i FILE [--verify]\n"
+    "  write params --port PORT -i FILE [--verify] [--json]\n"
     "                                         write the parameters the file names, then\n"
-    "                                         the commit request (code 6)\n"
+    "                                         the commit request (code 6); a new\n"
+    "                                         ModbusID or BaudRate is followed: the\n"
+    "                                         summary (and --verify) says where the\n"
+    "                                         device answers now\n"
+    "  set --port PORT NAME=VALUE... [--verify] [--json]\n"
+    "                                         the same with the parameters on the\n"
+    "                                         command line: set --port ttyUSB0\n"
+    "                                         ModbusID=33 BaudRate=115200 --verify\n"
+    "                                         (BaudRate: the speed in Bd or the index)\n"
     "  read eids --port PORT [-o FILE] [--csv]\n"
     "                                         the 200 EIDs into an EID file\n"
     "  write eids --port PORT -i FILE [--column N|NAME] [--verify]\n"
@@ -70,7 +78,9 @@ const char *const HelpText =
     "  -o, --output FILE  write to FILE instead of standard output; the file is\n"
     "                   replaced only when the whole read succeeded\n"
     "  -i, --input FILE the file to write from or compare with\n"
-    "  --verify         read the written values back and compare them\n"
+    "  --verify         read the written values back and compare them; after a\n"
+    "                   new ModbusID at that address, after a new BaudRate at that\n"
+    "                   speed first, then at the old one\n"
     "  --column N|NAME  write eids, diff eids: the CSV column holding the EIDs, its\n"
     "                   number from 1 or its heading; default: the column headed\n"
     "                   EID, else the first\n"
@@ -80,8 +90,9 @@ const char *const HelpText =
     "                   in hex; a reply that did not come or came short is named so\n"
     "  --from A, --to B scan these addresses, 1 to 247, A not above B\n"
     "  --wait MS        the wait for each reply, 10 to 1500 ms (scan: default 100;\n"
-    "                   read, write, diff: default 1500)\n"
-    "  --json           ports, probe, scan, diff: one JSON document on standard output\n"
+    "                   read, write, set, diff: default 1500)\n"
+    "  --json           ports, probe, scan, diff, write params, set: one JSON\n"
+    "                   document on standard output\n"
     "                   instead of the table or the lines:\n"
     "                     ports  {\"ports\": [{\"port\", \"state\", \"description\",\n"
     "                             \"manufacturer\", \"serial\"}]}\n"
@@ -90,22 +101,27 @@ const char *const HelpText =
     "                             \"faults\": [{\"address\", \"fault\"}]}\n"
     "                     diff   {\"differences\": [{\"parameter\" or \"entry\",\n"
     "                             \"device\", \"file\"}]}\n"
+    "                     write params, set  {\"written\": {NAME: VALUE},\n"
+    "                             \"verified\", \"address\", \"baud\"}: where the\n"
+    "                             device answers (address 0: 0x00); with\n"
+    "                             \"baud_at_restart\" where it kept its old speed\n"
     "  -h, --help       show this help\n"
     "  --version        show the version\n"
     "\n"
     "Parameter file: one JSON object, {\"ModbusID\": 17, \"BaudRate\": 1, ...}, with the\n"
     "register values as the device holds them (a list field holds its item index:\n"
-    "BaudRate 1 is 9600). read writes all 14; write takes any of them.\n"
+    "BaudRate 1 is 9600). read writes all 14; write and set take any of them.\n"
     "EID file: one EID a line in list order, 0 to 10000000, -1 for an unprogrammed\n"
     "entry; '#' starts a comment. Or CSV as a spreadsheet saves it (comma, semicolon\n"
     "or tab; a first row that is no number is a heading). write takes up to 200,\n"
     "writes 0 for the rest and warns of an EID given twice; diff reads it alike.\n"
     "\n"
-    "Exit status: 0 done; 1 the device did not answer or refused (scan: no device\n"
-    "answered; a connection to a server lost in the middle of a command); 2 bad\n"
-    "arguments or input file (nothing sent); 3 the port cannot be opened (a server:\n"
-    "cannot be reached, refuses the connection or COM port control); 4 diff: the\n"
-    "device holds other values than the file.\n";
+    "Exit status: 0 done; 1 the device did not answer or refused, or echoed another\n"
+    "value than was written (nothing is then committed; scan: no device answered;\n"
+    "a connection to a server lost in the middle of a command); 2 bad arguments or\n"
+    "input file (nothing sent); 3 the port cannot be opened or refused the bytes\n"
+    "(a server: cannot be reached, refuses the connection or COM port control);\n"
+    "4 diff: the device holds other values than the file.\n";
 
 struct OptionRow
 {
@@ -143,17 +159,19 @@ struct CommandRow
     bool TakesKind; // params or eids
     unsigned Takes;
     unsigned TakesForEids; // taken with eids only
+    unsigned TakesForParams; // taken with params only
     unsigned Needs;
 };
 
 const CommandRow Commands[] = {
-    {Command::Ports, "ports", false, OptVerbose | OptJson, 0, 0},
-    {Command::Read, "read", true, OnDevice | OptBaud | OptOutput | OptWait, OptCsv, OptPort},
-    {Command::Write, "write", true, OnDevice | OptBaud | OptInput | OptVerify | OptWait, OptColumn,
+    {Command::Ports, "ports", false, OptVerbose | OptJson, 0, 0, 0},
+    {Command::Read, "read", true, OnDevice | OptBaud | OptOutput | OptWait, OptCsv, 0, OptPort},
+    {Command::Write, "write", true, OnDevice | OptBaud | OptInput | OptVerify | OptWait, OptColumn, OptJson,
      OptPort | OptInput},
-    {Command::Probe, "probe", false, OnDevice | OptJson, 0, OptPort},
-    {Command::Scan, "scan", false, OptPort | OptBaud | OptFrom | OptTo | OptWait | OptJson | OptVerbose, 0, OptPort},
-    {Command::Diff, "diff", true, OnDevice | OptBaud | OptInput | OptJson | OptWait, OptColumn, OptPort | OptInput},
+    {Command::Probe, "probe", false, OnDevice | OptJson, 0, 0, OptPort},
+    {Command::Scan, "scan", false, OptPort | OptBaud | OptFrom | OptTo | OptWait | OptJson | OptVerbose, 0, 0, OptPort},
+    {Command::Diff, "diff", true, OnDevice | OptBaud | OptInput | OptJson | OptWait, OptColumn, 0, OptPort | OptInput},
+    {Command::Set, "set", false, OnDevice | OptBaud | OptVerify | OptJson | OptWait, 0, 0, OptPort},
 };
 
 // Options that hold a whole number in a range.
@@ -243,6 +261,10 @@ bool ReadWords(QStringList Words, const CommandRow **Row, Settings *Set, QString
         }
         Set->What = KindWord == QLatin1String("params") ? Kind::Params : Kind::Eids;
     }
+    if (Set->Which == Command::Set) {
+        Set->Assignments = Words; // NAME=VALUE, read with the register map
+        return true;
+    }
     if (!Words.isEmpty()) {
         *Error = QStringLiteral("unexpected argument '%1'").arg(Words.first());
         return false;
@@ -253,7 +275,8 @@ bool ReadWords(QStringList Words, const CommandRow **Row, Settings *Set, QString
 // Each option given is one the command takes, each it needs is there.
 bool CheckOptions(const Reader &Given, const CommandRow &Row, const Settings &Set, QString *Error)
 {
-    const unsigned Takes = Row.Takes | (Set.What == Kind::Eids ? Row.TakesForEids : 0u);
+    const unsigned Takes = Row.Takes | (Set.What == Kind::Eids ? Row.TakesForEids : 0u)
+        | (Set.What == Kind::Params ? Row.TakesForParams : 0u);
     for (int I = 0; I < OptionCount; ++I) {
         if (!(Takes & Options[I].Bit) && Given.IsSet(I)) {
             *Error = QStringLiteral("%1 takes no %2").arg(CommandText(Set), LongDashed(Options[I]));

@@ -16,7 +16,7 @@ class QTextStream;
 
 namespace CtlCommands {
 
-enum class Command { Ports, Read, Write, Probe, Scan, Diff };
+enum class Command { Ports, Read, Write, Probe, Scan, Diff, Set };
 enum class Kind { None, Params, Eids };
 
 // The options, as bits of a command's row.
@@ -61,6 +61,7 @@ struct Settings
     int WaitMs = 100; // scan; the other commands 1500 unless given
     bool Csv = false; // read eids as entry,eid
     EidListFile::Column EidColumn; // the CSV column of write and diff eids
+    QStringList Assignments; // set: the NAME=VALUE words, checked before the port is opened
 };
 
 // "read params", "probe": the command as the messages name it.

@@ -19,7 +19,7 @@ CtlLine::CtlLine(const QString &Name) : Name(Name)
 {
     // A port that goes away (an adapter pulled out) ends a wait at once.
     QObject::connect(&Port, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError Error) {
-        if (Error == QSerialPort::ResourceError)
+        if (Error == QSerialPort::ResourceError || Error == QSerialPort::ReadError)
             MarkLost(QString());
     });
 }
@@ -79,5 +79,29 @@ bool CtlLine::Send(const QByteArray &Frame, QString *Why)
         return false;
     // Out now rather than when the event loop next looks at the port.
     Port.flush();
+    if (Gone()) {
+        *Why = GoneText();
+        return false;
+    }
     return true;
+}
+
+// A port that went away (an adapter pulled out) stays in this error, or
+// cannot be read at all (a hung-up terminal reads nothing but its end): its
+// requests are the port's failure, not a device that did not answer.
+bool CtlLine::Gone() const
+{
+    return Port.isOpen() && (Port.error() == QSerialPort::ResourceError || Port.error() == QSerialPort::ReadError);
+}
+
+QString CtlLine::GoneText() const
+{
+    if (Port.error() == QSerialPort::ReadError)
+        return QStringLiteral("the port is gone (hung up)");
+    return QStringLiteral("the port is gone (%1)").arg(Port.errorString());
+}
+
+QString CtlLine::GoneDuringWait() const
+{
+    return Gone() ? GoneText() : QString();
 }

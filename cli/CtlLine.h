@@ -23,8 +23,12 @@ public:
 protected:
     QIODevice &Device() override { return Port; }
     bool Send(const QByteArray &Frame, QString *Why) override;
+    QString GoneDuringWait() const override;
 
 private:
+    bool Gone() const;
+    QString GoneText() const;
+
     QString Name;
     QSerialPort Port;
 };

@@ -3,7 +3,8 @@
 
 // One run of korvelctl: the settings of its command, its streams, the line
 // and the exchange over it. Each command is a member; those that work on a
-// bus of devices live in CtlBus.cpp, diff in CtlDiff.cpp.
+// bus of devices live in CtlBus.cpp, diff in CtlDiff.cpp, the writes of
+// parameters that follow the device in CtlCommission.cpp.
 
 #include "CtlCommands.h"
 #include "CtlFiles.h"
@@ -46,6 +47,11 @@ private:
     int DiffEids();
     int ReportDifferences(const QVector<CtlFiles::Difference> &Found);
     int PrintJson(const QJsonObject &Document);
+    // write params and set, in CtlCommission.cpp and CtlSet.cpp.
+    int SetParams();
+    int WriteFollowing(const ParamList &Wanted);
+    int VerifyFollowing(const ParamList &Wanted, int Address, int *Baud);
+    int ReportWritten(const ParamList &Wanted, int Address, int Baud, int Found);
 
     QTextStream &Out;
     QTextStream &Err;

@@ -166,28 +166,9 @@ int Runner::WriteParams()
 {
     int Code = Done;
     ParamList Wanted;
-    if (!ReadParamFile(&Wanted, &Code) || !OpenLine(&Code))
+    if (!ReadParamFile(&Wanted, &Code))
         return Code;
-    ParamList Echoed = Wanted;
-    if (!Exchange.WriteParams(&Echoed))
-        return DeviceFault();
-    if (Set.Verify) {
-        ParamList Back = Wanted;
-        if (!Exchange.ReadParams(&Back))
-            return DeviceFault(QStringLiteral("verify: "));
-        const QVector<CtlFiles::Difference> Differ = CtlFiles::ParamDifferences(Wanted, Back);
-        if (!Differ.isEmpty()) {
-            const CtlFiles::Difference &First = Differ.first();
-            return Fail(DeviceFailed, QStringLiteral("verify: %1 (register %2) reads %3, the file says %4")
-                                          .arg(First.Name)
-                                          .arg(ParamRegisters::Find(First.Name)->Register)
-                                          .arg(First.Device)
-                                          .arg(First.File));
-        }
-    }
-    Out << Wanted.size() << (Wanted.size() == 1 ? " parameter" : " parameters")
-        << " written and committed" << (Set.Verify ? ", verified" : "") << '\n';
-    return Done;
+    return WriteFollowing(Wanted);
 }
 
 int Runner::ReadEids()
@@ -278,6 +259,7 @@ int Runner::Main(const QStringList &Arguments)
     case CtlCommands::Command::Write: return Params ? WriteParams() : WriteEids();
     case CtlCommands::Command::Scan: return Scan();
     case CtlCommands::Command::Diff: return Params ? DiffParams() : DiffEids();
+    case CtlCommands::Command::Set: return SetParams();
     }
     return Done;
 }

@@ -145,9 +145,13 @@ QByteArray StreamLine::Transact(const QByteArray &Request, quint8 ExpectedLength
         return Complete(Reply, ExpectedLength);
     }, WaitMs);
     LastHeard = !Reply.isEmpty();
+    if (!Complete(Reply, ExpectedLength) && LostReason.isEmpty())
+        SendProblem = GoneDuringWait();
     const QString Within = QStringLiteral("within %1 s").arg(WaitMs / 1000.0);
     if (!LostReason.isEmpty() && !Complete(Reply, ExpectedLength))
         Trace('<', Reply, LostReason);
+    else if (!SendProblem.isEmpty())
+        Trace('<', Reply, SendProblem);
     else if (Reply.isEmpty())
         Trace('<', Reply, QStringLiteral("no reply ") + Within);
     else if (!Complete(Reply, ExpectedLength))

@@ -69,6 +69,9 @@ protected:
     virtual QByteArray Receive();
     // Puts the frame on its way whole; false with *Why when it could not.
     virtual bool Send(const QByteArray &Frame, QString *Why);
+    // Why a wait that ended short was the line's fault (a serial port gone
+    // from under it), not the device's; empty when it was not.
+    virtual QString GoneDuringWait() const { return QString(); }
 
     // The speed the silence before a request is counted at.
     void SetSilenceBaud(int Baud) { SilenceBaud = Baud; }

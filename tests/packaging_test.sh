@@ -236,7 +236,7 @@ if [ -f /usr/share/bash-completion/bash_completion ] && [ -f "$completion" ]; th
             COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
             _korvelctl; echo "${COMPREPLY[*]}"' _ "$completion" "$@"
     }
-    if [ "$(complete_words korvelctl '')" = 'ports read write probe scan diff --help --version' ] \
+    if [ "$(complete_words korvelctl '')" = 'ports read write probe scan diff set --help --version' ] \
         && [ "$(complete_words korvelctl read '')" = 'params eids' ] \
         && [ "$(complete_words korvelctl scan --baud 11)" = '115200' ]; then
         pass "completion: commands, kinds, speeds"

@@ -178,6 +178,10 @@ private slots:
     void wholeListCompared();
     void traceBesideSimulator();
     void busBesideSimulator();
+    void commissioning_data();
+    void commissioning();
+    void echoDiffers();
+    void portGone();
     void portStatus();
 
 private:
@@ -665,6 +669,24 @@ void TestKorvelctl::badInputSendsNothing_data()
                                         << "BAD: \"RfSf\" must be a whole number from 6 to 12, not 13";
     QTest::newRow("diff writes nothing") << QStringList {"diff", "params", "-i", "BAD", "--verify"}
                                          << "diff params takes no --verify";
+    QTest::newRow("set nothing") << QStringList {"set", "--verify"} << "set needs NAME=VALUE, one or more";
+    QTest::newRow("set no =") << QStringList {"set", "RfSf"} << "\"RfSf\" is not NAME=VALUE (e.g. ModbusID=33)";
+    QTest::newRow("set unknown") << QStringList {"set", "RfSf=7", "rfsf=7"}
+                                 << "\"rfsf\" is no parameter; the parameters are ModbusID, BaudRate,";
+    QTest::newRow("set twice") << QStringList {"set", "RfSf=7", "RfSf=8"} << "\"RfSf\" is given twice";
+    QTest::newRow("set above range") << QStringList {"set", "RfSf=13"}
+                                     << "\"RfSf\" must be a whole number from 6 to 12, not \"13\"";
+    QTest::newRow("set empty value") << QStringList {"set", "ModbusID="}
+                                     << "\"ModbusID\" must be a whole number from 1 to 255, not \"\"";
+    // Item indexes and speeds never overlap; a speed the device has not is neither.
+    QTest::newRow("set speed unknown") << QStringList {"set", "BaudRate=2400"}
+        << "\"BaudRate\" must be a speed of 4800, 9600, 19200, 38400, 57600 or 115200 Bd, "
+           "or an item index from 0 to 5, not \"2400\"";
+    QTest::newRow("set index past the list") << QStringList {"set", "BaudRate=6"}
+        << "\"BaudRate\" must be a speed of 4800, 9600, 19200, 38400, 57600 or 115200 Bd, "
+           "or an item index from 0 to 5, not \"6\"";
+    QTest::newRow("json for params only") << QStringList {"write", "eids", "-i", "BAD", "--json"}
+                                          << "write eids takes no --json";
 }
 
 void TestKorvelctl::badInputSendsNothing()
@@ -676,7 +698,9 @@ void TestKorvelctl::badInputSendsNothing()
     Arguments.replaceInStrings(QRegularExpression("^BAD$"), Bad);
     const Result R = Ctl(On(Arguments));
     QCOMPARE(R.Code, 2);
-    QCOMPARE(R.Err.section(QLatin1Char('\n'), 0, 0), QStringLiteral("korvelctl: ") + Message.replace("BAD", Bad));
+    QVERIFY2(R.Err.startsWith(QStringLiteral("korvelctl: ") + Message.replace("BAD", Bad)), qPrintable(R.Err));
+    if (Arguments.first() == QLatin1String("set")) // a refused value is one line, without the hint of --help
+        QCOMPARE(R.Err.count(QLatin1Char('\n')), 1);
     QTest::qWait(20);
     QVERIFY(Device->Peer().Received().isEmpty());
 }
@@ -792,6 +816,106 @@ void TestKorvelctl::busBesideSimulator()
     QStringList Faults = Bus.Err.split(QLatin1Char('\n')).filter(QStringLiteral("korvelctl:"));
     QCOMPARE(Faults, QStringList {"korvelctl: address 9: fault on the bus: bad CRC"});
     QCOMPARE(FramesOf(Bus.Err, ">").size(), 20);
+}
+
+void TestKorvelctl::commissioning_data()
+{
+    QTest::addColumn<QStringList>("SimOptions");
+    QTest::addColumn<QStringList>("Arguments"); // FILE: {"ModbusID": 33}
+    QTest::addColumn<int>("Code");
+    QTest::addColumn<QString>("Said"); // stdout (JSON compared as a document), stderr on a failure
+    QTest::addColumn<QStringList>("Scan"); // then scanned with these options; none: not scanned
+    QTest::addColumn<QString>("Listed");
+
+    const QStringList At9600 {"--device-baud", "9600"};
+    QTest::newRow("new address") << QStringList()
+        << QStringList {"write", "params", "-i", "FILE", "--address", "17", "--verify"} << 0 << "1 parameter written and committed, verified at address 33, 9600 Bd\n"
+        << QStringList {"--from", "17", "--to", "33"} << "33: ModbusID 33\n";
+    QTest::newRow("new address and speed") << At9600
+        << QStringList {"set", "ModbusID=33", "BaudRate=115200", "--verify"} << 0 << "2 parameters written and committed, verified at address 33, 115200 Bd\n"
+        << QStringList {"--baud", "115200", "--from", "33", "--to", "33"} << "33: ModbusID 33\n";
+    QTest::newRow("unverified: where it will answer") << At9600 << QStringList {"set", "BaudRate=5"} << 0
+        << "1 parameter written and committed; the device answers at address 0x00, 115200 Bd once it takes the "
+           "change over\n"
+        << QStringList {"--baud", "115200", "--from", "17", "--to", "17"} << "17: ModbusID 17\n";
+    QTest::newRow("speed taken over at a restart") << At9600 + QStringList {"--baud-after-restart"}
+        << QStringList {"set", "BaudRate=115200", "--verify", "--json"} << 0
+        << R"({"address":0,"baud":9600,"baud_at_restart":115200,"verified":true,"written":{"BaudRate":5}})"
+        << QStringList {"--from", "17", "--to", "17"} << "17: ModbusID 17\n";
+    QTest::newRow("found nowhere") << At9600 + QStringList {"--fault", "silence@4"}
+        << QStringList {"set", "ModbusID=33", "BaudRate=115200", "--verify"} << 1
+        << "korvelctl: verify: reading ModbusID (register 40003): no reply within 1.5 s at address 33, 115200 Bd, "
+           "nor at address 33, 9600 Bd\n"
+        << QStringList() << QString();
+}
+
+void TestKorvelctl::commissioning()
+{
+    QFETCH(QStringList, SimOptions);
+    QFETCH(QStringList, Arguments);
+    QFETCH(int, Code);
+    QFETCH(QString, Said);
+    QFETCH(QStringList, Scan);
+    QFETCH(QString, Listed);
+    const QString Input = File("moves.json");
+    WriteFile(Input, "{\"ModbusID\": 33}");
+    Arguments.replaceInStrings(QRegularExpression("^FILE$"), Input);
+    SimProgram Sim(SimOptions);
+    QVERIFY(Sim.Port.startsWith("/dev/"));
+    const Result R = Run(QStringLiteral(KORVELCTL), Arguments + QStringList {"--port", Sim.Port});
+    const Result Bus = Scan.isEmpty() ? Result()
+        : Run(QStringLiteral(KORVELCTL), QStringList {"scan", "--port", Sim.Port, "--wait", "40"} + Scan);
+    Sim.Stop();
+    QVERIFY2(R.Code == Code, qPrintable(R.Err));
+    if (Said.startsWith('{'))
+        QCOMPARE(QString::fromUtf8(QJsonDocument::fromJson(R.Out.toUtf8()).toJson(QJsonDocument::Compact)), Said);
+    else
+        QCOMPARE(Code ? R.Err : R.Out, Said);
+    QCOMPARE(Bus.Out, Listed);
+}
+
+void TestKorvelctl::echoDiffers()
+{
+    // The second write is echoed with another value than was sent: nothing
+    // goes out after it, the commit least of all.
+    SimProgram Sim({"--fault", "echo-value@2"});
+    QVERIFY(Sim.Port.startsWith("/dev/"));
+    const Result R = Run(QStringLiteral(KORVELCTL), {"set", "--port", Sim.Port, "RfFrequency=433", "RfTxPower=20"});
+    const QString SimLog = Sim.Stop();
+    QCOMPARE(R.Code, 1);
+    QCOMPARE(R.Err, QStringLiteral("korvelctl: writing RfFrequency (register 40302): sent 433, the device echoed 434; "
+                                   "nothing committed\n"));
+    QCOMPARE(R.Out, QString());
+    // What the simulator received: the two writes in register-map order.
+    QStringList Writes;
+    for (const char *Frame : {"00069D6D0014", "00069D6E01B1"})
+        Writes << QString::fromLatin1(Expected::WithCrc(QByteArray::fromHex(Frame)).toHex().toUpper());
+    QCOMPARE(FramesOf(SimLog, "<"), Writes);
+}
+
+void TestKorvelctl::portGone()
+{
+    // The adapter goes away after the first write's echo: the next request
+    // finds the port gone at once, the port's fault, not the device's.
+    PtyPair Own;
+    SimPeer Unplugged(Own);
+    Unplugged.SetReplyHook([](DeviceReply &Reply) { Reply.HangUp = true; });
+    QElapsedTimer Clock;
+    Clock.start();
+    const Result R = Ctl({"set", "--port", Own.SlavePath(), "RfSf=7", "RfTxPower=20"});
+    QCOMPARE(R.Code, 3);
+    QVERIFY2(R.Err.startsWith("korvelctl: writing RfSf (register 40304): the port is gone (") && R.Err.count('\n') == 1,
+             qPrintable(R.Err));
+    QVERIFY2(Clock.elapsed() < 1000, qPrintable(QString::number(Clock.elapsed())));
+
+    // The programs: the line hung up while korvelctl waits for a reply.
+    SimProgram Sim({"--fault", "hangup@2"});
+    Clock.restart();
+    const Result Hung = Run(QStringLiteral(KORVELCTL), {"set", "--port", Sim.Port, "RfSf=7", "RfTxPower=20"});
+    Sim.Stop();
+    QCOMPARE(Hung.Code, 3);
+    QCOMPARE(Hung.Err, QStringLiteral("korvelctl: writing RfSf (register 40304): the port is gone (hung up)\n"));
+    QVERIFY2(Clock.elapsed() < 1000, qPrintable(QString::number(Clock.elapsed())));
 }
 
 void TestKorvelctl::portStatus()

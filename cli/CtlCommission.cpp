@@ -1,0 +1,153 @@
+// write params and set: the parameters written and committed, then the
+// device followed to where it answers now. A new ModbusID moves it to that
+// address, a new BaudRate to that speed; a unit that takes the speed over
+// only at a restart still answers at the old one, so a verify tries the new
+// speed first, then the old. Each echo must hold the value sent: a device
+// that keeps another value gets no commit.
+
+#include "CtlCommands.h"
+#include "CtlFiles.h"
+#include "CtlRunner.h"
+#include "Korvelctl.h"
+#include "ParamRegisters.h"
+
+#include <QJsonObject>
+#include <QStringList>
+#include <QTextStream>
+
+namespace Korvelctl {
+
+namespace {
+
+const QString IdName = QStringLiteral("ModbusID");
+const QString BaudName = QStringLiteral("BaudRate");
+
+bool Moves(const ParamList &Wanted)
+{
+    for (const ParamValue &Param : Wanted) {
+        if (Param.Name == IdName || Param.Name == BaudName)
+            return true;
+    }
+    return false;
+}
+
+// The address requests go to once the device takes the write over: a
+// ModbusID no request can be addressed to leaves it 0x00 alone.
+int NewAddress(const ParamList &Wanted, int Address)
+{
+    for (const ParamValue &Param : Wanted) {
+        if (Param.Name == IdName)
+            return Param.Value <= CtlCommands::LastAddress ? Param.Value : 0;
+    }
+    return Address;
+}
+
+int NewBaud(const ParamList &Wanted, int Baud)
+{
+    for (const ParamValue &Param : Wanted) {
+        if (Param.Name == BaudName)
+            return ParamRegisters::BaudRates[Param.Value];
+    }
+    return Baud;
+}
+
+QString PlaceText(int Address, int Baud)
+{
+    const QString At = Address ? QString::number(Address) : QStringLiteral("0x00");
+    return QStringLiteral("address %1, %2 Bd").arg(At).arg(Baud);
+}
+
+} // namespace
+
+int Runner::WriteFollowing(const ParamList &Wanted)
+{
+    int Code = Done;
+    if (!OpenLine(&Code))
+        return Code;
+    // A value the device keeps other than the one sent must not be committed.
+    Exchange.SetStrictEcho(true);
+    ParamList Echoed = Wanted;
+    if (!Exchange.WriteParams(&Echoed)) {
+        if (Exchange.Failure().Code == FaultCode::WrongEcho)
+            return Fail(DeviceFailed, QStringLiteral("%1: sent %2, the device echoed %3; nothing committed")
+                                          .arg(TransactionText(Exchange.Failure().Where))
+                                          .arg(Exchange.Failure().Expected)
+                                          .arg(Exchange.Failure().Got));
+        return DeviceFault();
+    }
+    const int Address = NewAddress(Wanted, Set.Address);
+    const int Baud = NewBaud(Wanted, Set.Baud);
+    int Found = Baud;
+    if (Set.Verify && (Code = VerifyFollowing(Wanted, Address, &Found)) != Done)
+        return Code;
+    return ReportWritten(Wanted, Address, Baud, Found);
+}
+
+// The written values read back at Address, at Baud first, then at the speed
+// the line was opened at if the device is silent there; *Baud becomes the
+// speed it answered at.
+int Runner::VerifyFollowing(const ParamList &Wanted, int Address, int *Baud)
+{
+    QVector<int> Speeds {*Baud};
+    if (*Baud != Set.Baud)
+        Speeds << Set.Baud;
+    Exchange.SetAddress(quint8(Address));
+    QStringList Tried;
+    int LineBaud = Set.Baud;
+    for (const int Speed : Speeds) {
+        if (Speed != LineBaud && !Line.SetBaud(Speed))
+            return Fail(PortFailed, QStringLiteral("%1: cannot set the speed %2").arg(Set.Port).arg(Speed));
+        LineBaud = Speed;
+        ParamList Back = Wanted;
+        Tried << PlaceText(Address, Speed);
+        if (Exchange.ReadParams(&Back)) {
+            *Baud = Speed;
+            const QVector<CtlFiles::Difference> Differ = CtlFiles::ParamDifferences(Wanted, Back);
+            if (Differ.isEmpty())
+                return Done;
+            const CtlFiles::Difference &First = Differ.first();
+            return Fail(DeviceFailed, QStringLiteral("verify: %1 (register %2) reads %3 after %4 was written")
+                                          .arg(First.Name)
+                                          .arg(ParamRegisters::Find(First.Name)->Register)
+                                          .arg(First.Device)
+                                          .arg(First.File));
+        }
+        // Silence at the first read is a device elsewhere; anything else is
+        // a fault of the device found.
+        const ExchangeFault &Fault = Exchange.Failure();
+        if (Fault.Code != FaultCode::NoReply || Fault.Where.Register != Wanted.first().Register)
+            return DeviceFault(QStringLiteral("verify at %1: ").arg(Tried.last()));
+    }
+    return Fail(DeviceFailed, QStringLiteral("verify: %1 at %2")
+                                  .arg(Describe(Exchange.Failure()), Tried.join(QStringLiteral(", nor at "))));
+}
+
+// The summary: where the device answers (verified) or will answer once it
+// takes the change over; for a write that moves it nowhere, the count alone.
+int Runner::ReportWritten(const ParamList &Wanted, int Address, int Baud, int Found)
+{
+    if (Set.Json) {
+        QJsonObject Written;
+        for (const ParamValue &Param : Wanted)
+            Written.insert(Param.Name, Param.Value);
+        QJsonObject Document {{QStringLiteral("written"), Written}, {QStringLiteral("verified"), Set.Verify},
+                              {QStringLiteral("address"), Address}, {QStringLiteral("baud"), Found}};
+        if (Found != Baud)
+            Document.insert(QStringLiteral("baud_at_restart"), Baud);
+        return PrintJson(Document);
+    }
+    Out << Wanted.size() << (Wanted.size() == 1 ? " parameter" : " parameters") << " written and committed";
+    if (!Moves(Wanted))
+        Out << (Set.Verify ? ", verified" : "");
+    else if (!Set.Verify)
+        Out << "; the device answers at " << PlaceText(Address, Baud) << " once it takes the change over";
+    else if (Found == Baud)
+        Out << ", verified at " << PlaceText(Address, Baud);
+    else
+        Out << ", verified at " << PlaceText(Address, Found) << " (the old speed; " << Baud
+            << " Bd once the device takes it over at a restart)";
+    Out << '\n';
+    return Done;
+}
+
+} // namespace Korvelctl

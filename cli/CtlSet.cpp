@@ -1,0 +1,119 @@
+// set: the parameters from the command line, checked whole before the port
+// is opened, then written as write params writes a file's.
+
+#include "CtlSet.h"
+
+#include "CtlFiles.h"
+#include "CtlRunner.h"
+#include "Korvelctl.h"
+#include "ParamRegisters.h"
+#include "WholeNumber.h"
+
+#include <QMap>
+
+#include <algorithm>
+#include <iterator>
+
+namespace CtlSet {
+
+namespace {
+
+QString ParamNames()
+{
+    QStringList Names;
+    for (const ParamRegisters::Param &Row : ParamRegisters::Map)
+        Names << QString::fromLatin1(Row.Name);
+    return Names.join(QStringLiteral(", "));
+}
+
+// BaudRate as its item index or as the speed itself.
+bool ReadBaudRate(const QString &Text, int *Index)
+{
+    const ParamRegisters::Param &Row = ParamRegisters::Map[ParamRegisters::IndexOf("BaudRate")];
+    if (ParseWholeNumber(Text, Row.Min, Row.Max, Index))
+        return true;
+    int Speed = 0;
+    const int *const Begin = std::begin(ParamRegisters::BaudRates);
+    const int *const End = std::end(ParamRegisters::BaudRates);
+    if (!ParseWholeNumber(Text, *Begin, *(End - 1), &Speed))
+        return false;
+    const int *const At = std::find(Begin, End, Speed);
+    if (At == End)
+        return false;
+    *Index = int(At - Begin);
+    return true;
+}
+
+QString RangeText(const ParamRegisters::Param &Row, const QString &Value)
+{
+    if (QLatin1String(Row.Name) == QLatin1String("BaudRate")) {
+        QStringList Speeds = ParamRegisters::BaudRateTexts();
+        const QString Last = Speeds.takeLast();
+        return QStringLiteral("\"BaudRate\" must be a speed of %1 or %2 Bd, or an item index from %3 to %4, not %5")
+            .arg(Speeds.join(QStringLiteral(", ")), Last)
+            .arg(Row.Min)
+            .arg(Row.Max)
+            .arg(CtlFiles::Quoted(Value));
+    }
+    return QStringLiteral("\"%1\" must be a whole number from %2 to %3, not %4")
+        .arg(QLatin1String(Row.Name))
+        .arg(Row.Min)
+        .arg(Row.Max)
+        .arg(CtlFiles::Quoted(Value));
+}
+
+} // namespace
+
+bool ParseAssignments(const QStringList &Words, ParamList *Params, QString *Error)
+{
+    if (Words.isEmpty()) {
+        *Error = QStringLiteral("set needs NAME=VALUE, one or more, with names from %1").arg(ParamNames());
+        return false;
+    }
+    QMap<int, ParamValue> Given; // by register: the register map's order
+    for (const QString &Word : Words) {
+        const int Equals = Word.indexOf(QLatin1Char('='));
+        if (Equals < 0) {
+            *Error = QStringLiteral("%1 is not NAME=VALUE (e.g. ModbusID=33)").arg(CtlFiles::Quoted(Word));
+            return false;
+        }
+        const QString Name = Word.left(Equals);
+        const QString Value = Word.mid(Equals + 1);
+        const ParamRegisters::Param *Row = ParamRegisters::Find(Name);
+        if (!Row) {
+            *Error = QStringLiteral("%1 is no parameter; the parameters are %2")
+                         .arg(CtlFiles::Quoted(Name), ParamNames());
+            return false;
+        }
+        if (Given.contains(Row->Register)) {
+            *Error = QStringLiteral("\"%1\" is given twice").arg(Name);
+            return false;
+        }
+        int Number = 0;
+        const bool Baud = Name == QLatin1String("BaudRate");
+        if (!(Baud ? ReadBaudRate(Value, &Number) : ParseWholeNumber(Value, Row->Min, Row->Max, &Number))) {
+            *Error = RangeText(*Row, Value);
+            return false;
+        }
+        Given.insert(Row->Register, {Name, Row->Register, Number});
+    }
+    Params->clear();
+    for (const ParamValue &Param : Given)
+        Params->append(Param);
+    return true;
+}
+
+} // namespace CtlSet
+
+namespace Korvelctl {
+
+int Runner::SetParams()
+{
+    ParamList Wanted;
+    QString Error;
+    if (!CtlSet::ParseAssignments(Set.Assignments, &Wanted, &Error))
+        return Fail(BadUsage, Error);
+    return WriteFollowing(Wanted);
+}
+
+} // namespace Korvelctl

@@ -1,0 +1,20 @@
+#ifndef KORVEL_CTLSET_H
+#define KORVEL_CTLSET_H
+
+// set's parameters: NAME=VALUE words with the names, ranges and order of a
+// parameter file. BaudRate also takes the line speed in Bd, which no item
+// index can be mistaken for.
+
+#include "DeviceExchange.h"
+
+#include <QStringList>
+
+namespace CtlSet {
+
+// The parameters in register-map order; on failure *Error says in one
+// line what is wrong with which word.
+bool ParseAssignments(const QStringList &Words, ParamList *Params, QString *Error);
+
+} // namespace CtlSet
+
+#endif
