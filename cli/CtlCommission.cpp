@@ -67,14 +67,8 @@ int Runner::WriteFollowing(const ParamList &Wanted)
     // A value the device keeps other than the one sent must not be committed.
     Exchange.SetStrictEcho(true);
     ParamList Echoed = Wanted;
-    if (!Exchange.WriteParams(&Echoed)) {
-        if (Exchange.Failure().Code == FaultCode::WrongEcho)
-            return Fail(DeviceFailed, QStringLiteral("%1: sent %2, the device echoed %3; nothing committed")
-                                          .arg(TransactionText(Exchange.Failure().Where))
-                                          .arg(Exchange.Failure().Expected)
-                                          .arg(Exchange.Failure().Got));
+    if (!Exchange.WriteParams(&Echoed))
         return DeviceFault();
-    }
     const int Address = NewAddress(Wanted, Set.Address);
     const int Baud = NewBaud(Wanted, Set.Baud);
     int Found = Baud;

@@ -77,8 +77,10 @@ QString FaultText(const ExchangeFault &Fault)
     case FaultCode::OtherAddress: return QStringLiteral("reply from ") + InsteadOf("address", Fault.Got, Fault.Expected);
     case FaultCode::WrongCount: return CountText(Fault);
     case FaultCode::WrongEcho:
-        return QStringLiteral("wrong echo: ")
-            + InsteadOf(Fault.Where.What == Transaction::Kind::EidWrite ? "function" : "value", Fault.Got, Fault.Expected);
+        // A single write echoed otherwise ends the exchange before its commit.
+        if (Fault.Where.What == Transaction::Kind::ParamWrite)
+            return QStringLiteral("sent %1, the device echoed %2; nothing committed").arg(Fault.Expected).arg(Fault.Got);
+        return QStringLiteral("wrong echo: ") + InsteadOf("function", Fault.Got, Fault.Expected);
     case FaultCode::CommitRefused: return QStringLiteral("wrong echo: ") + InsteadOf("code", Fault.Got, Fault.Expected);
     case FaultCode::Unreadable: return QStringLiteral("reply of %1 bytes refused").arg(Fault.Got);
     }

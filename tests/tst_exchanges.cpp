@@ -228,7 +228,7 @@ void tst_exchanges::failureOfTheLatestExchange()
     ParamList Written {{"RfFrequency", 40302, 433}, {"RfSf", 40304, 9}};
     QVERIFY(!Device.WriteParams(&Written));
     QCOMPARE(Device.Failure().Code, FaultCode::WrongEcho);
-    QCOMPARE(Describe(Device.Failure()), QStringLiteral("writing RfFrequency (register 40302): wrong echo: value 434 instead of 433"));
+    QCOMPARE(Describe(Device.Failure()), QStringLiteral("writing RfFrequency (register 40302): sent 433, the device echoed 434; nothing committed"));
     QCOMPARE(Rig->Requests().size(), 1 + 2 + 1);
     QVERIFY(Rig->Requests().last() != Commit(6));
 

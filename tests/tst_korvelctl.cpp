@@ -238,6 +238,12 @@ void TestKorvelctl::paramsRoundTrip()
     QCOMPARE(Sent[Expected::ParamCount], Expected::WithCrc(QByteArray::fromHex("00069C410006")));
     QCOMPARE(Device->Core().Register(40302, DeviceCore::Committed), quint16(433));
     QCOMPARE(Device->Core().Register(40308, DeviceCore::Committed), quint16(60000));
+
+    // A commit the device refuses is no success.
+    Device->Core().AddFault({DeviceFault::CommitCode, 0, 0});
+    R = Ctl(On({"write", "params", "-i", Saved}));
+    QCOMPARE(R.Code, 1);
+    QCOMPARE(R.Err, QStringLiteral("korvelctl: commit with code 6 (register 40001): wrong echo: code 0 instead of 6\n"));
 }
 
 void TestKorvelctl::eidsRoundTrip()
