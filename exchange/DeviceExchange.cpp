@@ -9,6 +9,16 @@ namespace {
 
 using Kind = Transaction::Kind;
 
+Transaction BlockTransaction(Kind What, const EidRegisters::Block &Block, int Number)
+{
+    Transaction Where;
+    Where.What = What;
+    Where.Register = Block.FirstRegister;
+    Where.Count = Block.Count;
+    Where.Block = Number;
+    return Where;
+}
+
 Transaction ParamTransaction(Kind What, const ParamValue &Param)
 {
     Transaction Where;
@@ -178,11 +188,7 @@ bool DeviceExchange::ReadEids(int Count, QVector<qint32> *Eids)
         return Refuse(QStringLiteral("not an EID list request"));
     QVector<qint32> Read(Count, 0);
     for (int Number = 0; Number < Blocks.size(); ++Number) {
-        Transaction Where;
-        Where.What = Kind::EidRead;
-        Where.Register = Blocks[Number].FirstRegister;
-        Where.Count = Blocks[Number].Count;
-        Where.Block = Number;
+        const Transaction Where = BlockTransaction(Kind::EidRead, Blocks[Number], Number);
         if (!EidBlock(Where, {}, &Read))
             return false;
     }
@@ -196,11 +202,7 @@ bool DeviceExchange::WriteEids(const QVector<qint32> &Eids)
     if (Blocks.isEmpty() || Eids.size() > EidCount)
         return Refuse(QStringLiteral("not an EID list request"));
     for (int Number = 0; Number < Blocks.size(); ++Number) {
-        Transaction Where;
-        Where.What = Kind::EidWrite;
-        Where.Register = Blocks[Number].FirstRegister;
-        Where.Count = Blocks[Number].Count;
-        Where.Block = Number;
+        const Transaction Where = BlockTransaction(Kind::EidWrite, Blocks[Number], Number);
         if (!EidBlock(Where, Eids, nullptr))
             return false;
     }

@@ -7,6 +7,7 @@
 #include "DeviceCore.h"
 #include "Expected.h"
 #include "CtlFiles.h"
+#include "CtlRun.h"
 #include "Korvelctl.h"
 #include "PortStatus.h"
 #include "PtyPair.h"
@@ -33,21 +34,6 @@ namespace {
 
 constexpr int Entries = 200; // in a device's EID list
 
-struct Result
-{
-    int Code = -1;
-    QString Out;
-    QString Err;
-};
-
-Result Ctl(const QStringList &Arguments)
-{
-    Result R;
-    QTextStream Out(&R.Out);
-    QTextStream Err(&R.Err);
-    R.Code = Korvelctl::Run(Arguments, Out, Err);
-    return R;
-}
 
 QByteArray ReadAll(const QString &Path)
 {

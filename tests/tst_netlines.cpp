@@ -3,6 +3,7 @@
 // are (tcp://) and once as Telnet with COM port control (rfc2217://); the
 // Telnet codec on its own; the --port texts refused before anything is sent.
 
+#include "CtlRun.h"
 #include "Korvelctl.h"
 #include "ModbusRtu.h"
 #include "ParamRegisters.h"
@@ -18,22 +19,6 @@
 #include <QtTest>
 
 namespace {
-
-struct Result
-{
-    int Code = -1;
-    QString Out;
-    QString Err;
-};
-
-Result Ctl(const QStringList &Arguments)
-{
-    Result R;
-    QTextStream Out(&R.Out);
-    QTextStream Err(&R.Err);
-    R.Code = Korvelctl::Run(Arguments, Out, Err);
-    return R;
-}
 
 quint16 FreePort()
 {
