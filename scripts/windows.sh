@@ -95,7 +95,7 @@ cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
 for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
     cp "$(x86_64-w64-mingw32-g++-posix -print-file-name=$dll)" "$stage/"
 done
-find "$stage" -name '*.exe' -o -name '*.dll' | xargs x86_64-w64-mingw32-strip --strip-unneeded
+find "$stage" \( -name '*.exe' -o -name '*.dll' \) -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
 
 # Texts with Windows line ends: the licences, what Qt's LGPL asks for, the
 # operator's short guide.
@@ -113,7 +113,9 @@ crlf /usr/share/doc/mingw-w64-x86-64-dev/copyright "$stage/licenses/mingw-w64.tx
 uninstall_list="$out/uninstall-files.nsh"
 (
     cd "$stage"
+    # shellcheck disable=SC2016 # $INSTDIR is NSIS's, written as it stands
     find . -type f | sort | sed 's|^\./||; s|/|\\|g; s|.*|Delete "$INSTDIR\\&"|'
+    # shellcheck disable=SC2016 # $INSTDIR is NSIS's, written as it stands
     find . -mindepth 1 -type d | sort -r | sed 's|^\./||; s|/|\\|g; s|.*|RMDir "$INSTDIR\\&"|'
 ) >"$uninstall_list"
 makensis -V2 -INPUTCHARSET UTF8 \
