@@ -2,7 +2,9 @@
 
 #include "ParamRegisters.h"
 
+#ifdef KORVEL_NETWORK_LINES
 #include <QHostAddress>
+#endif
 #include <QRegularExpression>
 
 namespace {
@@ -66,8 +68,10 @@ bool ReadHostPort(const QString &Rest, LineUrl *Url, QString *Why)
         Host = Rest.mid(1, Close - 1);
         HasPort = Rest.mid(Close + 1).startsWith(QLatin1Char(':'));
         PortText = Rest.mid(Close + 2);
+#ifdef KORVEL_NETWORK_LINES
         if (QHostAddress(Host).protocol() != QAbstractSocket::IPv6Protocol)
             return (*Why = QStringLiteral("'%1' is no IPv6 address").arg(Host), false);
+#endif
     } else {
         const int Colon = Rest.lastIndexOf(QLatin1Char(':'));
         HasPort = Colon >= 0;

@@ -3,7 +3,9 @@
 #include "CtlLine.h"
 #include "LineUrl.h"
 #include "ModbusRtu.h"
+#ifdef KORVEL_NETWORK_LINES
 #include "NetLines.h"
+#endif
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -39,8 +41,13 @@ bool Complete(const QByteArray &Reply, int ExpectedLength)
 std::unique_ptr<StreamLine> StreamLine::Make(const LineUrl &Url)
 {
     switch (Url.Type) {
+#ifdef KORVEL_NETWORK_LINES
     case LineUrl::Kind::Tcp: return std::unique_ptr<StreamLine>(new TcpLine(Url.Host, Url.TcpPort, Url.Baud));
     case LineUrl::Kind::Rfc2217: return std::unique_ptr<StreamLine>(new Rfc2217Line(Url.Host, Url.TcpPort));
+#else
+    case LineUrl::Kind::Tcp:
+    case LineUrl::Kind::Rfc2217: return nullptr;
+#endif
     case LineUrl::Kind::Serial: break;
     }
     return std::unique_ptr<StreamLine>(new CtlLine(Url.Port));
@@ -164,6 +171,11 @@ QByteArray StreamLine::Transact(const QByteArray &Request, quint8 ExpectedLength
 bool ChosenLine::Open(const LineUrl &Url, int Baud, QString *Error)
 {
     Line = StreamLine::Make(Url);
+    if (!Line) {
+        *Error = QStringLiteral("%1: this korvelctl was built without lines to serial device servers")
+                     .arg(Url.Port);
+        return false;
+    }
     Line->SetWaitLimitMs(Wait);
     return Line->Open(Baud, Error);
 }

@@ -87,7 +87,7 @@ rm -rf "$stage" "$out/$name.zip" "$out/$name-setup.exe"
 mkdir -p "$stage/platforms" "$stage/styles" "$stage/licenses"
 
 cp "$build/korvel.exe" "$build/cli/korvelctl.exe" "$stage/"
-for module in Core Gui Widgets SerialPort Network; do
+for module in Core Gui Widgets SerialPort; do
     cp "$qt/bin/Qt5$module.dll" "$stage/"
 done
 cp "$qt/plugins/platforms/qwindows.dll" "$stage/platforms/"
