@@ -1,10 +1,13 @@
 // korvelctl: the LoRa radio device from the command line.
 
+#include "CtlIo.h"
 #include "Korvelctl.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -23,8 +26,25 @@ void Messages(QtMsgType Type, const QMessageLogContext &Context, const QString &
 int main(int argc, char *argv[])
 {
     qInstallMessageHandler(Messages);
+#ifdef SIGXFSZ
+    // A file size limit reached is a failed write korvelctl reports, with
+    // the old file kept, not a signal that ends it half-way.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QCoreApplication App(argc, argv);
-    QTextStream Out(stdout);
+#ifdef Q_OS_WIN
+    const QStringList Arguments = QCoreApplication::arguments().mid(1);
+#else
+    // File names are bytes here; each argument keeps them all (CtlIo.h).
+    QStringList Arguments;
+    for (int I = 1; I < argc; ++I)
+        Arguments << CtlIo::FromArgument(QByteArray(argv[I]));
+#endif
+    // Unbuffered on the descriptor, so that a failed write is seen with
+    // the system's reason.
+    QFile StandardOutput;
+    StandardOutput.open(1, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
+    QTextStream Out(&StandardOutput);
     QTextStream Err(stderr);
-    return Korvelctl::Run(QCoreApplication::arguments().mid(1), Out, Err);
+    return Korvelctl::Run(Arguments, Out, Err);
 }
