@@ -72,7 +72,10 @@ int Runner::Probe()
 
 // One read of ModbusID at each address; silence is no device, anything
 // heard that is not a valid reply from the address asked is a fault on
-// the bus (two devices on one address garble each other's replies).
+// the bus (two devices on one address garble each other's replies). A
+// device slower than --wait answers while the next address is asked: its
+// reply names the address it came from, which is named as late, and the
+// next address is asked again rather than blamed.
 int Runner::Scan()
 {
     int Code = Done;
@@ -81,6 +84,12 @@ int Runner::Scan()
     Line.SetWaitLimitMs(Set.WaitMs);
     QJsonArray Devices;
     QJsonArray Faults;
+    const auto Fault = [&](int Address, const QString &Text) {
+        Faults.append(QJsonObject {{QStringLiteral("address"), Address}, {QStringLiteral("fault"), Text}});
+        Say(QStringLiteral("address %1: fault on the bus: %2").arg(Address).arg(Text));
+    };
+    int Silent = 0; // the last address that did not answer in time
+    bool AskedAgain = false;
     for (int Address = Set.From; Address <= Set.To; ++Address) {
         Exchange.SetAddress(quint8(Address));
         ParamValue Id = CtlFiles::Param("ModbusID");
@@ -91,20 +100,30 @@ int Runner::Scan()
                 Out.flush();
             }
         } else if (Line.Heard()) {
-            const QString Fault = FaultText(Exchange.Failure());
-            Faults.append(QJsonObject {{QStringLiteral("address"), Address}, {QStringLiteral("fault"), Fault}});
-            Fail(Done, QStringLiteral("address %1: fault on the bus: %2").arg(Address).arg(Fault));
+            const ExchangeFault &Failed = Exchange.Failure();
+            if (Failed.Code == FaultCode::OtherAddress && Failed.Got == Silent && Silent && !AskedAgain) {
+                Fault(Silent, QStringLiteral("replied after the wait of %1 ms").arg(Set.WaitMs));
+                AskedAgain = true;
+                --Address;
+                continue;
+            }
+            Fault(Address, FaultText(Failed));
+        } else {
+            Silent = Address;
         }
+        AskedAgain = false;
     }
-    if (Set.Json)
-        PrintJson(QJsonObject {{QStringLiteral("devices"), Devices}, {QStringLiteral("faults"), Faults}});
-    if (!Devices.isEmpty())
-        return Done;
-    return Fail(DeviceFailed, QStringLiteral("no device answered a read of %1 (register %2) at addresses %3 to %4")
-                                  .arg(QString::fromLatin1(IdRow().Name))
-                                  .arg(IdRow().Register)
-                                  .arg(Set.From)
-                                  .arg(Set.To));
+    QJsonObject Found {{QStringLiteral("devices"), Devices}, {QStringLiteral("faults"), Faults}};
+    if (Devices.isEmpty()) {
+        Found.insert(QStringLiteral("fault"), QStringLiteral("no-device"));
+        return Fail(DeviceFailed, QStringLiteral("no device answered a read of %1 (register %2) at addresses %3 to %4")
+                                      .arg(QString::fromLatin1(IdRow().Name))
+                                      .arg(IdRow().Register)
+                                      .arg(Set.From)
+                                      .arg(Set.To),
+                    Found);
+    }
+    return Set.Json ? PrintJson(Found) : Done;
 }
 
 } // namespace Korvelctl

@@ -26,21 +26,23 @@ const char *const HelpText =
     "Commands:\n"
     "  ports                                  list the serial ports; a port another\n"
     "                                         program holds is marked busy\n"
-    "  read params --port PORT [-o FILE]      the 14 parameters into a parameter file\n"
-    "  write params --port PORT -i FILE [--verify] [--json]\n"
+    "  read params --port PORT [-o FILE]      the 14 parameters into a parameter file;\n"
+    "                                         a value outside the window's range is\n"
+    "                                         saved as it is, with a warning\n"
+    "  write params --port PORT -i FILE [--verify] [--json] [--out-of-range]\n"
     "                                         write the parameters the file names, then\n"
     "                                         the commit request (code 6); a new\n"
     "                                         ModbusID or BaudRate is followed: the\n"
     "                                         summary (and --verify) says where the\n"
     "                                         device answers now\n"
-    "  set --port PORT NAME=VALUE... [--verify] [--json]\n"
+    "  set --port PORT NAME=VALUE... [--verify] [--json] [--out-of-range]\n"
     "                                         the same with the parameters on the\n"
     "                                         command line: set --port ttyUSB0\n"
     "                                         ModbusID=33 BaudRate=115200 --verify\n"
     "                                         (BaudRate: the speed in Bd or the index)\n"
     "  read eids --port PORT [-o FILE] [--csv]\n"
     "                                         the 200 EIDs into an EID file\n"
-    "  write eids --port PORT -i FILE [--column N|NAME] [--verify]\n"
+    "  write eids --port PORT -i FILE [--column N|NAME] [--verify] [--out-of-range]\n"
     "                                         write the EID list, then the commit\n"
     "                                         request (code 8)\n"
     "  probe --port PORT                      find the speed the device answers at and\n"
@@ -75,12 +77,18 @@ const char *const HelpText =
     "                   refuse replies from any other; default: address 0x00\n"
     "  --retries N      send a transaction again up to N times when it gets no valid\n"
     "                   reply (default 0)\n"
-    "  -o, --output FILE  write to FILE instead of standard output; the file is\n"
-    "                   replaced only when the whole read succeeded\n"
-    "  -i, --input FILE the file to write from or compare with\n"
+    "  -o, --output FILE  write to FILE instead of standard output (- is standard\n"
+    "                   output); a file is replaced only once the whole read\n"
+    "                   succeeded and every byte is on the disk, keeping its mode;\n"
+    "                   a FIFO or a device is written in place\n"
+    "  -i, --input FILE the file to write from or compare with (- is standard input)\n"
     "  --verify         read the written values back and compare them; after a\n"
     "                   new ModbusID at that address, after a new BaudRate at that\n"
-    "                   speed first, then at the old one\n"
+    "                   speed first, then at the old one; also after a commit whose\n"
+    "                   reply was lost or garbled\n"
+    "  --out-of-range   write, set: write a value outside the window's range (a\n"
+    "                   parameter 0 to 65535, an EID 0 to 4294967295) as it is, as\n"
+    "                   read saves what a device holds; ModbusID stays 1 to 247\n"
     "  --column N|NAME  write eids, diff eids: the CSV column holding the EIDs, its\n"
     "                   number from 1 or its heading; default: the column headed\n"
     "                   EID, else the first\n"
@@ -92,8 +100,9 @@ const char *const HelpText =
     "  --wait MS        the wait for each reply, 10 to 1500 ms (scan: default 100;\n"
     "                   read, write, set, diff: default 1500)\n"
     "  --json           ports, probe, scan, diff, write params, set: one JSON\n"
-    "                   document on standard output\n"
-    "                   instead of the table or the lines:\n"
+    "                   document on standard output instead of the table or the\n"
+    "                   lines; on failure {\"exit\", \"fault\", \"message\"} with\n"
+    "                   \"transaction\" where one failed (scan: with its lists):\n"
     "                     ports  {\"ports\": [{\"port\", \"state\", \"description\",\n"
     "                             \"manufacturer\", \"serial\"}]}\n"
     "                     probe  {\"baud\", \"address\"}\n"
@@ -115,13 +124,20 @@ const char *const HelpText =
     "entry; '#' starts a comment. Or CSV as a spreadsheet saves it (comma, semicolon\n"
     "or tab; a first row that is no number is a heading). write takes up to 200,\n"
     "writes 0 for the rest and warns of an EID given twice; diff reads it alike.\n"
+    "Blank lines count only before the first EID and after the last; a file with no\n"
+    "EID is refused (the one line 0 empties the list).\n"
+    "Files are UTF-8 or UTF-16 with a byte order mark, with any line ends; a NUL or\n"
+    "a byte that is no UTF-8 is refused with its line.\n"
     "\n"
-    "Exit status: 0 done; 1 the device did not answer or refused, or echoed another\n"
-    "value than was written (nothing is then committed; scan: no device answered;\n"
-    "a connection to a server lost in the middle of a command); 2 bad arguments or\n"
+    "Exit status: 0 done; 1 the device did not answer or refused (scan: no device\n"
+    "answered; a connection to a server lost in the middle of a command): a fault\n"
+    "before the commit leaves the device uncommitted, the message names what was\n"
+    "sent after it (a lost or garbled reply to the commit: the device may have\n"
+    "taken the change; a failed verify: the commit was sent); 2 bad arguments or\n"
     "input file (nothing sent); 3 the port cannot be opened or refused the bytes\n"
     "(a server: cannot be reached, refuses the connection or COM port control);\n"
-    "4 diff: the device holds other values than the file.\n";
+    "4 diff: the device holds other values than the file; 5 the output could not\n"
+    "be written (the device was read; a file that was there is kept).\n";
 
 struct OptionRow
 {
@@ -147,6 +163,7 @@ const OptionRow Options[] = {
     {OptWait, nullptr, "wait", "MS", nullptr},
     {OptColumn, nullptr, "column", "N|NAME", nullptr},
     {OptCsv, nullptr, "csv", nullptr, nullptr},
+    {OptOutOfRange, nullptr, "out-of-range", nullptr, nullptr},
 };
 constexpr int OptionCount = int(sizeof Options / sizeof Options[0]);
 
@@ -166,12 +183,12 @@ struct CommandRow
 const CommandRow Commands[] = {
     {Command::Ports, "ports", false, OptVerbose | OptJson, 0, 0, 0},
     {Command::Read, "read", true, OnDevice | OptBaud | OptOutput | OptWait, OptCsv, 0, OptPort},
-    {Command::Write, "write", true, OnDevice | OptBaud | OptInput | OptVerify | OptWait, OptColumn, OptJson,
-     OptPort | OptInput},
+    {Command::Write, "write", true, OnDevice | OptBaud | OptInput | OptVerify | OptWait | OptOutOfRange, OptColumn,
+     OptJson, OptPort | OptInput},
     {Command::Probe, "probe", false, OnDevice | OptJson, 0, 0, OptPort},
     {Command::Scan, "scan", false, OptPort | OptBaud | OptFrom | OptTo | OptWait | OptJson | OptVerbose, 0, 0, OptPort},
     {Command::Diff, "diff", true, OnDevice | OptBaud | OptInput | OptJson | OptWait, OptColumn, 0, OptPort | OptInput},
-    {Command::Set, "set", false, OnDevice | OptBaud | OptVerify | OptJson | OptWait, 0, 0, OptPort},
+    {Command::Set, "set", false, OnDevice | OptBaud | OptVerify | OptJson | OptWait | OptOutOfRange, 0, 0, OptPort},
 };
 
 // Options that hold a whole number in a range.
@@ -345,10 +362,13 @@ bool ReadValues(const Reader &Given, Settings *Set, QString *Error)
     Set->Verbose = Given.IsSet(IndexOf(OptVerbose));
     Set->Json = Given.IsSet(IndexOf(OptJson));
     Set->Csv = Given.IsSet(IndexOf(OptCsv));
+    Set->OutOfRange = Given.IsSet(IndexOf(OptOutOfRange));
     if (Given.IsSet(IndexOf(OptOutput)) && Set->Output.isEmpty()) {
         *Error = QStringLiteral("-o needs a file name");
         return false;
     }
+    if (Set->Output == QLatin1String("-"))
+        Set->Output.clear(); // standard output, as without -o
     const int Baud = IndexOf(OptBaud);
     if (Given.IsSet(Baud) && !ReadBaud(Given.Value(Baud), &Set->Baud)) {
         QStringList Speeds = ParamRegisters::BaudRateTexts();

@@ -35,6 +35,7 @@ enum Option : unsigned {
     OptWait = 1u << 11,
     OptColumn = 1u << 12, // write eids, diff eids
     OptCsv = 1u << 13, // read eids
+    OptOutOfRange = 1u << 14, // write, set: values outside the window's range as they are
 };
 
 constexpr int MaxRetries = 100;
@@ -60,6 +61,7 @@ struct Settings
     int To = LastAddress;
     int WaitMs = 100; // scan; the other commands 1500 unless given
     bool Csv = false; // read eids as entry,eid
+    bool OutOfRange = false; // write, set: take any register value or 32-bit EID
     EidListFile::Column EidColumn; // the CSV column of write and diff eids
     QStringList Assignments; // set: the NAME=VALUE words, checked before the port is opened
 };

@@ -42,10 +42,12 @@ int NewAddress(const ParamList &Wanted, int Address)
     return Address;
 }
 
+// An index outside the list (written with --out-of-range) names no speed
+// korvelctl knows: the device is looked for at the line's.
 int NewBaud(const ParamList &Wanted, int Baud)
 {
     for (const ParamValue &Param : Wanted) {
-        if (Param.Name == BaudName)
+        if (Param.Name == BaudName && Param.Value >= 0 && Param.Value < ParamRegisters::BaudRateCount)
             return ParamRegisters::BaudRates[Param.Value];
     }
     return Baud;
@@ -67,20 +69,30 @@ int Runner::WriteFollowing(const ParamList &Wanted)
     // A value the device keeps other than the one sent must not be committed.
     Exchange.SetStrictEcho(true);
     ParamList Echoed = Wanted;
-    if (!Exchange.WriteParams(&Echoed))
-        return DeviceFault();
+    QString Committed = QStringLiteral("the commit was sent; ");
+    if (!Exchange.WriteParams(&Echoed)) {
+        // A lost or garbled reply to the commit says nothing of whether the
+        // device took it: say so, and with --verify go and look.
+        if (!CommitUncertain())
+            return DeviceFault();
+        if (!Set.Verify)
+            return DeviceFault(QString(), QStringLiteral("; the device may have taken the change (--verify reads it "
+                                                         "back)"));
+        Committed = QStringLiteral("the reply to the commit was lost or garbled (%1); ").arg(FaultText(Exchange.Failure()));
+        Say(Committed + QStringLiteral("reading the values back"));
+    }
     const int Address = NewAddress(Wanted, Set.Address);
     const int Baud = NewBaud(Wanted, Set.Baud);
     int Found = Baud;
-    if (Set.Verify && (Code = VerifyFollowing(Wanted, Address, &Found)) != Done)
+    if (Set.Verify && (Code = VerifyFollowing(Wanted, Address, &Found, Committed)) != Done)
         return Code;
     return ReportWritten(Wanted, Address, Baud, Found);
 }
 
 // The written values read back at Address, at Baud first, then at the speed
 // the line was opened at if the device is silent there; *Baud becomes the
-// speed it answered at.
-int Runner::VerifyFollowing(const ParamList &Wanted, int Address, int *Baud)
+// speed it answered at. Committed begins each failure's message.
+int Runner::VerifyFollowing(const ParamList &Wanted, int Address, int *Baud, const QString &Committed)
 {
     QVector<int> Speeds {*Baud};
     if (*Baud != Set.Baud)
@@ -100,20 +112,21 @@ int Runner::VerifyFollowing(const ParamList &Wanted, int Address, int *Baud)
             if (Differ.isEmpty())
                 return Done;
             const CtlFiles::Difference &First = Differ.first();
-            return Fail(DeviceFailed, QStringLiteral("verify: %1 (register %2) reads %3 after %4 was written")
-                                          .arg(First.Name)
-                                          .arg(ParamRegisters::Find(First.Name)->Register)
-                                          .arg(First.Device)
-                                          .arg(First.File));
+            return Fail(DeviceFailed, Committed + QStringLiteral("verify: %1 (register %2) reads %3 after %4 was written")
+                                                      .arg(First.Name)
+                                                      .arg(ParamRegisters::Find(First.Name)->Register)
+                                                      .arg(First.Device)
+                                                      .arg(First.File),
+                        {{QStringLiteral("fault"), QStringLiteral("verify")}});
         }
         // Silence at the first read is a device elsewhere; anything else is
         // a fault of the device found.
         const ExchangeFault &Fault = Exchange.Failure();
         if (Fault.Code != FaultCode::NoReply || Fault.Where.Register != Wanted.first().Register)
-            return DeviceFault(QStringLiteral("verify at %1: ").arg(Tried.last()));
+            return DeviceFault(Committed + QStringLiteral("verify at %1: ").arg(Tried.last()));
     }
-    return Fail(DeviceFailed, QStringLiteral("verify: %1 at %2")
-                                  .arg(Describe(Exchange.Failure()), Tried.join(QStringLiteral(", nor at "))));
+    return DeviceFault(Committed + QStringLiteral("verify: "),
+                       QStringLiteral(" at ") + Tried.join(QStringLiteral(", nor at ")));
 }
 
 // The summary: where the device answers (verified) or will answer once it

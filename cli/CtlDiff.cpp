@@ -23,15 +23,18 @@ int Runner::ReportDifferences(const QVector<CtlFiles::Difference> &Found)
 {
     QJsonArray Listed;
     for (const CtlFiles::Difference &One : Found) {
-        QJsonObject Entry {{QStringLiteral("device"), One.Device}, {QStringLiteral("file"), One.File}};
-        if (One.Name.isEmpty())
+        // An EID as the unsigned number it is, as the files write it.
+        const bool Eid = One.Name.isEmpty();
+        const auto Value = [Eid](qint32 V) { return Eid && V != CtlFiles::EidNone ? qint64(quint32(V)) : qint64(V); };
+        QJsonObject Entry {{QStringLiteral("device"), Value(One.Device)}, {QStringLiteral("file"), Value(One.File)}};
+        if (Eid)
             Entry.insert(QStringLiteral("entry"), One.Entry);
         else
             Entry.insert(QStringLiteral("parameter"), One.Name);
         Listed.append(Entry);
         if (!Set.Json) {
-            const QString What = One.Name.isEmpty() ? QStringLiteral("entry %1").arg(One.Entry) : One.Name;
-            Out << What << ": device " << One.Device << ", file " << One.File << '\n';
+            const QString What = Eid ? QStringLiteral("entry %1").arg(One.Entry) : One.Name;
+            Out << What << ": device " << Value(One.Device) << ", file " << Value(One.File) << '\n';
         }
     }
     if (Set.Json)
@@ -44,7 +47,9 @@ int Runner::DiffParams()
 {
     int Code = Done;
     ParamList File;
-    if (!ReadParamFile(&File, &Code) || !OpenLine(&Code))
+    // Compared as they are: a file read from a device holding a value
+    // outside the window's range says what it holds.
+    if (!ReadParamFile(&File, EidListFile::Range::Whole, &Code) || !OpenLine(&Code))
         return Code;
     ParamList Device = File;
     if (!Exchange.ReadParams(&Device))
@@ -56,7 +61,7 @@ int Runner::DiffEids()
 {
     int Code = Done;
     QVector<qint32> Eids;
-    if (!ReadEidFile(&Eids, &Code) || !OpenLine(&Code))
+    if (!ReadEidFile(&Eids, EidListFile::Range::Whole, &Code) || !OpenLine(&Code))
         return Code;
     // The whole list, whatever the file leaves out: those entries are 0.
     QVector<qint32> Got;

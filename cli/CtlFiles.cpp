@@ -1,9 +1,12 @@
 #include "CtlFiles.h"
 
+#include "CtlCommands.h"
+#include "CtlIo.h"
+#include "InputText.h"
+
 #include "EidRegisters.h"
 #include "ParamRegisters.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,7 +19,6 @@ namespace CtlFiles {
 
 namespace {
 
-const QString EidName = QStringLiteral("Eid");
 
 QString ParamNames()
 {
@@ -73,25 +75,15 @@ QString Quoted(const QString &Text)
 
 bool ReadFile(const QString &Path, QByteArray *Text, QString *Error)
 {
-    QFile File(Path);
-    if (!File.open(QIODevice::ReadOnly)) {
-        *Error = QStringLiteral("cannot read %1: %2").arg(Path, File.errorString());
-        return false;
-    }
-    // One byte more than allowed tells a file that is too long, whatever
-    // its kind: a pipe or a device has no size to ask for.
-    *Text = File.read(MaxFileBytes + 1);
-    if (Text->size() > MaxFileBytes) {
-        Text->clear();
-        *Error = QStringLiteral("%1: longer than %2 bytes; no parameter or EID file is that long")
-                     .arg(Path, QString::number(MaxFileBytes));
-        return false;
-    }
-    return true;
+    return CtlIo::ReadFile(Path, MaxFileBytes, Text, Error);
 }
 
-bool ParseParams(const QByteArray &Text, ParamList *Params, QString *Error)
+bool ParseParams(const QByteArray &Bytes, ParamList *Params, QString *Error, Range Values)
 {
+    QString Decoded;
+    if (!InputText::Decode(Bytes, &Decoded, Error))
+        return false;
+    const QByteArray Text = Decoded.toUtf8();
     QJsonParseError Parse;
     const QJsonDocument Document = QJsonDocument::fromJson(Text, &Parse);
     if (Parse.error != QJsonParseError::NoError) {
@@ -118,12 +110,15 @@ bool ParseParams(const QByteArray &Text, ParamList *Params, QString *Error)
         Seen.insert(Key);
         const QJsonValue Value = Object.value(Key);
         const double Number = Value.toDouble();
-        if (!Value.isDouble() || std::floor(Number) != Number || Number < Row->Min || Number > Row->Max) {
+        const bool Whole = Value.isDouble() && std::floor(Number) == Number && Number >= 0 && Number <= RegisterMax;
+        if (!Whole || (Values == Range::Window && (Number < Row->Min || Number > Row->Max))) {
             *Error = QStringLiteral("\"%1\" must be a whole number from %2 to %3, not %4")
                          .arg(Key)
-                         .arg(Row->Min)
-                         .arg(Row->Max)
+                         .arg(Values == Range::Window ? Row->Min : 0)
+                         .arg(Values == Range::Window ? Row->Max : RegisterMax)
                          .arg(JsonText(Value));
+            if (Whole)
+                *Error += QStringLiteral("; --out-of-range writes a value outside that range as it is");
             return false;
         }
     }
@@ -140,6 +135,49 @@ bool ParseParams(const QByteArray &Text, ParamList *Params, QString *Error)
             Params->append({Name, Row.Register, Object.value(Name).toInt()});
     }
     return true;
+}
+
+QString AddressProblem(const ParamList &Params)
+{
+    for (const ParamValue &Param : Params) {
+        if (Param.Register == ParamRegisters::Map[ParamRegisters::IndexOf("ModbusID")].Register
+            && (Param.Value < CtlCommands::FirstAddress || Param.Value > CtlCommands::LastAddress))
+            return QStringLiteral("ModbusID %1 would put the device out of reach: an RS-485 address on a bus is %2 "
+                                  "to %3")
+                .arg(Param.Value)
+                .arg(CtlCommands::FirstAddress)
+                .arg(CtlCommands::LastAddress);
+    }
+    return QString();
+}
+
+QStringList RangeWarnings(const ParamList &Params)
+{
+    QStringList Warnings;
+    for (const ParamValue &Param : Params) {
+        const ParamRegisters::Param *Row = ParamRegisters::Find(Param.Register);
+        if (Row && (Param.Value < Row->Min || Param.Value > Row->Max))
+            Warnings << QStringLiteral("%1 is %2, outside the range %3 to %4 that the window and write take")
+                            .arg(Param.Name)
+                            .arg(Param.Value)
+                            .arg(Row->Min)
+                            .arg(Row->Max);
+    }
+    return Warnings;
+}
+
+QStringList RangeWarnings(const QVector<qint32> &Eids)
+{
+    QStringList Warnings;
+    for (int I = 0; I < Eids.size(); ++I) {
+        if (!EidInRange(Eids[I]))
+            Warnings << QStringLiteral("entry %1 holds EID %2, outside the range 0 to %3 that the window and write "
+                                       "take")
+                            .arg(I + 1)
+                            .arg(QString::fromLatin1(EidText(Eids[I])))
+                            .arg(EidMax);
+    }
+    return Warnings;
 }
 
 ParamList AllParams()
@@ -167,10 +205,20 @@ QByteArray FormatParams(const ParamList &Params)
 }
 
 bool ParseEids(const QByteArray &Text, QVector<qint32> *Eids, QString *Error, const EidListFile::Column &Choice,
-               QStringList *Warnings)
+               QStringList *Warnings, Range Values)
 {
     QStringList Ignored;
-    return EidListFile::Read(Text, Choice, Eids, Warnings ? Warnings : &Ignored, Error);
+    return EidListFile::Read(Text, Choice, Values, Eids, Warnings ? Warnings : &Ignored, Error);
+}
+
+bool EidInRange(qint32 Eid)
+{
+    return Eid == EidNone || (Eid >= 0 && Eid <= EidMax);
+}
+
+QByteArray EidText(qint32 Eid)
+{
+    return Eid == EidNone ? QByteArray("-1") : QByteArray::number(quint32(Eid));
 }
 
 QVector<qint32> WholeList(const QVector<qint32> &Eids)
@@ -184,7 +232,7 @@ QByteArray FormatEids(const QVector<qint32> &Eids)
 {
     QByteArray Text;
     for (const qint32 Eid : Eids)
-        Text += QByteArray::number(Eid) + '\n';
+        Text += EidText(Eid) + '\n';
     return Text;
 }
 

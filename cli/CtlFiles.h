@@ -18,18 +18,33 @@
 
 namespace CtlFiles {
 
+// The EIDs the window takes; a device may hold any 32-bit value, and a
+// file names it as the unsigned number it is (-1 for FF FF FF FF).
 constexpr qint32 EidMax = 10000000;
+constexpr qint64 EidWordMax = 0xFFFFFFFFLL;
 // The longest input file taken: 200 EIDs or fourteen parameters, even
 // with long comments, stay far below it. A longer file (a log, a disk
 // image, a device) is refused before more than this is read.
 constexpr qint64 MaxFileBytes = 1024 * 1024;
 constexpr qint32 EidNone = -1; // written as FF FF FF FF
+// A holding register's whole range: what a device may hold.
+constexpr int RegisterMax = 0xFFFF;
 
-// The whole file, if it holds at most MaxFileBytes.
+// The whole file, if it holds at most MaxFileBytes; "-" is standard input.
 bool ReadFile(const QString &Path, QByteArray *Text, QString *Error);
 
-// The parameters a file names, in register-map order.
-bool ParseParams(const QByteArray &Text, ParamList *Params, QString *Error);
+using EidListFile::Range;
+
+// The parameters a file names, in register-map order. Range::Window takes
+// the values the window takes, Range::Whole any register value (0 to
+// 65535), as a device may hold and read saves it.
+bool ParseParams(const QByteArray &Text, ParamList *Params, QString *Error, Range Values = Range::Window);
+// Why the device could not be reached after these are written: a ModbusID
+// outside the addresses of a bus (1 to 247); empty when it could.
+QString AddressProblem(const ParamList &Params);
+// One line for each value outside the window's range, naming it and the range.
+QStringList RangeWarnings(const ParamList &Params);
+QStringList RangeWarnings(const QVector<qint32> &Eids);
 // Every parameter of the register map, values 0: what a read asks for.
 ParamList AllParams();
 // One parameter of the register map by name, value 0.
@@ -40,7 +55,12 @@ QByteArray FormatParams(const ParamList &Params);
 // At most EidCount values; the entries the file leaves out are 0. Warnings,
 // where asked for, get one line for each duplicated EID.
 bool ParseEids(const QByteArray &Text, QVector<qint32> *Eids, QString *Error,
-               const EidListFile::Column &Choice = {}, QStringList *Warnings = nullptr);
+               const EidListFile::Column &Choice = {}, QStringList *Warnings = nullptr,
+               Range Values = Range::Window);
+// An EID the window takes: 0 to EidMax, or none (-1).
+bool EidInRange(qint32 Eid);
+// An EID as a file writes it: the unsigned number, -1 for none.
+QByteArray EidText(qint32 Eid);
 // The whole list of EidCount entries; those the file leaves out are 0.
 QVector<qint32> WholeList(const QVector<qint32> &Eids);
 QByteArray FormatEids(const QVector<qint32> &Eids);

@@ -8,11 +8,12 @@
 
 #include "CtlCommands.h"
 #include "CtlFiles.h"
+#include "CtlIo.h"
 #include "CtlLine.h"
 #include "StreamLine.h"
 #include "DeviceExchange.h"
 
-#include <QSaveFile>
+#include <QJsonObject>
 
 class QTextStream;
 
@@ -27,14 +28,25 @@ public:
 
 private:
     int Usage(const QString &Message);
-    int Fail(int Code, const QString &Message);
-    int DeviceFault(const QString &Prefix = QString());
+    // A line on the error stream, and nothing else.
+    void Say(const QString &Message);
+    // The command's end with Code: the message on the error stream and,
+    // with --json, one object on standard output with the exit status,
+    // the fault, the message and whatever Detail adds.
+    int Fail(int Code, const QString &Message, QJsonObject Detail = QJsonObject());
+    int DeviceFault(const QString &Prefix = QString(), const QString &Suffix = QString());
+    void Warn(const QString &Where, const QStringList &Warnings);
     bool OpenLine(int *Code);
     bool ReadInput(QByteArray *Text, int *Code);
     bool OpenOutput(int *Code);
     int FinishOutput(const QByteArray &Text);
-    bool ReadParamFile(ParamList *Params, int *Code);
-    bool ReadEidFile(QVector<qint32> *Eids, int *Code);
+    // The file of a write (Range::Window unless --out-of-range) or of a
+    // diff (Range::Whole).
+    bool ReadParamFile(ParamList *Params, EidListFile::Range Values, int *Code);
+    bool ReadEidFile(QVector<qint32> *Eids, EidListFile::Range Values, int *Code);
+    EidListFile::Range WriteRange() const;
+    // A commit's reply lost or garbled: the device may have taken it.
+    bool CommitUncertain() const;
 
     int Ports();
     int ReadParams();
@@ -50,7 +62,7 @@ private:
     // write params and set, in CtlCommission.cpp and CtlSet.cpp.
     int SetParams();
     int WriteFollowing(const ParamList &Wanted);
-    int VerifyFollowing(const ParamList &Wanted, int Address, int *Baud);
+    int VerifyFollowing(const ParamList &Wanted, int Address, int *Baud, const QString &Committed);
     int ReportWritten(const ParamList &Wanted, int Address, int Baud, int Found);
 
     QTextStream &Out;
@@ -58,7 +70,8 @@ private:
     CtlCommands::Settings Set;
     ChosenLine Line; // made from --port when the command opens it
     DeviceExchange Exchange {Line, CtlExchangeLog()}; // set up for the device once the line is open
-    QSaveFile Output;
+    CtlIo::OutputFile Output;
+    bool JsonAsked = false; // --json among the arguments, even where they were refused
 };
 
 } // namespace Korvelctl

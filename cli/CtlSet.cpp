@@ -64,7 +64,7 @@ QString RangeText(const ParamRegisters::Param &Row, const QString &Value)
 
 } // namespace
 
-bool ParseAssignments(const QStringList &Words, ParamList *Params, QString *Error)
+bool ParseAssignments(const QStringList &Words, ParamList *Params, QString *Error, bool AnyValue)
 {
     if (Words.isEmpty()) {
         *Error = QStringLiteral("set needs NAME=VALUE, one or more, with names from %1").arg(ParamNames());
@@ -91,7 +91,8 @@ bool ParseAssignments(const QStringList &Words, ParamList *Params, QString *Erro
         }
         int Number = 0;
         const bool Baud = Name == QLatin1String("BaudRate");
-        if (!(Baud ? ReadBaudRate(Value, &Number) : ParseWholeNumber(Value, Row->Min, Row->Max, &Number))) {
+        const bool Taken = Baud ? ReadBaudRate(Value, &Number) : ParseWholeNumber(Value, Row->Min, Row->Max, &Number);
+        if (!Taken && !(AnyValue && ParseWholeNumber(Value, 0, CtlFiles::RegisterMax, &Number))) {
             *Error = RangeText(*Row, Value);
             return false;
         }
@@ -100,7 +101,8 @@ bool ParseAssignments(const QStringList &Words, ParamList *Params, QString *Erro
     Params->clear();
     for (const ParamValue &Param : Given)
         Params->append(Param);
-    return true;
+    *Error = CtlFiles::AddressProblem(*Params);
+    return Error->isEmpty();
 }
 
 } // namespace CtlSet
@@ -111,7 +113,7 @@ int Runner::SetParams()
 {
     ParamList Wanted;
     QString Error;
-    if (!CtlSet::ParseAssignments(Set.Assignments, &Wanted, &Error))
+    if (!CtlSet::ParseAssignments(Set.Assignments, &Wanted, &Error, Set.OutOfRange))
         return Fail(BadUsage, Error);
     return WriteFollowing(Wanted);
 }

@@ -12,8 +12,10 @@
 namespace CtlSet {
 
 // The parameters in register-map order; on failure *Error says in one
-// line what is wrong with which word.
-bool ParseAssignments(const QStringList &Words, ParamList *Params, QString *Error);
+// line what is wrong with which word. AnyValue takes any register value
+// outside the window's range too; a ModbusID no bus address is refused
+// either way.
+bool ParseAssignments(const QStringList &Words, ParamList *Params, QString *Error, bool AnyValue = false);
 
 } // namespace CtlSet
 

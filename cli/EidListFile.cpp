@@ -2,6 +2,7 @@
 
 #include "CtlFiles.h"
 #include "EidRegisters.h"
+#include "InputText.h"
 #include "WholeNumber.h"
 
 #include <QHash>
@@ -34,6 +35,7 @@ struct Layout
     bool Csv = false;
     int Index = 0; // the EID column, from 0
     bool Heading = false;
+    bool WholeRange = false; // any 32-bit EID, not only the window's
 };
 
 // A cell as a message quotes it: on one line, and not too long.
@@ -138,7 +140,9 @@ bool SplitCsv(const QString &Text, QChar Delimiter, QVector<Row> *Rows, QString 
     return true;
 }
 
-// One value a line; '#' starts a comment and blank lines are passed over.
+// One value a line; '#' starts a comment, and a line that holds only a
+// comment is passed over. A blank line stays a row, empty, so that it is
+// read as a CSV's empty row is.
 QVector<Row> SplitLines(const QString &Text)
 {
     QVector<Row> Rows;
@@ -149,10 +153,22 @@ QVector<Row> SplitLines(const QString &Text)
         if (Comment >= 0)
             Line.truncate(Comment);
         Line = Line.trimmed();
-        if (!Line.isEmpty())
+        if (!Line.isEmpty() || Comment < 0)
             Rows.append({I + 1, {Line}});
     }
     return Rows;
+}
+
+// Empty rows before the first value and after the last carry no entry;
+// one between values would, and is refused where it is read.
+void DropEmptyEnds(QVector<Row> *Rows)
+{
+    while (!Rows->isEmpty() && IsEmpty(Rows->last()))
+        Rows->removeLast();
+    int Leading = 0;
+    while (Leading < Rows->size() && IsEmpty(Rows->at(Leading)))
+        ++Leading;
+    Rows->remove(0, Leading);
 }
 
 int HeadingIndex(const Row &First, const QString &Name)
@@ -209,10 +225,7 @@ bool ChooseColumn(const QVector<Row> &Rows, const Column &Choice, Layout *Where,
 bool ReadValues(const QVector<Row> &Rows, const Layout &Where, QVector<qint32> *Eids, QVector<int> *Lines,
                 QString *Error)
 {
-    int End = Rows.size();
-    while (End > 0 && IsEmpty(Rows[End - 1]))
-        --End;
-    for (int R = Where.Heading ? 1 : 0; R < End; ++R) {
+    for (int R = Where.Heading ? 1 : 0; R < Rows.size(); ++R) {
         const Row &Row = Rows[R];
         const QString Place = Where.Csv ? QStringLiteral("line %1, column %2").arg(Row.Line).arg(Where.Index + 1)
                                         : QStringLiteral("line %1").arg(Row.Line);
@@ -223,15 +236,24 @@ bool ReadValues(const QVector<Row> &Rows, const Layout &Where, QVector<qint32> *
         const QString Cell = Row.Cells.value(Where.Index);
         qint64 Value = 0;
         if (Cell.trimmed().isEmpty()) {
-            *Error = Place + QStringLiteral(": the cell is empty; write 0 for an unused entry or -1 for none");
+            *Error = Place + (Where.Csv ? QStringLiteral(": the cell is empty") : QStringLiteral(": the line is blank"))
+                + QStringLiteral("; write 0 for an unused entry or -1 for none (blank lines are taken only "
+                                 "before the first EID and after the last)");
             return false;
         }
-        if (!ParseWholeNumber(Cell, CtlFiles::EidNone, CtlFiles::EidMax, &Value)) {
+        if (!ParseWholeNumber(Cell, CtlFiles::EidNone, CtlFiles::EidWordMax, &Value)) {
             *Error = Place + QStringLiteral(": %1 is no EID; an EID is a whole number from 0 to %2, or -1 for none")
                                  .arg(Shown(Cell), QString::number(CtlFiles::EidMax));
             return false;
         }
-        Eids->append(qint32(Value));
+        if (!Where.WholeRange && !CtlFiles::EidInRange(qint32(quint32(Value)))) {
+            *Error = Place + QStringLiteral(": EID %1 is outside 0 to %2, -1 for none; --out-of-range writes "
+                                            "it as it is")
+                                 .arg(Value)
+                                 .arg(CtlFiles::EidMax);
+            return false;
+        }
+        Eids->append(qint32(quint32(Value)));
         Lines->append(Row.Line);
     }
     return true;
@@ -270,24 +292,34 @@ bool ParseColumn(const QString &Text, Column *Choice)
     return !Choice->Name.isEmpty();
 }
 
-bool Read(const QByteArray &Bytes, const Column &Choice, QVector<qint32> *Eids, QStringList *Warnings,
+bool Read(const QByteArray &Bytes, const Column &Choice, Range Values, QVector<qint32> *Eids, QStringList *Warnings,
           QString *Error)
 {
     Eids->clear();
     Warnings->clear();
-    // A byte order mark, as spreadsheets write, is dropped by the decoding.
-    const QString Text = QString::fromUtf8(Bytes);
+    QString Text;
+    if (!InputText::Decode(Bytes, &Text, Error))
+        return false;
     const QChar Delimiter = FindDelimiter(Text);
     Layout Where;
     Where.Csv = !Delimiter.isNull();
+    Where.WholeRange = Values == Range::Whole;
     QVector<Row> Rows;
     if (Where.Csv && !SplitCsv(Text, Delimiter, &Rows, Error))
         return false;
     if (!Where.Csv)
         Rows = SplitLines(Text);
+    DropEmptyEnds(&Rows);
     QVector<int> Lines;
     if (!ChooseColumn(Rows, Choice, &Where, Warnings, Error) || !ReadValues(Rows, Where, Eids, &Lines, Error))
         return false;
+    // Nothing in the file is no list of zeros: an export that came out
+    // empty must not wipe the device.
+    if (Eids->isEmpty()) {
+        *Error = QStringLiteral("holds no EID; to empty the list, give a file holding the one line 0 (the entries "
+                                "a file leaves out are written as 0)");
+        return false;
+    }
     *Warnings += Duplicates(*Eids, Lines);
     // The entries after the last one given are written as 0, as the window
     // writes its empty fields.
@@ -299,7 +331,7 @@ QByteArray FormatCsv(const QVector<qint32> &Eids)
 {
     QByteArray Text = "entry,eid\n";
     for (int I = 0; I < Eids.size(); ++I)
-        Text += QByteArray::number(I + 1) + ',' + QByteArray::number(Eids[I]) + '\n';
+        Text += QByteArray::number(I + 1) + ',' + CtlFiles::EidText(Eids[I]) + '\n';
     return Text;
 }
 

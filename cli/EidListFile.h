@@ -7,15 +7,18 @@
 // A file in which a comma, a semicolon or a tab stands outside quotes and
 // outside a '#' comment is CSV (RFC 4180: quoted fields may hold the
 // delimiter, line ends and "" for a quote), with the delimiter found in its
-// first line that has one. CSV has no comments and no blank rows between
-// values. Any other file is one column: '#' starts a comment and blank lines
-// are passed over. Either may begin with a byte order mark and use CR LF.
+// first line that has one. CSV has no comments. Any other file is one
+// column, where '#' starts a comment and a line holding only a comment is
+// passed over. Either is UTF-8 or UTF-16 with its byte order mark, with any
+// line ends (InputText.h).
 //
 // A first row whose EID cell does not begin as a number does (a digit, or a
 // sign and a digit) is a heading. The EID column is the one chosen, else
-// the one headed "EID" (any case), else the first. Empty rows at the end are
-// ignored; any other empty EID cell is an error, since 0 and -1 mean
-// different things to the device.
+// the one headed "EID" (any case), else the first. Blank lines and empty
+// rows mean the same in both: before the first value and after the last
+// they are ignored; between values they are refused, since an entry left
+// out would move every later one up, and 0 and -1 mean different things to
+// the device. A file that yields no EID at all is refused too.
 
 #include <QByteArray>
 #include <QString>
@@ -35,10 +38,14 @@ struct Column
 // An option's text as a column: a whole number from 1, else a heading.
 bool ParseColumn(const QString &Text, Column *Choice);
 
+// Which EIDs a file may hold: those the window takes (0 to EidMax, -1 for
+// none), or every 32-bit value, as a device may hold and read saves it.
+enum class Range { Window, Whole };
+
 // EidCount values, 0 for the entries after the last one given. An error
 // names the line (and, in CSV, the column) and what is allowed. Warnings:
 // one line for each EID (other than 0 and -1) given at an earlier entry too.
-bool Read(const QByteArray &Text, const Column &Choice, QVector<qint32> *Eids, QStringList *Warnings,
+bool Read(const QByteArray &Text, const Column &Choice, Range Values, QVector<qint32> *Eids, QStringList *Warnings,
           QString *Error);
 
 // "entry,eid", then one row per entry from 1.

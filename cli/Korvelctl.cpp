@@ -20,11 +20,7 @@ namespace {
 
 const QString Program = QStringLiteral("korvelctl");
 
-} // namespace
-
 using CtlCommands::Kind;
-
-namespace {
 
 // The rows of the ports table under its lower-cased headings; a field the
 // table shows as "-" is empty.
@@ -40,25 +36,72 @@ QJsonObject PortsJson(const QVector<QStringList> &Rows)
     return QJsonObject {{QStringLiteral("ports"), Ports}};
 }
 
+// The fault named for machines where the exchange gives none.
+QString FaultOfCode(int Code)
+{
+    switch (Code) {
+    case BadUsage: return QStringLiteral("usage");
+    case PortFailed: return QStringLiteral("port");
+    case Differs: return QStringLiteral("differs");
+    case OutputFailed: return QStringLiteral("output");
+    default: return QStringLiteral("device");
+    }
+}
+
+QJsonObject TransactionJson(const Transaction &Where)
+{
+    QJsonObject Object {{QStringLiteral("kind"), KindName(Where.What)},
+                        {QStringLiteral("register"), Where.Register},
+                        {QStringLiteral("text"), TransactionText(Where)}};
+    if (!Where.Name.isEmpty())
+        Object.insert(QStringLiteral("name"), Where.Name);
+    if (Where.What == Transaction::Kind::Commit)
+        Object.insert(QStringLiteral("code"), Where.Count);
+    if (Where.What == Transaction::Kind::EidRead || Where.What == Transaction::Kind::EidWrite) {
+        Object.insert(QStringLiteral("block"), Where.Block + 1);
+        Object.insert(QStringLiteral("count"), Where.Count);
+    }
+    return Object;
+}
+
 } // namespace
 
 int Runner::Usage(const QString &Message)
 {
-    Err << Program << ": " << Message << "\nTry 'korvelctl --help' for more information.\n";
-    Err.flush();
-    return BadUsage;
+    Say(Message + QStringLiteral("\nTry 'korvelctl --help' for more information."));
+    return Fail(BadUsage, Message, {{QStringLiteral("quiet"), true}});
 }
 
-int Runner::Fail(int Code, const QString &Message)
+void Runner::Say(const QString &Message)
 {
     Err << Program << ": " << Message << '\n';
     Err.flush();
+}
+
+int Runner::Fail(int Code, const QString &Message, QJsonObject Detail)
+{
+    // Usage has said it already, with its hint.
+    if (!Detail.take(QStringLiteral("quiet")).toBool())
+        Say(Message);
+    if (!Set.Json && !JsonAsked)
+        return Code;
+    if (!Detail.contains(QStringLiteral("fault")))
+        Detail.insert(QStringLiteral("fault"), FaultOfCode(Code));
+    Detail.insert(QStringLiteral("exit"), Code);
+    Detail.insert(QStringLiteral("message"), Message);
+    PrintJson(Detail);
     return Code;
+}
+
+void Runner::Warn(const QString &Where, const QStringList &Warnings)
+{
+    for (const QString &Warning : Warnings)
+        Say(QStringLiteral("warning: ") + (Where.isEmpty() ? QString() : Where + QStringLiteral(": ")) + Warning);
 }
 
 // The last exchange's fault, with the exit code its kind gives: a port
 // that did not take the bytes is the port's fault, not the device's.
-int Runner::DeviceFault(const QString &Prefix)
+int Runner::DeviceFault(const QString &Prefix, const QString &Suffix)
 {
     const ExchangeFault &Fault = Exchange.Failure();
     int Code = DeviceFailed;
@@ -66,10 +109,23 @@ int Runner::DeviceFault(const QString &Prefix)
         Code = PortFailed;
     else if (Fault.Code == FaultCode::InvalidRequest)
         Code = BadUsage;
+    QJsonObject Detail {{QStringLiteral("fault"), FaultName(Fault.Code)}};
+    if (Fault.InTransaction)
+        Detail.insert(QStringLiteral("transaction"), TransactionJson(Fault.Where));
     // A connection that went away is what ended the transaction.
     if (Fault.InTransaction && !Line.Lost().isEmpty())
-        return Fail(Code, Prefix + TransactionText(Fault.Where) + QStringLiteral(": ") + Line.Lost());
-    return Fail(Code, Prefix + Describe(Fault));
+        return Fail(Code, Prefix + TransactionText(Fault.Where) + QStringLiteral(": ") + Line.Lost() + Suffix, Detail);
+    return Fail(Code, Prefix + Describe(Fault) + Suffix, Detail);
+}
+
+bool Runner::CommitUncertain() const
+{
+    const ExchangeFault &Fault = Exchange.Failure();
+    if (!Fault.InTransaction || Fault.Where.What != Transaction::Kind::Commit)
+        return false;
+    // An exception or another code is the device's own answer: not taken.
+    return Fault.Code != FaultCode::Exception && Fault.Code != FaultCode::CommitRefused
+        && Fault.Code != FaultCode::PortRefused;
 }
 
 bool Runner::OpenLine(int *Code)
@@ -100,14 +156,15 @@ bool Runner::OpenOutput(int *Code)
 {
     if (Set.Output.isEmpty())
         return true;
-    Output.setFileName(Set.Output);
-    if (!Output.open(QIODevice::WriteOnly)) {
-        *Code = Fail(BadUsage, QStringLiteral("cannot write %1: %2").arg(Set.Output, Output.errorString()));
+    QString Error;
+    if (!Output.Open(Set.Output, &Error)) {
+        *Code = Fail(BadUsage, Error);
         return false;
     }
     return true;
 }
 
+// Standard output is checked once, as the run ends (Run).
 int Runner::FinishOutput(const QByteArray &Text)
 {
     if (Set.Output.isEmpty()) {
@@ -115,8 +172,9 @@ int Runner::FinishOutput(const QByteArray &Text)
         Out.flush();
         return Done;
     }
-    if (Output.write(Text) != Text.size() || !Output.commit())
-        return Fail(BadUsage, QStringLiteral("cannot write %1: %2").arg(Set.Output, Output.errorString()));
+    QString Error;
+    if (!Output.Commit(Text, &Error))
+        return Fail(OutputFailed, Error);
     return Done;
 }
 
@@ -159,6 +217,8 @@ int Runner::ReadParams()
     ParamList Params = CtlFiles::AllParams();
     if (!Exchange.ReadParams(&Params))
         return DeviceFault();
+    // Saved as the device holds them, so that the file puts back what was there.
+    Warn(QString(), CtlFiles::RangeWarnings(Params));
     return FinishOutput(CtlFiles::FormatParams(Params));
 }
 
@@ -166,9 +226,17 @@ int Runner::WriteParams()
 {
     int Code = Done;
     ParamList Wanted;
-    if (!ReadParamFile(&Wanted, &Code))
+    if (!ReadParamFile(&Wanted, WriteRange(), &Code))
         return Code;
+    const QString Unreachable = CtlFiles::AddressProblem(Wanted);
+    if (!Unreachable.isEmpty())
+        return Fail(BadUsage, CtlIo::Shown(Set.Input) + QStringLiteral(": ") + Unreachable);
     return WriteFollowing(Wanted);
+}
+
+EidListFile::Range Runner::WriteRange() const
+{
+    return Set.OutOfRange ? EidListFile::Range::Whole : EidListFile::Range::Window;
 }
 
 int Runner::ReadEids()
@@ -179,19 +247,20 @@ int Runner::ReadEids()
     QVector<qint32> Eids;
     if (!Exchange.ReadEids(EidCount, &Eids))
         return DeviceFault();
+    Warn(QString(), CtlFiles::RangeWarnings(Eids));
     return FinishOutput(Set.Csv ? EidListFile::FormatCsv(Eids) : CtlFiles::FormatEids(Eids));
 }
 
 // The parameter file of write and diff, checked whole before the port is
 // opened.
-bool Runner::ReadParamFile(ParamList *Params, int *Code)
+bool Runner::ReadParamFile(ParamList *Params, EidListFile::Range Values, int *Code)
 {
     QByteArray Text;
     QString Error;
     if (!ReadInput(&Text, Code))
         return false;
-    if (!CtlFiles::ParseParams(Text, Params, &Error)) {
-        *Code = Fail(BadUsage, Set.Input + QStringLiteral(": ") + Error);
+    if (!CtlFiles::ParseParams(Text, Params, &Error, Values)) {
+        *Code = Fail(BadUsage, CtlIo::Shown(Set.Input) + QStringLiteral(": ") + Error);
         return false;
     }
     return true;
@@ -199,20 +268,18 @@ bool Runner::ReadParamFile(ParamList *Params, int *Code)
 
 // The EID file of write and diff, checked whole before the port is opened;
 // a duplicated EID is a warning, not a fault.
-bool Runner::ReadEidFile(QVector<qint32> *Eids, int *Code)
+bool Runner::ReadEidFile(QVector<qint32> *Eids, EidListFile::Range Values, int *Code)
 {
     QByteArray Text;
     QString Error;
     QStringList Warnings;
     if (!ReadInput(&Text, Code))
         return false;
-    if (!CtlFiles::ParseEids(Text, Eids, &Error, Set.EidColumn, &Warnings)) {
-        *Code = Fail(BadUsage, Set.Input + QStringLiteral(": ") + Error);
+    if (!CtlFiles::ParseEids(Text, Eids, &Error, Set.EidColumn, &Warnings, Values)) {
+        *Code = Fail(BadUsage, CtlIo::Shown(Set.Input) + QStringLiteral(": ") + Error);
         return false;
     }
-    for (const QString &Warning : Warnings)
-        Err << Program << ": warning: " << Set.Input << ": " << Warning << '\n';
-    Err.flush();
+    Warn(CtlIo::Shown(Set.Input), Warnings);
     return true;
 }
 
@@ -220,22 +287,31 @@ int Runner::WriteEids()
 {
     int Code = Done;
     QVector<qint32> Eids;
-    if (!ReadEidFile(&Eids, &Code) || !OpenLine(&Code))
+    if (!ReadEidFile(&Eids, WriteRange(), &Code) || !OpenLine(&Code))
         return Code;
-    if (!Exchange.WriteEids(CtlFiles::WholeList(Eids)))
-        return DeviceFault();
+    QString Committed = QStringLiteral("the commit was sent; ");
+    if (!Exchange.WriteEids(CtlFiles::WholeList(Eids))) {
+        if (!CommitUncertain())
+            return DeviceFault();
+        if (!Set.Verify)
+            return DeviceFault(QString(), QStringLiteral("; the device may have taken the list (--verify reads it back)"));
+        Committed = QStringLiteral("the reply to the commit was lost or garbled (%1); ").arg(FaultText(Exchange.Failure()));
+        Say(Committed + QStringLiteral("reading the list back"));
+    }
     if (Set.Verify) {
         QVector<qint32> Got;
         if (!Exchange.ReadEids(EidCount, &Got))
-            return DeviceFault(QStringLiteral("verify: "));
+            return DeviceFault(Committed + QStringLiteral("verify: "));
         const QVector<CtlFiles::Difference> Differ = CtlFiles::EidDifferences(Eids, Got);
         if (!Differ.isEmpty())
-            return Fail(DeviceFailed, QStringLiteral("verify: %1 of %2 EIDs differ; entry %3 reads %4, the file says %5")
-                                          .arg(Differ.size())
-                                          .arg(Eids.size())
-                                          .arg(Differ.first().Entry)
-                                          .arg(Differ.first().Device)
-                                          .arg(Differ.first().File));
+            return Fail(DeviceFailed, Committed + QStringLiteral("verify: %1 of %2 EIDs differ; entry %3 reads %4, "
+                                                                 "the file says %5")
+                                                      .arg(Differ.size())
+                                                      .arg(Eids.size())
+                                                      .arg(Differ.first().Entry)
+                                                      .arg(QString::fromLatin1(CtlFiles::EidText(Differ.first().Device)),
+                                                           QString::fromLatin1(CtlFiles::EidText(Differ.first().File))),
+                        {{QStringLiteral("fault"), QStringLiteral("verify")}});
     }
     Out << Eids.size() << " EIDs written and committed" << (Set.Verify ? ", verified" : "") << '\n';
     return Done;
@@ -244,6 +320,7 @@ int Runner::WriteEids()
 int Runner::Main(const QStringList &Arguments)
 {
     ShowFrames(false);
+    JsonAsked = Arguments.contains(QStringLiteral("--json"));
     QString Error;
     switch (CtlCommands::ParseArguments(Arguments, &Set, Out, &Error)) {
     case CtlCommands::Parsed::Done: return Done;
@@ -266,9 +343,16 @@ int Runner::Main(const QStringList &Arguments)
 
 int Run(const QStringList &Arguments, QTextStream &Out, QTextStream &Err)
 {
-    Runner Program(Out, Err);
-    const int Code = Program.Main(Arguments);
+    Runner One(Out, Err);
+    int Code = One.Main(Arguments);
     Out.flush();
+    // Output that did not reach its reader is no success: a full disk, a
+    // closed pipe, a file size limit.
+    if (Out.status() != QTextStream::Ok) {
+        const QString Reason = Out.device() ? Out.device()->errorString() : QStringLiteral("write failed");
+        Err << Program << ": cannot write standard output: " << Reason << '\n';
+        Code = Code == Done ? int(OutputFailed) : Code;
+    }
     Err.flush();
     return Code;
 }

@@ -17,6 +17,7 @@ enum ExitCode {
     BadUsage = 2,     // arguments or an input file; nothing was sent
     PortFailed = 3,   // the port cannot be opened
     Differs = 4,      // diff: the device holds other values than the file
+    OutputFailed = 5, // the output file or standard output could not be written; a file there is kept
 };
 
 // Arguments without the program name. Output files and, without -o, the

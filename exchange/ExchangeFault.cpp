@@ -16,16 +16,13 @@ QString InsteadOf(const char *What, int Got, int Expected)
     return QStringLiteral("%1 %2 instead of %3").arg(QLatin1String(What)).arg(Got).arg(Expected);
 }
 
+// One wording whatever the transaction: a read's byte count, a multiple
+// write's echoed register count.
 QString CountText(const ExchangeFault &Fault)
 {
-    switch (Fault.Where.What) {
-    case Transaction::Kind::ParamRead:
-        return InsteadOf("byte count", Fault.Got, Fault.Expected);
-    case Transaction::Kind::EidWrite:
+    if (Fault.Where.What == Transaction::Kind::EidWrite)
         return QStringLiteral("wrong count: echo of %1 registers instead of %2").arg(Fault.Got).arg(Fault.Expected);
-    default:
-        return QStringLiteral("wrong count: ") + InsteadOf("byte count", Fault.Got, Fault.Expected);
-    }
+    return QStringLiteral("wrong count: ") + InsteadOf("byte count", Fault.Got, Fault.Expected);
 }
 
 QString ExceptionText(int Code)
@@ -37,6 +34,38 @@ QString ExceptionText(int Code)
 }
 
 } // namespace
+
+QString FaultName(FaultCode Code)
+{
+    switch (Code) {
+    case FaultCode::None: return QString();
+    case FaultCode::InvalidRequest: return QStringLiteral("invalid-request");
+    case FaultCode::PortRefused: return QStringLiteral("port-refused");
+    case FaultCode::NoReply: return QStringLiteral("no-reply");
+    case FaultCode::Short: return QStringLiteral("short");
+    case FaultCode::TooLong: return QStringLiteral("too-long");
+    case FaultCode::BadCrc: return QStringLiteral("bad-crc");
+    case FaultCode::Exception: return QStringLiteral("exception");
+    case FaultCode::OtherAddress: return QStringLiteral("other-address");
+    case FaultCode::WrongCount: return QStringLiteral("wrong-count");
+    case FaultCode::WrongEcho: return QStringLiteral("wrong-echo");
+    case FaultCode::CommitRefused: return QStringLiteral("commit-refused");
+    case FaultCode::Unreadable: return QStringLiteral("unreadable");
+    }
+    return QString();
+}
+
+QString KindName(Transaction::Kind What)
+{
+    switch (What) {
+    case Transaction::Kind::ParamRead: return QStringLiteral("param-read");
+    case Transaction::Kind::ParamWrite: return QStringLiteral("param-write");
+    case Transaction::Kind::Commit: return QStringLiteral("commit");
+    case Transaction::Kind::EidRead: return QStringLiteral("eid-read");
+    case Transaction::Kind::EidWrite: return QStringLiteral("eid-write");
+    }
+    return QString();
+}
 
 QString TransactionText(const Transaction &Where)
 {

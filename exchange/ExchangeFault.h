@@ -50,6 +50,11 @@ struct ExchangeFault
     bool Failed() const { return Code != FaultCode::None; }
 };
 
+// The fault's and the transaction's names for machines: "no-reply",
+// "bad-crc", ...; "param-read", "commit", ...
+QString FaultName(FaultCode Code);
+QString KindName(Transaction::Kind What);
+
 // "reading RfSf (register 40304)", "writing EID block 2 (entries 26 to 50,
 // registers 47051 to 47100)", "commit with code 6 (register 40001)".
 QString TransactionText(const Transaction &Where);

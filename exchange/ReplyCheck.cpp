@@ -46,11 +46,14 @@ ExchangeFault LengthFault(const QByteArray &Reply, int Expected)
 }
 
 // A reply of no fixed length whose CRC does not hold: cut short within the
-// wait, or garbled.
+// wait, a whole reply with bytes after it (named as for a reply of fixed
+// length), or garbled.
 ExchangeFault CrcFault(const QByteArray &Reply, int Expected)
 {
     if (Reply.size() < Expected)
         return Fault(FaultCode::Short, Reply.size(), Expected);
+    if (Reply.size() > Expected && ModbusRtu::CrcResidueOk(Reply.left(Expected)))
+        return Fault(FaultCode::TooLong, Reply.size(), Expected);
     return Fault(FaultCode::BadCrc);
 }
 
