@@ -175,7 +175,7 @@ void tst_frames::faults_data()
     QTest::newRow("read, cut short") << int(ParamRead) << Crc("00 03 02 00") << 1 << 0 << "only 6 of 7 bytes within 1.5 s";
     QTest::newRow("read, a byte more") << int(ParamRead) << Crc("00 03 02 00 01 00") << 1 << 0 << "8 bytes instead of 7";
     QTest::newRow("read, bad crc") << int(ParamRead) << Hex("00 03 02 00 01 44 45") << 1 << 0 << "bad CRC";
-    QTest::newRow("read, byte count 4") << int(ParamRead) << Crc("00 03 04 00 01") << 1 << 0 << "byte count 4 instead of 2";
+    QTest::newRow("read, byte count 4") << int(ParamRead) << Crc("00 03 04 00 01") << 1 << 0 << "wrong count: byte count 4 instead of 2";
     QTest::newRow("read, from 18") << int(ParamRead) << Crc("12 03 02 00 01") << 1 << 17 << "reply from address 18 instead of 17";
     QTest::newRow("read, from 17") << int(ParamRead) << Crc("11 03 02 00 01") << 1 << 17 << "";
     QTest::newRow("read, any address to 0x00") << int(ParamRead) << Crc("12 03 02 00 01") << 1 << 0 << "";
@@ -184,6 +184,11 @@ void tst_frames::faults_data()
     QTest::newRow("eid read, count 24") << int(EidRead) << Crc("00 03 60 00 00 00 01") << 25 << 0
                                         << "wrong count: byte count 96 instead of 100";
     QTest::newRow("eid read, crc of nothing") << int(EidRead) << Hex("FF FF") << 1 << 0 << "reply of 2 bytes refused";
+    // One byte more reads the same for every reply, of fixed length or not.
+    QTest::newRow("eid read, a byte more") << int(EidRead) << Crc("00 03 04 00 00 00 05") + '\xFF' << 1 << 0
+                                           << "10 bytes instead of 9";
+    QTest::newRow("eid write, a byte more") << int(EidWrite) << Crc("00 10 B7 99 00 32") + '\xFF' << 25 << 0
+                                            << "9 bytes instead of 8";
     QTest::newRow("eid read, cut short") << int(EidRead) << Hex("00 03 04 FF FF") << 1 << 0 << "only 5 of 9 bytes within 1.5 s";
     QTest::newRow("eid read, exception") << int(EidRead) << Crc("00 83 02") << 25 << 0 << Exception02;
     QTest::newRow("eid write, function 0x90") << int(EidWrite) << Crc("00 90 B7 99 00 32") << 25 << 0

@@ -294,11 +294,12 @@ void TestKorvelctl::badFileSendsNothing_data()
                               << "\"TxTimeout\" must be a whole number from 10 to 60000, not 10.5";
     QTest::newRow("EID not a number") << "eids" << QByteArray("1\n2 # two\n0x10\n")
                                       << "line 3: \"0x10\" is no EID; an EID is a whole number from 0 to 10000000, or -1";
-    QTest::newRow("EID above range") << "eids" << QByteArray("\n10000001\n") << "line 2: \"10000001\" is no EID";
+    QTest::newRow("EID above range") << "eids" << QByteArray("\n10000001\n")
+                                     << "line 2: EID 10000001 is outside 0 to 10000000, -1 for none; --out-of-range";
     QTest::newRow("EID -2") << "eids" << QByteArray("-2") << "line 1: \"-2\" is no EID";
     // The file's text is quoted with its control characters escaped.
-    QTest::newRow("EID with CR") << "eids" << QByteArray("1\n-1\ra2 %3\n")
-                                 << "line 2: \"-1\\ra2 %3\" is no EID; an EID is a whole number from 0 to 10000000";
+    QTest::newRow("EID with ESC") << "eids" << QByteArray("1\n-1\x1b[2J %3\n")
+                                  << "line 2: \"-1\\u001b[2J %3\" is no EID; an EID is a whole number from 0 to 10000000";
     QTest::newRow("201 EIDs") << "eids" << TooMany << "line 202: more than 200 EIDs";
 }
 
@@ -657,8 +658,8 @@ void TestKorvelctl::badInputSendsNothing_data()
     QTest::newRow("wait too long") << QStringList {"scan", "--wait", "1501"}
                                    << "--wait must be a whole number from 10 to 1500, not '1501'";
     QTest::newRow("diff without file") << QStringList {"diff", "eids"} << "diff eids needs -i FILE";
-    QTest::newRow("diff with bad file") << QStringList {"diff", "params", "-i", "BAD"}
-                                        << "BAD: \"RfSf\" must be a whole number from 6 to 12, not 13";
+    QTest::newRow("write with bad file") << QStringList {"write", "params", "-i", "BAD"}
+                                         << "BAD: \"RfSf\" must be a whole number from 6 to 12, not 13; --out-of-range";
     QTest::newRow("diff writes nothing") << QStringList {"diff", "params", "-i", "BAD", "--verify"}
                                          << "diff params takes no --verify";
     QTest::newRow("set nothing") << QStringList {"set", "--verify"} << "set needs NAME=VALUE, one or more";
@@ -747,7 +748,8 @@ void TestKorvelctl::wholeListCompared()
     });
     R = Ctl(On({"write", "eids", "-i", List, "--verify"}));
     QCOMPARE(R.Code, 1);
-    QCOMPARE(R.Err, QStringLiteral("korvelctl: verify: 1 of 200 EIDs differ; entry 188 reads 7, the file says 1187\n"));
+    QCOMPARE(R.Err, QStringLiteral("korvelctl: the commit was sent; verify: 1 of 200 EIDs differ; entry 188 reads 7, "
+                                   "the file says 1187\n"));
 }
 
 void TestKorvelctl::traceBesideSimulator()
@@ -836,8 +838,8 @@ void TestKorvelctl::commissioning_data()
         << QStringList {"--from", "17", "--to", "17"} << "17: ModbusID 17\n";
     QTest::newRow("found nowhere") << At9600 + QStringList {"--fault", "silence@4"}
         << QStringList {"set", "ModbusID=33", "BaudRate=115200", "--verify"} << 1
-        << "korvelctl: verify: reading ModbusID (register 40003): no reply within 1.5 s at address 33, 115200 Bd, "
-           "nor at address 33, 9600 Bd\n"
+        << "korvelctl: the commit was sent; verify: reading ModbusID (register 40003): no reply within 1.5 s at "
+           "address 33, 115200 Bd, nor at address 33, 9600 Bd\n"
         << QStringList() << QString();
 }
 
