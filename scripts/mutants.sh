@@ -15,7 +15,7 @@
 # Environment: KORVEL_MUTANTS_DIR  scratch folder (default ${TMPDIR:-/tmp}/korvel-mutants)
 #              KORVEL_SOAK_COUNT   soak exchanges per run (default here 20, to keep a run short)
 #
-# The tracked files of the working tree are copied to <dir>/src (only those
+# The files of the source tree (scripts/source-files.sh) are copied to <dir>/src (only those
 # that changed since the last run) and built in <dir>/src/build, kept between
 # runs, so that a fault recompiles one file. The working tree is never touched.
 #
@@ -451,7 +451,7 @@ mkdir -p "$src" "$dir/logs"
 # --- scratch copy: the tracked files as they are in the working tree -----------------
 sync_copy() {
     local f
-    (cd "$root" && git ls-files) >"$dir/tracked"
+    bash "$root/scripts/source-files.sh" >"$dir/tracked"
     while IFS= read -r f; do
         [ -f "$root/$f" ] || continue
         # Copied with a new time stamp: an older one could look older than

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs shellcheck over every shell script of the tree: the tracked files
-# named *.sh, those whose first line starts a POSIX shell or bash, and those
+# Runs shellcheck over every shell script of the tree (scripts/source-files.sh):
+# the files named *.sh, those whose first line starts a POSIX shell or bash, and those
 # that name their shell for shellcheck (the completion script). Any remark
 # fails; one kept on purpose is disabled on its line, with the reason.
 # Usage: scripts/shellcheck.sh
@@ -11,7 +11,7 @@ if ! command -v shellcheck >/dev/null 2>&1; then
     echo "shellcheck: not installed (bash scripts/setup.sh installs it)" >&2
     exit 1
 fi
-tracked="$(git ls-files)"
+tracked="$(bash scripts/source-files.sh)"
 scripts=()
 while IFS= read -r f; do
     [ -f "$f" ] || continue
