@@ -116,7 +116,9 @@ void CheckParams(const QByteArray &Text, EidListFile::Range Values)
         const bool Window = Values == EidListFile::Range::Window;
         Check(Value.Value >= (Window ? Row->Min : 0) && Value.Value <= (Window ? Row->Max : CtlFiles::RegisterMax),
               "parameter range");
-        const int Index = int(Row - ParamRegisters::Map);
+        int Index = 0;
+        while (Index < ParamRegisters::Count && ParamRegisters::Map[Index].Register != Value.Register)
+            ++Index;
         Check(Index > Previous, "register-map order, each once");
         Previous = Index;
     }

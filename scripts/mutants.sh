@@ -153,7 +153,7 @@ fault fault-exit-code cli/Korvelctl.cpp \
     '        Code = PortFailed;' '        Code = DeviceFailed;' \
     'korvelctl: a port that refused the bytes ends with the device'"'"'s exit code'
 fault short-told-as-crc exchange/ReplyCheck.cpp \
-    $'    if (Reply.size() < Expected)\n        return Fault(FaultCode::Short, Reply.size(), Expected);\n    return Fault(FaultCode::BadCrc);' 'return Fault(FaultCode::BadCrc);' \
+    $'    if (Reply.size() < Expected)\n        return Fault(FaultCode::Short, Reply.size(), Expected);\n    if (Reply.size() > Expected' '    if (Reply.size() > Expected' \
     'an EID reply cut short is told as a bad CRC'
 fault exception-taken-as-count exchange/ReplyCheck.cpp \
     'return Exception ? Fault(FaultCode::Exception, ModbusRtu::ExceptionCode(Reply)) : Fault(Code, Got, Want);' 'return Fault(Code, Got, Want);' \
@@ -186,7 +186,7 @@ fault scan-twice serial/MySerialPort.cpp \
     'if (!List->contains(Name, Qt::CaseSensitive))' 'if (true)' \
     'the scan lists a port twice'
 fault file-unbounded cli/CtlFiles.cpp \
-    '*Text = File.read(MaxFileBytes + 1);' '*Text = File.readAll();' \
+    'CtlIo::ReadFile(Path, MaxFileBytes, Text, Error)' 'CtlIo::ReadFile(Path, qint64(1) << 40, Text, Error)' \
     'korvelctl reads an input file of any size whole'
 fault hex-lower exchange/ModbusRtu.cpp \
     'return QString::fromLatin1(Data.toHex().toUpper());' 'return QString::fromLatin1(Data.toHex());' \
@@ -326,13 +326,13 @@ fault csv-heading cli/EidListFile.cpp \
     'Where->Heading = !Cell.isEmpty() && !BeginsAsNumber(Cell);' 'Where->Heading = !Cell.isEmpty();' \
     'korvelctl CSV: a first row of values taken for a heading'
 fault csv-empty-tail cli/EidListFile.cpp \
-    'while (End > 0 && IsEmpty(Rows[End - 1]))' 'while (false)' \
+    'while (!Rows->isEmpty() && IsEmpty(Rows->last()))' 'while (false)' \
     'korvelctl CSV: the empty rows a spreadsheet leaves at the end refused'
 fault csv-duplicate-none cli/EidListFile.cpp \
     'if (Eids[I] == 0 || Eids[I] == CtlFiles::EidNone)' 'if (Eids[I] == 0)' \
     'korvelctl: -1 at two entries warned of as a duplicate'
 fault ctl-column-ignored cli/Korvelctl.cpp \
-    'ParseEids(Text, Eids, &Error, Set.EidColumn, &Warnings)' 'ParseEids(Text, Eids, &Error, {}, &Warnings)' \
+    'ParseEids(Text, Eids, &Error, Set.EidColumn, &Warnings, Values)' 'ParseEids(Text, Eids, &Error, {}, &Warnings, Values)' \
     'korvelctl: --column ignored'
 fault ctl-diff-column cli/CtlCommands.cpp \
     'OptBaud | OptInput | OptJson | OptWait, OptColumn,' 'OptBaud | OptInput | OptJson | OptWait, 0,' \
@@ -340,9 +340,48 @@ fault ctl-diff-column cli/CtlCommands.cpp \
 fault ctl-csv-output cli/Korvelctl.cpp \
     'Set.Csv ? EidListFile::FormatCsv(Eids)' 'false ? EidListFile::FormatCsv(Eids)' \
     'korvelctl: read eids --csv writes one EID a line'
-fault ctl-half-file cli/Korvelctl.cpp \
-    'Output.setFileName(Set.Output);' 'Output.setFileName(Set.Output); Output.setDirectWriteFallback(true); QFile(Set.Output).open(QIODevice::WriteOnly);' \
+fault ctl-half-file cli/CtlIo.cpp \
+    'D->Fd = ::mkstemp(D->Temp.data());' 'D->Fd = ::open(D->Place.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644); D->Temp.clear();' \
     'korvelctl: the output file is created before the read has succeeded'
+fault ctl-write-unchecked cli/CtlIo.cpp \
+    $'            *Error = Done < 0 ? errno : ENOSPC;\n            return false;' $'            break;' \
+    'korvelctl: a failed write of an output file (EFBIG, ENOSPC) taken for a whole file'
+fault ctl-fifo-replaced cli/CtlIo.cpp \
+    'if (Exists && !S_ISREG(Old.st_mode)) {' 'if (Exists && S_ISCHR(Old.st_mode)) {' \
+    'korvelctl: a FIFO given to -o replaced by a regular file'
+fault ctl-mode-lost cli/CtlIo.cpp \
+    'if (::fchmod(D->Fd, Mode) != 0)' 'if (false)' \
+    'korvelctl: a replaced output file loses its mode'
+fault ctl-stdout-unchecked cli/Korvelctl.cpp \
+    'if (Out.status() != QTextStream::Ok) {' 'if (false) {' \
+    'korvelctl: a failed write to standard output reported as success'
+fault ctl-nul-taken cli/InputText.cpp \
+    'if (C.isNull()) {' 'if (false) {' \
+    'korvelctl: a NUL byte in an input file passed over'
+fault ctl-utf16be-ignored cli/InputText.cpp \
+    'else if (StartsWith(Bytes, "\xFE\xFF", 2))' 'else if (false)' \
+    'korvelctl: a UTF-16 BE file read as UTF-8'
+fault ctl-empty-list-written cli/EidListFile.cpp \
+    'if (Eids->isEmpty()) {' 'if (false) {' \
+    'korvelctl: an EID file with no EID writes 200 zeros'
+fault ctl-blank-shifts cli/EidListFile.cpp \
+    'if (!Line.isEmpty() || Comment < 0)' 'if (!Line.isEmpty())' \
+    'korvelctl: a blank line between EIDs moves every later one up an entry'
+fault ctl-id-off-bus cli/CtlFiles.cpp \
+    'Param.Value > CtlCommands::LastAddress)' 'Param.Value > 255)' \
+    'korvelctl: a ModbusID of 248 to 255 written, out of reach of --address'
+fault ctl-commit-certain cli/Korvelctl.cpp \
+    'if (!Fault.InTransaction || Fault.Where.What != Transaction::Kind::Commit)' 'if (true)' \
+    'korvelctl: a lost reply to a commit reported as a refused commit, never verified'
+fault ctl-json-failure-silent cli/Korvelctl.cpp \
+    'if (!Set.Json && !JsonAsked)' 'if (true)' \
+    'korvelctl --json: a failure prints no JSON'
+fault ctl-late-reply-blamed cli/CtlBus.cpp \
+    'if (Failed.Code == FaultCode::OtherAddress && Failed.Got == Silent' 'if (false' \
+    'korvelctl scan: a late reply blamed on the next address'
+fault ctl-eid-signed cli/CtlFiles.cpp \
+    'QByteArray::number(quint32(Eid))' 'QByteArray::number(Eid)' \
+    'korvelctl: an EID above 2^31 saved as a negative number'
 fault ctl-option-table cli/CtlCommands.cpp \
     'if (!(Takes & Options[I].Bit) && Given.IsSet(I)) {' 'if (false) {' \
     'korvelctl: an option the command does not take is passed over'
