@@ -223,7 +223,8 @@ void TestCtlFiles::eidFiles()
                  qPrintable(R.Err));
         QCOMPARE(R.Err.count(QLatin1Char('\n')), 1);
         NothingSent();
-        QCOMPARE(CommittedEids(), QList<qint64>() << QVector<qint64>(Entries, Before).toList());
+        for (const qint64 Eid : CommittedEids())
+            QCOMPARE(Eid, qint64(Before));
         return;
     }
     QVERIFY2(R.Err == Said, qPrintable(R.Err));
