@@ -4,6 +4,7 @@
 #include "CtlFiles.h"
 #include "CtlRunner.h"
 #include "Korvelctl.h"
+#include "ModbusRtu.h"
 #include "ParamRegisters.h"
 
 #include <QJsonArray>
@@ -17,6 +18,13 @@ namespace {
 
 // A device that answers at all answers within this in the first pass.
 constexpr int QuickWaitMs = 100;
+
+// A Modbus TCP gateway answers for a unit that is silent on its bus: that
+// is no device at the address, not a fault on the bus.
+bool GatewayFoundNone(const ExchangeFault &Fault)
+{
+    return Fault.Code == FaultCode::Exception && Fault.Got == ModbusRtu::ExceptionGatewayNoAnswer;
+}
 
 const ParamRegisters::Param &IdRow()
 {
@@ -46,7 +54,7 @@ int Runner::Probe()
     if (!OpenLine(&Code))
         return Code;
     const QVector<int> Rates = ProbeRates();
-    for (const int Wait : {QuickWaitMs, CtlLine::ReplyLimitMs}) {
+    for (const int Wait : {QuickWaitMs, StreamLine::ReplyLimitMs}) {
         Line.SetWaitLimitMs(Wait);
         Exchange.SetRetries(Wait == QuickWaitMs ? 0 : Set.Retries);
         for (const int Rate : Rates) {
@@ -99,6 +107,8 @@ int Runner::Scan()
                 Out << Address << ": ModbusID " << Id.Value << '\n';
                 Out.flush();
             }
+        } else if (GatewayFoundNone(Exchange.Failure())) {
+            Silent = Address;
         } else if (Line.Heard()) {
             const ExchangeFault &Failed = Exchange.Failure();
             if (Failed.Code == FaultCode::OtherAddress && Failed.Got == Silent && Silent && !AskedAgain) {

@@ -337,6 +337,20 @@ bool ReadLine(const Reader &Given, Settings *Set, QString *Error)
 {
     if (!Set->Port.isEmpty() && !ParseLineUrl(Set->Port, &Set->Line, Error))
         return false;
+    if (Set->Line.Type == LineUrl::Kind::ModbusTcp) {
+        if (Given.IsSet(IndexOf(OptBaud))) {
+            *Error = QStringLiteral("--baud cannot be used with modbus-tcp://: the gateway's own setting fixes "
+                                    "the bus's speed");
+            return false;
+        }
+        if (Set->Which == Command::Probe) {
+            *Error = QStringLiteral("probe cannot run through a Modbus TCP gateway (modbus-tcp://): the "
+                                    "gateway's own setting fixes the bus's speed, which no request can change; "
+                                    "scan finds the radios' addresses");
+            return false;
+        }
+        return true;
+    }
     if (Set->Line.Type != LineUrl::Kind::Tcp)
         return true;
     if (Given.IsSet(IndexOf(OptBaud))) {

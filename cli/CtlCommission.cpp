@@ -15,6 +15,8 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <algorithm>
+
 namespace Korvelctl {
 
 namespace {
@@ -61,10 +63,47 @@ QString PlaceText(int Address, int Baud)
 
 } // namespace
 
+// A line whose speed is a server's own setting (a raw server, a Modbus TCP
+// gateway) cannot follow a radio to another speed: a BaudRate that is the
+// radio's speed already (as ?baud=N says, else as the radio says) is no
+// change; another is written only without --verify, and the summary says
+// the server must be set to it.
+int Runner::CheckFixedSpeed(const ParamList &Wanted)
+{
+    OpenedBaud = Set.Line.Baud ? Set.Line.Baud : Set.Baud;
+    ServerSpeed = 0;
+    const auto Asked = std::find_if(Wanted.begin(), Wanted.end(),
+                                    [](const ParamValue &Param) { return Param.Name == BaudName; });
+    if (Asked == Wanted.end())
+        return Done;
+    if (!Set.Line.Baud) {
+        ParamValue Held = CtlFiles::Param("BaudRate");
+        if (!Exchange.ReadParam(&Held))
+            return DeviceFault();
+        OpenedBaud = NewBaud({Held}, 0);
+    }
+    const int Wants = NewBaud({*Asked}, OpenedBaud);
+    if (Wants == OpenedBaud)
+        return Done;
+    if (Set.Verify)
+        return Fail(BadUsage, QStringLiteral("BaudRate %1 Bd would take the radio off the server's speed, %2 Bd, "
+                                             "which korvelctl cannot change over %3; nothing was written: write "
+                                             "without --verify, set the server to %1 Bd, then read or diff")
+                                  .arg(Wants)
+                                  .arg(OpenedBaud ? QString::number(OpenedBaud) : QStringLiteral("unknown"))
+                                  .arg(Set.Port));
+    ServerSpeed = Wants;
+    return Done;
+}
+
 int Runner::WriteFollowing(const ParamList &Wanted)
 {
     int Code = Done;
     if (!OpenLine(&Code))
+        return Code;
+    OpenedBaud = Set.Baud;
+    ServerSpeed = 0;
+    if (Line.FixedSpeed() && (Code = CheckFixedSpeed(Wanted)) != Done)
         return Code;
     // A value the device keeps other than the one sent must not be committed.
     Exchange.SetStrictEcho(true);
@@ -82,7 +121,8 @@ int Runner::WriteFollowing(const ParamList &Wanted)
         Say(Committed + QStringLiteral("reading the values back"));
     }
     const int Address = NewAddress(Wanted, Set.Address);
-    const int Baud = NewBaud(Wanted, Set.Baud);
+    // On a fixed-speed line the radio is looked for where the line is.
+    const int Baud = ServerSpeed ? OpenedBaud : NewBaud(Wanted, OpenedBaud);
     int Found = Baud;
     if (Set.Verify && (Code = VerifyFollowing(Wanted, Address, &Found, Committed)) != Done)
         return Code;
@@ -95,11 +135,11 @@ int Runner::WriteFollowing(const ParamList &Wanted)
 int Runner::VerifyFollowing(const ParamList &Wanted, int Address, int *Baud, const QString &Committed)
 {
     QVector<int> Speeds {*Baud};
-    if (*Baud != Set.Baud)
-        Speeds << Set.Baud;
+    if (*Baud != OpenedBaud)
+        Speeds << OpenedBaud;
     Exchange.SetAddress(quint8(Address));
     QStringList Tried;
-    int LineBaud = Set.Baud;
+    int LineBaud = OpenedBaud;
     for (const int Speed : Speeds) {
         if (Speed != LineBaud && !Line.SetBaud(Speed))
             return Fail(PortFailed, QStringLiteral("%1: cannot set the speed %2").arg(Set.Port).arg(Speed));
@@ -138,13 +178,18 @@ int Runner::ReportWritten(const ParamList &Wanted, int Address, int Baud, int Fo
         for (const ParamValue &Param : Wanted)
             Written.insert(Param.Name, Param.Value);
         QJsonObject Document {{QStringLiteral("written"), Written}, {QStringLiteral("verified"), Set.Verify},
-                              {QStringLiteral("address"), Address}, {QStringLiteral("baud"), Found}};
+                              {QStringLiteral("address"), Address}, {QStringLiteral("baud"), ServerSpeed ? ServerSpeed : Found}};
+        if (ServerSpeed)
+            Document.insert(QStringLiteral("server_speed_needed"), ServerSpeed);
         if (Found != Baud)
             Document.insert(QStringLiteral("baud_at_restart"), Baud);
         return PrintJson(Document);
     }
     Out << Wanted.size() << (Wanted.size() == 1 ? " parameter" : " parameters") << " written and committed";
-    if (!Moves(Wanted))
+    if (ServerSpeed)
+        Out << "; the radio answers at " << PlaceText(Address, ServerSpeed) << " once it takes the change over: "
+            << "set " << Set.Port << " to " << ServerSpeed << " Bd before the radio can be reached again";
+    else if (!Moves(Wanted))
         Out << (Set.Verify ? ", verified" : "");
     else if (!Set.Verify)
         Out << "; the device answers at " << PlaceText(Address, Baud) << " once it takes the change over";

@@ -9,13 +9,15 @@
 #include "CtlCommands.h"
 #include "CtlFiles.h"
 #include "CtlIo.h"
-#include "CtlLine.h"
-#include "StreamLine.h"
 #include "DeviceExchange.h"
+#include "LineFactory.h"
 
 #include <QJsonObject>
 
 class QTextStream;
+
+// The exchanges' own log ("korvel.exchange"), off unless asked for.
+Q_DECLARE_LOGGING_CATEGORY(CtlExchangeLog)
 
 namespace Korvelctl {
 
@@ -61,6 +63,7 @@ private:
     int PrintJson(const QJsonObject &Document);
     // write params and set, in CtlCommission.cpp and CtlSet.cpp.
     int SetParams();
+    int CheckFixedSpeed(const ParamList &Wanted);
     int WriteFollowing(const ParamList &Wanted);
     int VerifyFollowing(const ParamList &Wanted, int Address, int *Baud, const QString &Committed);
     int ReportWritten(const ParamList &Wanted, int Address, int Baud, int Found);
@@ -71,6 +74,8 @@ private:
     ChosenLine Line; // made from --port when the command opens it
     DeviceExchange Exchange {Line, CtlExchangeLog()}; // set up for the device once the line is open
     CtlIo::OutputFile Output;
+    int OpenedBaud = 0;  // the line's speed as a write found it
+    int ServerSpeed = 0; // a fixed-speed line's server must be set to this to reach the radio again
     bool JsonAsked = false; // --json among the arguments, even where they were refused
 };
 

@@ -14,6 +14,8 @@
 #include <QSerialPortInfo>
 #include <QTextStream>
 
+Q_LOGGING_CATEGORY(CtlExchangeLog, "korvel.exchange", QtInfoMsg)
+
 namespace Korvelctl {
 
 namespace {

@@ -75,8 +75,13 @@ bool DeviceExchange::Transact(const QByteArray &Frame, const Transaction &Where,
         *Answer = Line.Transact(Frame, Expected);
         LogReply(*Answer, Where.What);
         const QString NotSent = Line.SendFailure();
+        const QString Refused = Line.ReplyRefused();
         ExchangeFault Found;
-        if (NotSent.isEmpty()) {
+        if (NotSent.isEmpty() && !Refused.isEmpty()) {
+            Found.Code = FaultCode::Framing;
+            Found.Reason = Refused;
+            Found.Where = Where;
+        } else if (NotSent.isEmpty()) {
             Found = ReplyCheck::Check(*Answer, Where, Address);
         } else {
             // Bytes the port did not take cannot be answered; no retry helps.

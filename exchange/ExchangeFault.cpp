@@ -51,6 +51,7 @@ QString FaultName(FaultCode Code)
     case FaultCode::WrongEcho: return QStringLiteral("wrong-echo");
     case FaultCode::CommitRefused: return QStringLiteral("commit-refused");
     case FaultCode::Unreadable: return QStringLiteral("unreadable");
+    case FaultCode::Framing: return QStringLiteral("framing");
     }
     return QString();
 }
@@ -112,6 +113,7 @@ QString FaultText(const ExchangeFault &Fault)
         return QStringLiteral("wrong echo: ") + InsteadOf("function", Fault.Got, Fault.Expected);
     case FaultCode::CommitRefused: return QStringLiteral("wrong echo: ") + InsteadOf("code", Fault.Got, Fault.Expected);
     case FaultCode::Unreadable: return QStringLiteral("reply of %1 bytes refused").arg(Fault.Got);
+    case FaultCode::Framing: return Fault.Reason;
     }
     return QString();
 }

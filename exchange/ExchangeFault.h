@@ -35,6 +35,7 @@ enum class FaultCode {
     WrongEcho,      // a write echoed with another function or value
     CommitRefused,  // the commit echoed with another code
     Unreadable,     // a whole frame too short to hold its fields
+    Framing,        // the line refused the reply's framing (a gateway's header); Reason says how
 };
 
 struct ExchangeFault

@@ -183,8 +183,8 @@ QString ExceptionMeaning(quint8 Code)
     case 0x05: return QStringLiteral("acknowledge");
     case 0x06: return QStringLiteral("server device busy");
     case 0x08: return QStringLiteral("memory parity error");
-    case 0x0A: return QStringLiteral("gateway path unavailable");
-    case 0x0B: return QStringLiteral("gateway target device failed to respond");
+    case ExceptionGatewayNoPath: return QStringLiteral("the gateway has no path to that unit");
+    case ExceptionGatewayNoAnswer: return QStringLiteral("the gateway's target did not answer");
     default: return QString();
     }
 }

@@ -27,6 +27,10 @@ constexpr quint8 DeviceAddress = 0x00;
 constexpr quint8 FuncReadHolding = 0x03;
 constexpr quint8 FuncWriteSingle = 0x06;
 constexpr quint8 FuncWriteMultiple = 0x10;
+// The exception codes of a gateway between Modbus TCP and the bus: no
+// path to the unit, and the unit did not answer on the bus.
+constexpr quint8 ExceptionGatewayNoPath = 0x0A;
+constexpr quint8 ExceptionGatewayNoAnswer = 0x0B;
 
 // Command register and the codes that make the device take a setting over.
 constexpr int CommandRegister = 40001;

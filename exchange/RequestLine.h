@@ -20,6 +20,10 @@ public:
     // Why the last Transact could not send its request whole ("the port
     // took only 3 of 8 bytes", the system's reason); empty when it went out.
     virtual QString SendFailure() const { return QString(); }
+    // Why the line refused what came back as the reply before any reply
+    // test (a gateway's header that does not fit the request); empty when
+    // it did not.
+    virtual QString ReplyRefused() const { return QString(); }
 };
 
 #endif

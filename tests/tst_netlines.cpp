@@ -128,9 +128,6 @@ private slots:
     void probeSetsSpeed();
     void serverStopsMidCommand();
     void refusals();
-    void badUrls_data();
-    void badUrls();
-    void telnetCodec();
 
 private:
     QString File(const char *Name) const { return Dir.filePath(QString::fromLatin1(Name)); }
@@ -260,66 +257,6 @@ void TestNetLines::refusals()
     QCOMPARE(R.Code, 3);
     QVERIFY2(R.Err.contains(QStringLiteral("refuses COM port control")), qPrintable(R.Err));
     QVERIFY(!Heard.contains(ModbusRtu::BuildParamRead(40003, 0))); // no request went out
-}
-
-void TestNetLines::badUrls_data()
-{
-    QTest::addColumn<QStringList>("Arguments");
-    QTest::addColumn<QString>("Why");
-    const auto Read = [](const char *Port) { return QStringList {"read", "params", "--port", Port}; };
-    QTest::newRow("no port") << Read("tcp://127.0.0.1") << "no port number";
-    QTest::newRow("empty port") << Read("rfc2217://[::1]:") << "no port number";
-    QTest::newRow("port 0") << Read("tcp://host:0") << "not '0'";
-    QTest::newRow("port 65536") << Read("tcp://host:65536") << "not '65536'";
-    QTest::newRow("scheme") << Read("telnet://host:23") << "unknown scheme 'telnet'";
-    QTest::newRow("bare IPv6") << Read("tcp://::1:4001") << "brackets";
-    QTest::newRow("bad IPv6") << Read("tcp://[fe80::zz]:4001") << "no IPv6 address";
-    QTest::newRow("path") << Read("tcp://host:4001/x") << "not '4001/x'";
-    QTest::newRow("query speed") << Read("tcp://host:4001?baud=1200") << "'?baud=1200' is not baud=N";
-    QTest::newRow("query on rfc2217") << Read("rfc2217://host:4001?baud=9600") << "takes no '?'";
-    QTest::newRow("baud on raw") << (Read("tcp://host:4001") << "--baud" << "9600") << "server's own setting";
-    QTest::newRow("probe on raw") << QStringList {"probe", "--port", "tcp://host:4001"} << "cannot change the speed";
-}
-
-// Refused before any connection: none of these hosts is contacted.
-void TestNetLines::badUrls()
-{
-    QFETCH(QStringList, Arguments);
-    QFETCH(QString, Why);
-    const Result R = Ctl(Arguments);
-    QCOMPARE(R.Code, 2);
-    QVERIFY2(R.Err.contains(Why), qPrintable(R.Err));
-}
-
-void TestNetLines::telnetCodec()
-{
-    using namespace Rfc2217;
-    QCOMPARE(Escape(Bytes({1, 0xFF, 2, 0xFF, 0xFF})), Bytes({1, 0xFF, 0xFF, 2, 0xFF, 0xFF, 0xFF, 0xFF}));
-    QCOMPARE(SpeedCommand(19200), Bytes({Iac, Sb, ComPortOption, SetBaudRate, 0, 0, 0x4B, 0, Iac, Se}));
-    // A speed whose bytes hold 0xFF is doubled inside the subnegotiation.
-    QCOMPARE(SpeedCommand(0xFF), Bytes({Iac, Sb, ComPortOption, SetBaudRate, 0, 0, 0, 0xFF, 0xFF, Iac, Se}));
-
-    // ser2net's greeting, the reply to 19200, data with a doubled 0xFF, all
-    // cut into one-byte pieces.
-    const QByteArray Server = Bytes({Iac, Will, SuppressGoAhead, Iac, Will, 1 /* echo */, Iac, Do, Binary, Iac, Do,
-                                     ComPortOption, Iac, Sb, ComPortOption, 101, 0, 0, 0x4B, 0, Iac, Se, 0x11, Iac,
-                                     Iac, 0x22, Iac, 241 /* NOP */, 0x33});
-    Decoder D;
-    QByteArray Data;
-    for (const char C : Server)
-        Data += D.Feed(QByteArray(1, C));
-    QCOMPARE(Data, Bytes({0x11, 0xFF, 0x22, 0x33}));
-    QVERIFY(D.Accepted());
-    QVERIFY(!D.Refused());
-    QCOMPARE(D.SpeedReplies(), 1);
-    QCOMPARE(D.LastSpeed(), quint32(19200));
-    // Echo is refused; the options the client asked for need no answer.
-    QCOMPARE(D.TakeAnswers(), Bytes({Iac, Dont, 1}));
-    QCOMPARE(D.TakeAnswers(), QByteArray());
-    // Asked again after it was on: the option turned off is answered.
-    D.Feed(Bytes({Iac, Dont, Binary, Iac, Wont, ComPortOption}));
-    QCOMPARE(D.TakeAnswers(), Bytes({Iac, Wont, Binary}));
-    QVERIFY(D.Refused());
 }
 
 QTEST_GUILESS_MAIN(TestNetLines)

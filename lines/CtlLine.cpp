@@ -73,12 +73,15 @@ bool CtlLine::SetBaud(int Baud)
     return Port.setBaudRate(Baud);
 }
 
+void CtlLine::Flush()
+{
+    Port.flush();
+}
+
 bool CtlLine::Send(const QByteArray &Frame, QString *Why)
 {
     if (!StreamLine::Send(Frame, Why))
         return false;
-    // Out now rather than when the event loop next looks at the port.
-    Port.flush();
     if (Gone()) {
         *Why = GoneText();
         return false;

@@ -2,13 +2,15 @@
 #define KORVEL_STREAMLINE_H
 
 // What every korvelctl line does whatever carries its bytes (a serial port,
-// a TCP connection, Telnet with COM port control): a request goes out once
+// a TCP connection, Telnet with COM port control, a Modbus TCP gateway): a
+// request goes out once
 // the line has been quiet for 3.5 character times, and the wait for its
 // reply ends as soon as the reply is complete (or a Modbus exception reply
 // is), at the latest after the wait limit (1.5 s unless set). Each frame
 // sent and each reply goes to the frame trace as it happens, with the
 // milliseconds since the line was made. A transport is a subclass: how it
-// opens, how its bytes go out and come in, how it reports going away.
+// opens, how a frame is carried out and taken back in, how it reports going
+// away. The base names none of them (LineFactory.h makes them).
 
 #include "RequestLine.h"
 
@@ -21,11 +23,8 @@
 
 class QEventLoop;
 class QIODevice;
-struct LineUrl;
 
-// korvelctl's diagnostics, both off unless asked for: the exchanges' own
-// log ("korvel.exchange") and the frames on the line ("korvel.frames").
-Q_DECLARE_LOGGING_CATEGORY(CtlExchangeLog)
+// The frames on the line ("korvel.frames"), off unless asked for.
 Q_DECLARE_LOGGING_CATEGORY(CtlFramesLog)
 
 // Turns the frame trace on or off; QT_LOGGING_RULES still has the last word.
@@ -41,15 +40,15 @@ public:
     // with RFC 2217, for the server to take the line settings).
     static constexpr int ConnectLimitMs = 3000;
 
-    // The line for a --port text already checked by ParseLineUrl.
-    static std::unique_ptr<StreamLine> Make(const LineUrl &Url);
-
     // Opens the line at Baud, 8N1 without flow control (a raw network line
     // keeps the server's own setting). On failure *Error says why in one
     // line.
     virtual bool Open(int Baud, QString *Error) = 0;
     // A new line speed; false when the line cannot change it.
     virtual bool SetBaud(int Baud) = 0;
+    // Whether the line's speed is a server's own setting that korvelctl
+    // can neither set nor read (a raw server, a Modbus TCP gateway).
+    virtual bool FixedSpeed() const { return false; }
     void SetWaitLimitMs(int Ms) { WaitMs = Ms; }
     int WaitLimitMs() const override { return WaitMs; }
     // Whether any byte came back to the last request.
@@ -60,6 +59,7 @@ public:
     // Why the line went away in the middle of the command; empty while it
     // is there (and for a serial port, whose failures the replies tell).
     QString Lost() const { return LostReason; }
+    QString ReplyRefused() const override { return Refusal; }
 
     QByteArray Transact(const QByteArray &Request, quint8 ExpectedLength) override;
 
@@ -69,6 +69,28 @@ protected:
     virtual QByteArray Receive();
     // Puts the frame on its way whole; false with *Why when it could not.
     virtual bool Send(const QByteArray &Frame, QString *Why);
+    // The frame as the transport carries it (escaped, in a header).
+    virtual QByteArray Encode(const QByteArray &Frame) { return Frame; }
+    // Out now rather than when the event loop next looks at the device.
+    virtual void Flush() {}
+    // What takes the bytes, as a short write names it: "port", "connection".
+    virtual QString Carrier() const { return QStringLiteral("port"); }
+    // Whether the reply is all there: the expected length, or a Modbus
+    // exception reply, which a device sends instead of any reply and which
+    // is shorter than all of them.
+    virtual bool ReplyDone(const QByteArray &Reply, quint8 ExpectedLength) const;
+    // Called once the wait for a reply has ended, however it ended.
+    virtual void WaitEnded() {}
+    // The frame as the trace shows it: as it went out (Request) or came in;
+    // a transport that wraps frames shows them wrapped.
+    virtual QByteArray OnWire(const QByteArray &Frame, bool Request) const
+    {
+        Q_UNUSED(Request);
+        return Frame;
+    }
+    // The reply the transport's framing refused, named (a gateway's header
+    // that does not fit the request); cleared at each request.
+    void RefuseReply(const QString &Why);
     // Why a wait that ended short was the line's fault (a serial port gone
     // from under it), not the device's; empty when it was not.
     virtual QString GoneDuringWait() const { return QString(); }
@@ -85,35 +107,18 @@ protected:
     void Trace(char Direction, const QByteArray &Bytes, const QString &Note = QString()) const;
 
 private:
-    void KeepSilence();
+    // False when the line did not fall silent within the wait limit.
+    bool KeepSilence();
 
     int SilenceBaud = 9600;
     int WaitMs = ReplyLimitMs;
     bool LastHeard = false;
     QString SendProblem;
     QString LostReason;
+    QString Refusal;
     QEventLoop *Waiting = nullptr; // the wait MarkLost ends
     QElapsedTimer Since; // the start of the command, for the trace
     QElapsedTimer Quiet; // since the last byte seen on the line
-};
-
-// The line of a korvelctl run, made from its --port text when the command
-// opens it; until then it holds none. DeviceExchange is given this one.
-class ChosenLine : public RequestLine
-{
-public:
-    bool Open(const LineUrl &Url, int Baud, QString *Error);
-    bool SetBaud(int Baud) { return Line && Line->SetBaud(Baud); }
-    void SetWaitLimitMs(int Ms);
-    int WaitLimitMs() const override { return Line ? Line->WaitLimitMs() : Wait; }
-    bool Heard() const { return Line && Line->Heard(); }
-    QString SendFailure() const override { return Line ? Line->SendFailure() : QString(); }
-    QString Lost() const { return Line ? Line->Lost() : QString(); }
-    QByteArray Transact(const QByteArray &Request, quint8 ExpectedLength) override;
-
-private:
-    std::unique_ptr<StreamLine> Line;
-    int Wait = StreamLine::ReplyLimitMs;
 };
 
 #endif

@@ -20,16 +20,21 @@ class TcpLine : public StreamLine
 public:
     // SilenceBaud 0: 9600.
     TcpLine(const QString &Host, quint16 Port, int SilenceBaud = 0);
+    ~TcpLine() override;
 
     // Connects within ConnectLimitMs; Baud is not used: the server's own
     // setting holds.
     bool Open(int Baud, QString *Error) override;
     bool SetBaud(int Baud) override;
+    bool FixedSpeed() const override { return true; }
+    // Whether the system took the last request for quick acknowledgements.
+    bool QuickAckTaken() const { return QuickAck; }
 
 protected:
     QIODevice &Device() override { return Socket; }
     QByteArray Receive() override;
-    bool Send(const QByteArray &Frame, QString *Why) override;
+    void Flush() override;
+    QString Carrier() const override { return QStringLiteral("connection"); }
     // What arrived, acknowledged at once.
     QByteArray TakeArrived();
     // "HOST:PORT", an IPv6 address in brackets.
@@ -41,6 +46,7 @@ protected:
 private:
     QString Host;
     quint16 Port;
+    bool QuickAck = false;
 };
 
 class Rfc2217Line : public TcpLine
@@ -52,10 +58,11 @@ public:
     // control, or does not take the settings within ConnectLimitMs, fails.
     bool Open(int Baud, QString *Error) override;
     bool SetBaud(int Baud) override;
+    bool FixedSpeed() const override { return false; }
 
 protected:
     QByteArray Receive() override;
-    bool Send(const QByteArray &Frame, QString *Why) override;
+    QByteArray Encode(const QByteArray &Frame) override;
 
 private:
     // Sends Bytes and waits for the server's reply to the speed in them,

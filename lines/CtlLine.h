@@ -23,6 +23,7 @@ public:
 protected:
     QIODevice &Device() override { return Port; }
     bool Send(const QByteArray &Frame, QString *Why) override;
+    void Flush() override;
     QString GoneDuringWait() const override;
 
 private:

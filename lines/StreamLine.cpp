@@ -1,11 +1,6 @@
 #include "StreamLine.h"
 
-#include "CtlLine.h"
-#include "LineUrl.h"
 #include "ModbusRtu.h"
-#ifdef KORVEL_NETWORK_LINES
-#include "NetLines.h"
-#endif
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -13,7 +8,6 @@
 #include <QThread>
 #include <QTimer>
 
-Q_LOGGING_CATEGORY(CtlExchangeLog, "korvel.exchange", QtInfoMsg)
 Q_LOGGING_CATEGORY(CtlFramesLog, "korvel.frames", QtInfoMsg)
 
 void ShowFrames(bool On)
@@ -27,30 +21,13 @@ namespace {
 // 8N1: ten bits a character on the wire.
 constexpr qint64 BitsPerCharacter = 10;
 
-// Complete: the expected length arrived, or an exception reply, which a
-// device sends instead of any reply and which is shorter than all of them.
-bool Complete(const QByteArray &Reply, int ExpectedLength)
+} // namespace
+
+bool StreamLine::ReplyDone(const QByteArray &Reply, quint8 ExpectedLength) const
 {
     if (Reply.size() >= ExpectedLength)
         return true;
     return Reply.size() == ModbusRtu::ExceptionReplyLength && ModbusRtu::IsExceptionReply(Reply);
-}
-
-} // namespace
-
-std::unique_ptr<StreamLine> StreamLine::Make(const LineUrl &Url)
-{
-    switch (Url.Type) {
-#ifdef KORVEL_NETWORK_LINES
-    case LineUrl::Kind::Tcp: return std::unique_ptr<StreamLine>(new TcpLine(Url.Host, Url.TcpPort, Url.Baud));
-    case LineUrl::Kind::Rfc2217: return std::unique_ptr<StreamLine>(new Rfc2217Line(Url.Host, Url.TcpPort));
-#else
-    case LineUrl::Kind::Tcp:
-    case LineUrl::Kind::Rfc2217: return nullptr;
-#endif
-    case LineUrl::Kind::Serial: break;
-    }
-    return std::unique_ptr<StreamLine>(new CtlLine(Url.Port));
 }
 
 QByteArray StreamLine::Receive()
@@ -60,12 +37,21 @@ QByteArray StreamLine::Receive()
 
 bool StreamLine::Send(const QByteArray &Frame, QString *Why)
 {
-    const qint64 Taken = Device().write(Frame);
-    if (Taken == Frame.size())
+    const QByteArray Bytes = Encode(Frame);
+    const qint64 Taken = Device().write(Bytes);
+    if (Taken == Bytes.size()) {
+        Flush();
         return true;
+    }
     *Why = Taken < 0 ? Device().errorString()
-                     : QStringLiteral("the port took only %1 of %2 bytes").arg(Taken).arg(Frame.size());
+                     : QStringLiteral("the %1 took only %2 of %3 bytes").arg(Carrier()).arg(Taken).arg(Bytes.size());
     return false;
+}
+
+void StreamLine::RefuseReply(const QString &Why)
+{
+    if (Refusal.isEmpty())
+        Refusal = Why;
 }
 
 void StreamLine::MarkLost(const QString &Why)
@@ -89,13 +75,17 @@ void StreamLine::Trace(char Direction, const QByteArray &Bytes, const QString &N
     qCDebug(CtlFramesLog).noquote() << Text;
 }
 
-void StreamLine::KeepSilence()
+bool StreamLine::KeepSilence()
 {
     // 3.5 characters: 3.6 ms at 9600 Bd, 0.3 ms at 115200. Slept in one
     // piece: a timer in an event loop would add a wake-up of its own, late
     // by up to a millisecond on a busy machine. Bytes that arrive meanwhile
-    // are seen when it ends, and the silence starts again from there.
+    // are seen when it ends, and the silence starts again from there; a
+    // line that never falls silent (a device or server sending without
+    // end) is given up after the wait limit.
     const qint64 SilenceNs = 35 * BitsPerCharacter * 1000000000LL / (10 * qint64(SilenceBaud));
+    QElapsedTimer Trying;
+    Trying.start();
     for (;;) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         // Whatever arrived since the last reply belongs to no request.
@@ -103,7 +93,9 @@ void StreamLine::KeepSilence()
             Quiet.start();
         const qint64 LeftNs = SilenceNs - Quiet.nsecsElapsed();
         if (LeftNs <= 0 || !LostReason.isEmpty())
-            return;
+            return true;
+        if (Trying.elapsed() > WaitMs)
+            return false;
         QThread::usleep(static_cast<unsigned long>((LeftNs + 999) / 1000));
     }
 }
@@ -130,17 +122,25 @@ bool StreamLine::WaitUntil(const std::function<bool()> &Done, int Ms)
 
 QByteArray StreamLine::Transact(const QByteArray &Request, quint8 ExpectedLength)
 {
-    KeepSilence();
+    const bool Silent = KeepSilence();
     QByteArray Reply;
     LastHeard = false;
     SendProblem.clear();
+    Refusal.clear();
     if (!LostReason.isEmpty()) {
         SendProblem = LostReason;
         return Reply;
     }
+    if (!Silent) {
+        SendProblem = QStringLiteral("the line did not fall silent within %1 s: something on it sends without "
+                                     "pause")
+                          .arg(WaitMs / 1000.0);
+        Trace('>', QByteArray(), SendProblem);
+        return Reply;
+    }
     if (!Send(Request, &SendProblem))
         return Reply;
-    Trace('>', Request);
+    Trace('>', OnWire(Request, true));
     // Each look at the line takes what arrived; the wait ends when the
     // reply is complete.
     WaitUntil([&] {
@@ -149,45 +149,25 @@ QByteArray StreamLine::Transact(const QByteArray &Request, quint8 ExpectedLength
             Reply += Bytes;
             Quiet.start();
         }
-        return Complete(Reply, ExpectedLength);
+        return ReplyDone(Reply, ExpectedLength);
     }, WaitMs);
+    WaitEnded();
     LastHeard = !Reply.isEmpty();
-    if (!Complete(Reply, ExpectedLength) && LostReason.isEmpty())
+    if (!ReplyDone(Reply, ExpectedLength) && LostReason.isEmpty())
         SendProblem = GoneDuringWait();
     const QString Within = QStringLiteral("within %1 s").arg(WaitMs / 1000.0);
-    if (!LostReason.isEmpty() && !Complete(Reply, ExpectedLength))
+    if (!LostReason.isEmpty() && !ReplyDone(Reply, ExpectedLength))
         Trace('<', Reply, LostReason);
     else if (!SendProblem.isEmpty())
         Trace('<', Reply, SendProblem);
     else if (Reply.isEmpty())
         Trace('<', Reply, QStringLiteral("no reply ") + Within);
-    else if (!Complete(Reply, ExpectedLength))
-        Trace('<', Reply, QStringLiteral("only %1 of %2 bytes ").arg(Reply.size()).arg(ExpectedLength) + Within);
+    else if (!Refusal.isEmpty())
+        Trace('<', OnWire(Reply, false), Refusal);
+    else if (!ReplyDone(Reply, ExpectedLength))
+        Trace('<', OnWire(Reply, false), QStringLiteral("only %1 of %2 bytes ").arg(Reply.size()).arg(ExpectedLength) + Within);
     else
-        Trace('<', Reply);
+        Trace('<', OnWire(Reply, false));
     return Reply;
 }
 
-bool ChosenLine::Open(const LineUrl &Url, int Baud, QString *Error)
-{
-    Line = StreamLine::Make(Url);
-    if (!Line) {
-        *Error = QStringLiteral("%1: this korvelctl was built without lines to serial device servers")
-                     .arg(Url.Port);
-        return false;
-    }
-    Line->SetWaitLimitMs(Wait);
-    return Line->Open(Baud, Error);
-}
-
-void ChosenLine::SetWaitLimitMs(int Ms)
-{
-    Wait = Ms;
-    if (Line)
-        Line->SetWaitLimitMs(Ms);
-}
-
-QByteArray ChosenLine::Transact(const QByteArray &Request, quint8 ExpectedLength)
-{
-    return Line ? Line->Transact(Request, ExpectedLength) : QByteArray();
-}

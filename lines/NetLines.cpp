@@ -1,6 +1,6 @@
 #include "NetLines.h"
 
-#include "CtlCommands.h"
+#include "ParamRegisters.h"
 
 #ifdef Q_OS_LINUX
 #include <netinet/in.h>
@@ -10,9 +10,17 @@
 
 TcpLine::TcpLine(const QString &Host, quint16 Port, int SilenceBaud) : Host(Host), Port(Port)
 {
-    SetSilenceBaud(SilenceBaud > 0 ? SilenceBaud : CtlCommands::DefaultBaud);
+    SetSilenceBaud(SilenceBaud > 0 ? SilenceBaud : ParamRegisters::DefaultBaud);
     QObject::connect(&Socket, &QAbstractSocket::disconnected,
                      [this] { MarkLost(QStringLiteral("%1 closed the connection").arg(Where())); });
+}
+
+TcpLine::~TcpLine()
+{
+    // The socket outlives Host and Port, which go first: its goodbye must
+    // reach nothing of this line.
+    QObject::disconnect(&Socket, nullptr, nullptr, nullptr);
+    Socket.abort();
 }
 
 QString TcpLine::Where() const
@@ -52,9 +60,10 @@ QByteArray TcpLine::TakeArrived()
     // A server whose Nagle algorithm holds the rest of a reply until the
     // first part is acknowledged would otherwise wait for the delayed
     // acknowledgement (40 ms); Linux forgets this after a while, so it is
-    // asked again at each read.
+    // asked again at each read. Where the system refuses, the reply is
+    // only later, never wrong: nothing to report.
     const int On = 1;
-    setsockopt(int(Socket.socketDescriptor()), IPPROTO_TCP, TCP_QUICKACK, &On, sizeof On);
+    QuickAck = setsockopt(int(Socket.socketDescriptor()), IPPROTO_TCP, TCP_QUICKACK, &On, sizeof On) == 0;
 #endif
     return Socket.readAll();
 }
@@ -64,12 +73,9 @@ QByteArray TcpLine::Receive()
     return TakeArrived();
 }
 
-bool TcpLine::Send(const QByteArray &Frame, QString *Why)
+void TcpLine::Flush()
 {
-    if (!StreamLine::Send(Frame, Why))
-        return false;
     Socket.flush();
-    return true;
 }
 
 bool Rfc2217Line::Open(int Baud, QString *Error)
@@ -127,15 +133,7 @@ QByteArray Rfc2217Line::Receive()
     return Data;
 }
 
-bool Rfc2217Line::Send(const QByteArray &Frame, QString *Why)
+QByteArray Rfc2217Line::Encode(const QByteArray &Frame)
 {
-    const QByteArray Bytes = Rfc2217::Escape(Frame);
-    const qint64 Taken = Socket.write(Bytes);
-    if (Taken != Bytes.size()) {
-        *Why = Taken < 0 ? Socket.errorString()
-                         : QStringLiteral("the connection took only %1 of %2 bytes").arg(Taken).arg(Bytes.size());
-        return false;
-    }
-    Socket.flush();
-    return true;
+    return Rfc2217::Escape(Frame);
 }
