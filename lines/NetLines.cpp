@@ -78,50 +78,98 @@ void TcpLine::Flush()
     Socket.flush();
 }
 
+// RFC 2217's order: the options first; the line settings only once the
+// server has agreed to COM port control and to 8-bit data both ways; then
+// its buffers purged, so that nothing from before the settings passes for
+// a reply.
 bool Rfc2217Line::Open(int Baud, QString *Error)
 {
     if (!Connect(Error))
         return false;
-    SetSilenceBaud(Baud);
-    return SetSpeed(Rfc2217::Opening() + Rfc2217::LineSettings(quint32(Baud)), Baud, Error);
+    Socket.write(Rfc2217::Opening());
+    Flush();
+    const bool Agreed = WaitUntil([&] {
+        Receive();
+        return Telnet.Refused() || Telnet.BinaryRefused() || (Telnet.Accepted() && Telnet.BinaryBothWays());
+    }, ConnectLimitMs);
+    if (Telnet.Refused() || (!Agreed && Telnet.BinaryBothWays()))
+        return Fail(QStringLiteral("the server refuses COM port control (RFC 2217); for a raw server use tcp://"),
+                    Error);
+    if (Telnet.BinaryRefused())
+        return Fail(QStringLiteral("the server refuses 8-bit data (Telnet BINARY), which would change the frames' "
+                                   "CR and 0xFF bytes; set it to binary or use tcp://"),
+                    Error);
+    if (!Agreed)
+        return Fail(!Lost().isEmpty() ? Lost()
+                                      : QStringLiteral("the server did not agree to COM port control within %1 s")
+                                            .arg(ConnectLimitMs / 1000),
+                    Error);
+    Opened = Settle(Rfc2217::LineSettings(quint32(Baud)), Baud, Error);
+    return Opened;
 }
 
 bool Rfc2217Line::SetBaud(int Baud)
 {
     QString Error;
-    SetSilenceBaud(Baud);
-    if (!SetSpeed(Rfc2217::SpeedCommand(quint32(Baud)), Baud, &Error))
+    if (!Settle({{Rfc2217::SetBaudRate, Rfc2217::SpeedValue(quint32(Baud))}}, Baud, &Error))
         return false;
     RestartQuiet();
     return true;
 }
 
-bool Rfc2217Line::SetSpeed(const QByteArray &Bytes, int Baud, QString *Error)
+bool Rfc2217Line::Fail(const QString &Why, QString *Error) const
 {
-    const int Before = Telnet.SpeedReplies();
-    Socket.write(Bytes);
-    Socket.flush();
+    *Error = Why.startsWith(Where()) ? Why : Where() + QStringLiteral(": ") + Why;
+    return false;
+}
+
+// Sends the settings and waits for the server's confirmation of each,
+// which must hold what was asked; then purges the server's buffers.
+bool Rfc2217Line::Settle(const QVector<Rfc2217::Setting> &Settings, int Baud, QString *Error)
+{
+    QVector<int> Before;
+    for (const Rfc2217::Setting &One : Settings)
+        Before << Telnet.Replies(One.Command);
+    const int PurgesBefore = Telnet.Replies(Rfc2217::PurgeData);
+    SetSilenceBaud(Baud);
+    Socket.write(Rfc2217::Commands(Settings));
+    Flush();
     // Whatever data comes meanwhile answered no request of this command.
+    const auto Confirmed = [&] {
+        for (int I = 0; I < Settings.size(); ++I) {
+            if (Telnet.Replies(Settings[I].Command) <= Before[I])
+                return false;
+        }
+        return true;
+    };
     const bool Taken = WaitUntil([&] {
         Receive();
-        return Telnet.Refused() || Telnet.SpeedReplies() > Before;
+        return Telnet.Refused() || Confirmed();
     }, ConnectLimitMs);
-    if (Telnet.Refused()) {
-        *Error = QStringLiteral("%1: the server refuses COM port control (RFC 2217); "
-                                "for a raw server use tcp://")
-                     .arg(Where());
-    } else if (!Taken) {
-        *Error = !Lost().isEmpty() ? Lost()
-                                   : QStringLiteral("%1: the server did not take the line settings "
-                                                    "(RFC 2217) within %2 s")
-                                         .arg(Where())
-                                         .arg(ConnectLimitMs / 1000);
-    } else if (Telnet.LastSpeed() != quint32(Baud)) {
-        // The server answers with the speed it set, which may be another.
-        *Error = QStringLiteral("%1: the server set %2 Bd, not %3").arg(Where()).arg(Telnet.LastSpeed()).arg(Baud);
-        return false;
+    if (Telnet.Refused())
+        return Fail(QStringLiteral("the server withdrew COM port control (RFC 2217)"), Error);
+    if (!Taken)
+        return Fail(!Lost().isEmpty() ? Lost()
+                                      : QStringLiteral("the server did not take the line settings (RFC 2217) "
+                                                       "within %1 s")
+                                            .arg(ConnectLimitMs / 1000),
+                    Error);
+    for (const Rfc2217::Setting &One : Settings) {
+        // The server answers with what it set, which may be another.
+        const QByteArray Set = Telnet.LastReply(One.Command);
+        if (Set != One.Value)
+            return Fail(QStringLiteral("the server set %1, not %2")
+                            .arg(Rfc2217::SettingText(One.Command, Set),
+                                 Rfc2217::SettingText(One.Command, One.Value)),
+                        Error);
     }
-    return Taken && !Telnet.Refused();
+    Socket.write(Rfc2217::ComCommandBytes(Rfc2217::PurgeData, QByteArray(1, char(Rfc2217::PurgeBoth))));
+    Flush();
+    WaitUntil([&] {
+        Receive();
+        return Telnet.Refused() || Telnet.Replies(Rfc2217::PurgeData) > PurgesBefore;
+    }, ConnectLimitMs);
+    return true;
 }
 
 QByteArray Rfc2217Line::Receive()
@@ -130,6 +178,10 @@ QByteArray Rfc2217Line::Receive()
     const QByteArray Answers = Telnet.TakeAnswers();
     if (!Answers.isEmpty())
         Socket.write(Answers);
+    // A server may take COM port control back at any time: from then on
+    // the line's settings are no longer its to keep.
+    if (Telnet.Refused() && Opened)
+        MarkLost(Where() + QStringLiteral(": the server withdrew COM port control (RFC 2217)"));
     return Data;
 }
 

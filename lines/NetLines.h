@@ -65,11 +65,12 @@ protected:
     QByteArray Encode(const QByteArray &Frame) override;
 
 private:
-    // Sends Bytes and waits for the server's reply to the speed in them,
-    // which must be Baud.
-    bool SetSpeed(const QByteArray &Bytes, int Baud, QString *Error);
+    bool Settle(const QVector<Rfc2217::Setting> &Settings, int Baud, QString *Error);
+    // False, with Why in *Error behind the server's address.
+    bool Fail(const QString &Why, QString *Error) const;
 
     Rfc2217::Decoder Telnet;
+    bool Opened = false;
 };
 
 #endif

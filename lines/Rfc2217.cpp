@@ -34,19 +34,60 @@ QByteArray ComCommandBytes(quint8 Code, const QByteArray &Value)
     return Out;
 }
 
-QByteArray SpeedCommand(quint32 Baud)
+QByteArray SpeedValue(quint32 Baud)
 {
     QByteArray Value;
     for (int Shift = 24; Shift >= 0; Shift -= 8)
         Value += char((Baud >> Shift) & 0xFF);
-    return ComCommandBytes(SetBaudRate, Value);
+    return Value;
 }
 
-QByteArray LineSettings(quint32 Baud)
+QByteArray SpeedCommand(quint32 Baud)
 {
-    return SpeedCommand(Baud) + ComCommandBytes(SetDataSize, QByteArray(1, 8))
-           + ComCommandBytes(SetParity, QByteArray(1, char(ParityNone)))
-           + ComCommandBytes(SetStopSize, QByteArray(1, char(OneStopBit)));
+    return ComCommandBytes(SetBaudRate, SpeedValue(Baud));
+}
+
+QVector<Setting> LineSettings(quint32 Baud)
+{
+    return {{SetBaudRate, SpeedValue(Baud)},
+            {SetDataSize, QByteArray(1, char(DataBits8))},
+            {SetParity, QByteArray(1, char(ParityNone))},
+            {SetStopSize, QByteArray(1, char(OneStopBit))},
+            {SetControl, QByteArray(1, char(NoFlowControl))}};
+}
+
+QByteArray Commands(const QVector<Setting> &Settings)
+{
+    QByteArray Out;
+    for (const Setting &One : Settings)
+        Out += ComCommandBytes(One.Command, One.Value);
+    return Out;
+}
+
+QString SettingText(quint8 Command, const QByteArray &Value)
+{
+    quint32 Number = 0;
+    for (const char C : Value)
+        Number = Number << 8 | quint8(C);
+    switch (Command) {
+    case SetBaudRate: return QStringLiteral("%1 Bd").arg(Number);
+    case SetDataSize: return QStringLiteral("%1 data bits").arg(Number);
+    case SetParity: {
+        const char *const Names[] = {"as it was", "none", "odd", "even", "mark", "space"};
+        return QStringLiteral("parity %1 (%2)").arg(Number).arg(QLatin1String(Number < 6 ? Names[Number] : "unknown"));
+    }
+    case SetStopSize: return QStringLiteral("stop size %1").arg(Number);
+    case SetControl: return QStringLiteral("flow control %1").arg(Number);
+    default: return QStringLiteral("command %1: %2").arg(Command).arg(Number);
+    }
+}
+
+quint32 Decoder::LastSpeed() const
+{
+    quint32 Speed = 0;
+    for (const char C : ReplyValue[SetBaudRate].left(4))
+        Speed = Speed << 8 | quint8(C);
+    return Speed;
 }
 
 Decoder::Decoder()
@@ -147,6 +188,8 @@ void Decoder::Negotiate(quint8 Said, quint8 Option)
     // commands (DONT) or will not do COM port control at all (WONT).
     if (Option == ComPortOption && !Yes)
         ComRefused = true;
+    if (Option == Binary && !Yes)
+        NoBinary = true;
     if (Yes && !On[Option]) {
         if (Wanted) {
             On.set(Option);
@@ -163,14 +206,14 @@ void Decoder::Negotiate(quint8 Said, quint8 Option)
 
 void Decoder::Subnegotiation()
 {
-    if (Sub.size() < 2 || quint8(Sub[0]) != ComPortOption)
+    if (Sub.size() < 2 || quint8(Sub[0]) != ComPortOption || quint8(Sub[1]) < ServerReply)
         return;
-    if (quint8(Sub[1]) == ServerReply + SetBaudRate && Sub.size() >= 6) {
-        Speed = 0;
-        for (int I = 2; I < 6; ++I)
-            Speed = (Speed << 8) | quint8(Sub[I]);
-        ++SpeedCount;
-    }
+    const quint8 Command = quint8(quint8(Sub[1]) - ServerReply);
+    // A speed is four bytes; a reply that holds fewer is not counted.
+    if (Command == SetBaudRate && Sub.size() < 6)
+        return;
+    ReplyValue[Command] = Sub.mid(2);
+    ++ReplyCount[Command];
 }
 
 } // namespace Rfc2217

@@ -33,6 +33,12 @@ QByteArray Word(int Value)
     return Bytes({(Value >> 8) & 0xFF, Value & 0xFF});
 }
 
+// A device's reply to a read of one register holding Value.
+QByteArray ReadReply(int Value)
+{
+    return Bytes({ModbusRtu::FuncReadHolding, 2}) + Word(Value);
+}
+
 // An MBAP frame: transaction, protocol, the length of unit and PDU, unit, PDU.
 QByteArray Frame(int Transaction, int Unit, const QByteArray &Pdu, int Protocol = 0, int Length = -1)
 {
@@ -74,13 +80,88 @@ public:
     QList<QByteArray> Requests;
 };
 
+// A Telnet server with COM port control as a row makes it: it agrees to
+// the options (or refuses binary), confirms each setting (one of them
+// changed, where asked), and answers data frames with a read reply, or
+// withdraws COM port control at the first one.
+class ScriptedTelnet : public QObject
+{
+public:
+    enum Way { Agrees, RefusesBinary, SetsOtherSpeed, SetsOddParity, WithdrawsMidCommand };
+
+    explicit ScriptedTelnet(Way How) : How(How)
+    {
+        using namespace Rfc2217;
+        Server.listen(QHostAddress::LocalHost, 0);
+        connect(&Server, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket *Client = Server.nextPendingConnection();
+            connect(Client, &QTcpSocket::readyRead, this, [this, Client] {
+                Heard += Client->readAll();
+                const QByteArray WillCom = Bytes({Iac, Will, ComPortOption});
+                if (!Agreed && Heard.contains(WillCom)) {
+                    Agreed = true;
+                    SettingsBeforeAgreement = Heard.contains(Bytes({Iac, Sb}));
+                    Client->write(Bytes({Iac, Do, ComPortOption, Iac, Will, SuppressGoAhead, Iac, Do, SuppressGoAhead})
+                                  + (this->How == RefusesBinary ? Bytes({Iac, Dont, Binary, Iac, Wont, Binary})
+                                                                : Bytes({Iac, Do, Binary, Iac, Will, Binary})));
+                }
+                Answer(Client);
+            });
+        });
+    }
+    QString Url() const { return QStringLiteral("rfc2217://127.0.0.1:%1").arg(Server.serverPort()); }
+
+    QTcpServer Server;
+    Way How;
+    QByteArray Heard;
+    int Used = 0; // of Heard
+    bool Agreed = false;
+    bool SettingsBeforeAgreement = false;
+    QList<int> Commands;
+
+private:
+    // Each COM port command confirmed, each frame answered, in order.
+    void Answer(QTcpSocket *Client)
+    {
+        using namespace Rfc2217;
+        const QByteArray Start = Bytes({Iac, Sb, ComPortOption});
+        for (;;) {
+            const int Sub = Heard.indexOf(Start, Used);
+            const int End = Sub < 0 ? -1 : Heard.indexOf(Bytes({Iac, Se}), Sub);
+            // A read request at 0x00 of a parameter (registers 0x9Cxx, 0x9Dxx).
+            int Data = Heard.indexOf(Bytes({0, ModbusRtu::FuncReadHolding, 0x9C}), Used);
+            const int Later = Heard.indexOf(Bytes({0, ModbusRtu::FuncReadHolding, 0x9D}), Used);
+            Data = Data < 0 || (Later >= 0 && Later < Data) ? Later : Data;
+            if (Sub >= 0 && End < 0)
+                return; // a command not all here yet
+            if (Sub >= 0 && (Data < 0 || Sub < Data)) {
+                const quint8 Command = quint8(Heard[Sub + 3]);
+                QByteArray Value = Heard.mid(Sub + 4, End - Sub - 4);
+                if (Command == SetBaudRate && How == SetsOtherSpeed)
+                    Value = SpeedValue(9600);
+                if (Command == SetParity && How == SetsOddParity)
+                    Value = QByteArray(1, 2);
+                Commands << Command;
+                Client->write(ComCommandBytes(quint8(ServerReply + Command), Value));
+                Used = End + 2;
+            } else if (Data > 0 && Heard.size() >= Data + 8) {
+                Used = Data + 8;
+                if (How == WithdrawsMidCommand) {
+                    Client->write(Bytes({Iac, Wont, ComPortOption}));
+                    return;
+                }
+                QByteArray Reply = Bytes({0}) + ReadReply(7);
+                ModbusRtu::AppendCrc(Reply);
+                Client->write(Escape(Reply));
+            } else {
+                return;
+            }
+        }
+    }
+};
+
 constexpr int RfSf = 40304;
 
-// A device's reply to a read of one register holding Value.
-QByteArray ReadReply(int Value)
-{
-    return Bytes({ModbusRtu::FuncReadHolding, 2}) + Word(Value);
-}
 
 } // namespace
 
@@ -99,6 +180,8 @@ private slots:
     void gateway_data();
     void gateway();
     void gatewayScan();
+    void telnetServer_data();
+    void telnetServer();
 
 private:
     QTemporaryDir Dir;
@@ -341,6 +424,39 @@ void TestLines::gatewayScan()
     QCOMPARE(R.Err, QString());
     QCOMPARE(Gateway.Requests.size(), 40);
     QVERIFY2(Clock.elapsed() < 1500, qPrintable(QString::number(Clock.elapsed())));
+}
+
+void TestLines::telnetServer_data()
+{
+    QTest::addColumn<int>("How");
+    QTest::addColumn<int>("Code");
+    QTest::addColumn<QString>("Said"); // stderr, or stdout's value
+    QTest::newRow("agrees") << int(ScriptedTelnet::Agrees) << 0 << "\"RfSf\": 7";
+    QTest::newRow("refuses binary") << int(ScriptedTelnet::RefusesBinary) << 3
+        << ": the server refuses 8-bit data (Telnet BINARY), which would change the frames' CR and 0xFF bytes";
+    QTest::newRow("sets another speed") << int(ScriptedTelnet::SetsOtherSpeed) << 3
+                                        << ": the server set 9600 Bd, not 19200 Bd";
+    QTest::newRow("sets odd parity") << int(ScriptedTelnet::SetsOddParity) << 3
+                                     << ": the server set parity 2 (odd), not parity 1 (none)";
+    QTest::newRow("withdraws mid-command") << int(ScriptedTelnet::WithdrawsMidCommand) << 1
+                                           << ": the server withdrew COM port control (RFC 2217)";
+}
+
+// RFC 2217 as the RFC has it: the settings only after the server's DO,
+// each confirmed as asked, then a purge; binary both ways.
+void TestLines::telnetServer()
+{
+    QFETCH(int, How);
+    QFETCH(int, Code);
+    QFETCH(QString, Said);
+    ScriptedTelnet Server {ScriptedTelnet::Way(How)};
+    const Result R = Ctl({"read", "params", "--port", Server.Url(), "--baud", "19200", "--wait", "200"});
+    QVERIFY2(R.Code == Code, qPrintable(R.Err));
+    QVERIFY2((Code ? R.Err : R.Out).contains(Said), qPrintable(R.Err + R.Out));
+    QVERIFY(Server.Agreed);
+    QVERIFY(!Server.SettingsBeforeAgreement);
+    if (How == ScriptedTelnet::Agrees || How == ScriptedTelnet::WithdrawsMidCommand)
+        QCOMPARE(Server.Commands, (QList<int> {1, 2, 3, 4, 5, 12})); // speed, size, parity, stop, control, purge
 }
 
 QTEST_GUILESS_MAIN(TestLines)
