@@ -10,6 +10,9 @@
 #include "Rfc2217.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -65,7 +68,7 @@ struct Sim
 // from a configuration of its own: it opens no other line.
 struct Server
 {
-    explicit Server(const QString &Pty)
+    explicit Server(const QString &Pty, int Baud = 9600)
     {
         Raw = FreePort();
         do
@@ -78,7 +81,7 @@ struct Server
         for (const auto &Accepter : {qMakePair(QByteArray("tcp"), Raw), qMakePair(QByteArray("telnet(rfc2217),tcp"), Telnet)})
             File.write("connection: &c" + QByteArray::number(Accepter.second) + "\n  accepter: " + Accepter.first
                        + ",127.0.0.1," + QByteArray::number(Accepter.second) + "\n  connector: serialdev," + Pty.toLocal8Bit()
-                       + ",9600n81,local\n  options:\n    kickolduser: true\n");
+                       + "," + QByteArray::number(Baud) + "n81,local\n  options:\n    kickolduser: true\n");
         File.close();
         Process.start(QStringLiteral("ser2net"),
                       {"-n", "-u", "-c", Config, "-P", Dir.filePath(QStringLiteral("ser2net.pid"))});
@@ -98,6 +101,32 @@ struct Server
     QProcess Process;
     quint16 Raw = 0;
     quint16 Telnet = 0;
+};
+
+// The Modbus TCP gateway on libmodbus (support/mbgateway.c) in front of a
+// pty, with the wait it gives each unit on the bus.
+struct Gateway
+{
+    explicit Gateway(const QString &Pty, int WaitMs = 300)
+    {
+#ifdef KORVEL_GATEWAY
+        Process.start(QStringLiteral(KORVEL_GATEWAY), {Pty, QStringLiteral("9600"), QString::number(WaitMs)});
+        if (Process.waitForReadyRead(5000))
+            Port = quint16(Process.readLine().trimmed().toInt());
+#else
+        Q_UNUSED(Pty);
+        Q_UNUSED(WaitMs);
+#endif
+    }
+    ~Gateway()
+    {
+        Process.kill();
+        Process.waitForFinished(5000);
+    }
+    QString Url() const { return QStringLiteral("modbus-tcp://127.0.0.1:%1").arg(Port); }
+
+    QProcess Process;
+    quint16 Port = 0;
 };
 
 // ser2net listens on both ports.
@@ -128,6 +157,11 @@ private slots:
     void probeSetsSpeed();
     void serverStopsMidCommand();
     void refusals();
+    void fixedSpeed_data();
+    void fixedSpeed();
+    void throughGateway();
+    void gatewayBus();
+    void gatewayStaleReply();
 
 private:
     QString File(const char *Name) const { return Dir.filePath(QString::fromLatin1(Name)); }
@@ -257,6 +291,146 @@ void TestNetLines::refusals()
     QCOMPARE(R.Code, 3);
     QVERIFY2(R.Err.contains(QStringLiteral("refuses COM port control")), qPrintable(R.Err));
     QVERIFY(!Heard.contains(ModbusRtu::BuildParamRead(40003, 0))); // no request went out
+}
+
+// Over a raw server the line's speed is the server's: a BaudRate the radio
+// has already is no change, another is never followed by a port fault.
+void TestNetLines::fixedSpeed_data()
+{
+    QTest::addColumn<QString>("Query");     // ?baud=N or nothing
+    QTest::addColumn<QByteArray>("Values"); // the parameter file
+    QTest::addColumn<QStringList>("Options");
+    QTest::addColumn<int>("Code");
+    QTest::addColumn<QString>("Said"); // a part of stdout, or of stderr on a failure
+    QTest::addColumn<int>("Power"); // RfTxPower after, read at the old speed; -1: as before; 0: the radio has left it
+
+    const QByteArray Same = "{\"RfTxPower\": 7, \"BaudRate\": 2}";
+    const QByteArray Faster = "{\"RfTxPower\": 7, \"BaudRate\": 5}";
+    QTest::newRow("its speed, told") << "?baud=19200" << Same << QStringList {"--verify"} << 0
+                                     << "2 parameters written and committed, verified" << 7;
+    QTest::newRow("its speed, read") << "" << Same << QStringList {"--verify"} << 0
+                                     << "2 parameters written and committed, verified" << 7;
+    QTest::newRow("another speed, verified") << "?baud=19200" << Faster << QStringList {"--verify"} << 2
+        << "BaudRate 115200 Bd would take the radio off the server's speed, 19200 Bd" << -1;
+    QTest::newRow("another speed") << "" << Faster << QStringList() << 0
+        << "to 115200 Bd before the radio can be reached again" << 0;
+}
+
+void TestNetLines::fixedSpeed()
+{
+    QFETCH(QString, Query);
+    QFETCH(QByteArray, Values);
+    QFETCH(QStringList, Options);
+    QFETCH(int, Code);
+    QFETCH(QString, Said);
+    QFETCH(int, Power);
+    QFile::remove(File("fixed.state")); // each row a radio fresh from the factory
+    Sim Device({"--device-baud", "19200", "--devices", "5", "--state", File("fixed.state")});
+    Server S(Device.Pty, 19200);
+    QVERIFY(Up(S));
+    const QString Port = QStringLiteral("tcp://127.0.0.1:%1").arg(S.Raw) + Query;
+    // The backup every installer keeps goes back as it came.
+    Result R = Ctl({"read", "params", "--port", Port, "--address", "5", "-o", File("p.json")});
+    QCOMPARE(R.Code, 0);
+    R = Ctl({"write", "params", "--port", Port, "--address", "5", "-i", File("p.json"), "--verify"});
+    QVERIFY2(R.Code == 0, qPrintable(R.Err));
+    QFile Backup(File("p.json"));
+    QVERIFY(Backup.open(QIODevice::ReadOnly));
+    if (Power < 0)
+        Power = QJsonDocument::fromJson(Backup.readAll()).object().value("RfTxPower").toInt();
+    QFile Written(File("values.json"));
+    QVERIFY(Written.open(QIODevice::WriteOnly));
+    Written.write(Values);
+    Written.close();
+    R = Ctl(QStringList {"write", "params", "--port", Port, "--address", "5", "-i", File("values.json")} + Options);
+    QVERIFY2(R.Code == Code && (Code ? R.Err : R.Out).contains(Said), qPrintable(R.Err + R.Out));
+    // What the radio holds now, read at the speed it had.
+    R = Ctl({"read", "params", "--port", Port, "--address", "5", "--wait", "300"});
+    if (!Power)
+        QCOMPARE(R.Err, QStringLiteral("korvelctl: reading ModbusID (register 40003): no reply within 0.3 s\n"));
+    else
+        QVERIFY2(R.Out.contains(QStringLiteral("\"RfTxPower\": %1,").arg(Power)), qPrintable(R.Out + R.Err));
+}
+
+// Through a real Modbus TCP server (libmodbus) in front of the simulator:
+// parameters read and written back verified, EIDs whose bytes are 0xFF.
+void TestNetLines::throughGateway()
+{
+#ifndef KORVEL_GATEWAY
+    QSKIP("libmodbus is not installed (scripts/setup.sh installs it)");
+#endif
+    Sim Device;
+    Gateway G(Device.Pty);
+    QVERIFY(G.Port);
+    Result R = Ctl({"read", "params", "--port", G.Url(), "--address", "17", "-o", File("gw.json")});
+    QCOMPARE(R.Err, QString());
+    R = Ctl({"write", "params", "--port", G.Url(), "--address", "17", "-i", File("gw.json"), "--verify"});
+    QCOMPARE(R.Err, QString());
+    QCOMPARE(R.Code, 0);
+    QFile List(File("ff.txt"));
+    QVERIFY(List.open(QIODevice::WriteOnly));
+    List.write("-1\n4294967294\n16777215\n");
+    List.close();
+    R = Ctl({"write", "eids", "--port", G.Url(), "--address", "17", "-i", File("ff.txt"), "--out-of-range", "--verify"});
+    QCOMPARE(R.Err, QString());
+    R = Ctl({"read", "eids", "--port", G.Url(), "--address", "17"});
+    QVERIFY2(R.Out.startsWith(QStringLiteral("-1\n4294967294\n16777215\n0\n")), qPrintable(R.Out));
+    // A unit that is silent on the bus: the gateway's own exception, named.
+    R = Ctl({"read", "params", "--port", G.Url(), "--address", "9"});
+    QCOMPARE(R.Code, 1);
+    QCOMPARE(R.Err, QStringLiteral("korvelctl: reading ModbusID (register 40003): Modbus exception 0x0B (the "
+                                   "gateway's target did not answer)\n"));
+}
+
+// Three radios with a gap, scanned through the gateway: the gap and the
+// addresses after the last are the gateway's 0x0B, no fault on the bus.
+void TestNetLines::gatewayBus()
+{
+#ifndef KORVEL_GATEWAY
+    QSKIP("libmodbus is not installed (scripts/setup.sh installs it)");
+#endif
+    Sim Device({"--devices", "3,4,6"});
+    Gateway G(Device.Pty, 100);
+    QVERIFY(G.Port);
+    const Result R = Ctl({"scan", "--port", G.Url(), "--from", "2", "--to", "8", "--json"});
+    QCOMPARE(R.Code, 0);
+    QCOMPARE(R.Err, QString());
+    const QJsonObject Json = QJsonDocument::fromJson(R.Out.toUtf8()).object();
+    QJsonArray Found;
+    for (const int Address : {3, 4, 6})
+        Found << QJsonObject {{"address", Address}, {"ModbusID", Address}};
+    QCOMPARE(Json.value("devices").toArray(), Found);
+    QCOMPARE(Json.value("faults").toArray(), QJsonArray());
+}
+
+// A unit slower than korvelctl's wait: its reply comes back through the
+// gateway after the request was sent again, with the first request's
+// transaction identifier, and is dropped, named in the trace; the second
+// reply is taken.
+void TestNetLines::gatewayStaleReply()
+{
+#ifndef KORVEL_GATEWAY
+    QSKIP("libmodbus is not installed (scripts/setup.sh installs it)");
+#endif
+    Sim Device({"--fault", "slow=250@1"});
+    Gateway G(Device.Pty, 1000);
+    QVERIFY(G.Port);
+    QProcess Program;
+    Program.start(QStringLiteral(KORVELCTL), {"diff", "params", "--port", G.Url(), "--address", "17", "--wait", "150",
+                                              "--retries", "1", "-i", File("gw-one.json"), "-v"});
+    QFile One(File("gw-one.json"));
+    QVERIFY(One.open(QIODevice::WriteOnly));
+    One.write("{\"ModbusID\": 17}");
+    One.close();
+    QVERIFY(Program.waitForFinished(10000));
+    const QString Err = QString::fromLocal8Bit(Program.readAllStandardError());
+    QVERIFY2(Program.exitCode() == 0, qPrintable(Err));
+    QVERIFY2(Err.contains(QStringLiteral("(a late reply to request 1 dropped: not this request's (2))")),
+             qPrintable(Err));
+    // Both requests went out with their own identifiers, the header shown.
+    QVERIFY2(Err.contains(QStringLiteral(" > 00 01 00 00 00 06 11 03 9C 43 00 01\n"))
+                 && Err.contains(QStringLiteral(" > 00 02 00 00 00 06 11 03 9C 43 00 01\n")),
+             qPrintable(Err));
 }
 
 QTEST_GUILESS_MAIN(TestNetLines)
