@@ -19,7 +19,7 @@ shift || true
 dir="${KORVEL_FUZZ_BUILD:-$root/build-fuzz}"
 
 all_targets=(
-    fuzz_replies fuzz_hex_text fuzz_window_documents fuzz_device_core fuzz_ctl_files fuzz_telnet
+    fuzz_replies fuzz_hex_text fuzz_window_documents fuzz_device_core fuzz_ctl_files fuzz_telnet fuzz_mbap
 )
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all_targets[@]}")
@@ -39,14 +39,14 @@ export LSAN_OPTIONS="suppressions=$root/scripts/lsan-qt.supp:print_suppressions=
 
 # Longest input each target is given: a reply frame, a line of hex text, a
 # full EID document, a run of requests, a file for korvelctl, what a serial
-# device server sends back.
+# device server or a Modbus TCP gateway sends back.
 max_len() {
     case "$1" in
         fuzz_hex_text) echo 4096 ;;
         fuzz_window_documents) echo 16384 ;;
         fuzz_device_core) echo 2048 ;;
         fuzz_ctl_files) echo 8192 ;;
-        fuzz_telnet) echo 1024 ;;
+        fuzz_telnet | fuzz_mbap) echo 1024 ;;
         *) echo 512 ;;
     esac
 }

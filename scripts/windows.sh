@@ -31,16 +31,16 @@ if [ -n "${KORVEL_QT_MINGW:-}" ]; then
         exit 2
     fi
 else
-    tarball="$(realpath -m "$root/../shared/toolchains/qt-5.15.8-mingw-w64.tar.xz")"
+    tarball="$(realpath -m "$root/../shared/toolchains/qt-5.15.8-mingw-w64-network.tar.xz")"
     cache="${XDG_CACHE_HOME:-$HOME/.cache}/korvel"
-    qt="$cache/qt-5.15.8-mingw-w64"
+    qt="$cache/qt-5.15.8-mingw-w64-network"
     if [ ! -f "$qt/$qt_config" ] && [ -f "$tarball" ]; then
         echo "windows: unpacking $tarball into $cache"
         mkdir -p "$cache"
         unpack="$(mktemp -d "$cache/unpack.XXXXXX")"
         tar -xJf "$tarball" -C "$unpack"
         rm -rf "$qt"
-        mv "$unpack/qt-5.15.8-mingw-w64" "$qt"
+        mv "$unpack/qt-5.15.8-mingw-w64-network" "$qt"
         rm -rf "$unpack"
     fi
     if [ ! -f "$qt/$qt_config" ]; then
@@ -87,7 +87,8 @@ rm -rf "$stage" "$out/$name.zip" "$out/$name-setup.exe"
 mkdir -p "$stage/platforms" "$stage/styles" "$stage/licenses"
 
 cp "$build/korvel.exe" "$build/cli/korvelctl.exe" "$stage/"
-for module in Core Gui Widgets SerialPort; do
+# korvelctl.exe reaches serial servers and Modbus TCP gateways: Network.
+for module in Core Gui Widgets SerialPort Network; do
     cp "$qt/bin/Qt5$module.dll" "$stage/"
 done
 cp "$qt/plugins/platforms/qwindows.dll" "$stage/platforms/"
