@@ -32,7 +32,7 @@ WINDOWS_PACKAGES=(
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     xz-utils nsis zip
     wine wine64 xvfb xauth xdotool imagemagick
-    debootstrap
+    debootstrap ser2net
 )
 
 case "${1:-all}" in

@@ -4,7 +4,9 @@
 # silently; the installed korvelctl.exe lists COM5 (the Linux device
 # simulator's pseudo-terminal) as free, reads the parameters into a file with
 # a Cyrillic name and the EID list, writes parameters with --verify and finds
-# the speed; the installed korvel.exe, started with --log, opens COM5 in its
+# the speed, and reads the parameters of a second simulator through ser2net on
+# the loopback, raw (tcp://) and with RFC 2217 (rfc2217://); the installed
+# korvel.exe, started with --log, opens COM5 in its
 # window «Корвел», reads both tabs and writes them back (the simulator's log
 # and state show every value written back as read, both commits answered, and
 # no notice shown), then, with the simulator stopped, a Read shows a notice
@@ -148,6 +150,7 @@ cc -shared -fPIC -O2 -o "$work/pty-modem-lines.so" "$root/tests/support/pty-mode
 
 sim_pid=""
 xvfb_pid=""
+net_pids=""
 inroot() {
     chroot "$rootfs" env -i -C /mnt/work PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/mnt/work LANG=C.UTF-8 \
         DISPLAY="${DISPLAY:-}" WINEPREFIX=/mnt/work/prefix WINEARCH=win64 WINEDEBUG=-all \
@@ -157,7 +160,7 @@ wine10() { inroot env LD_PRELOAD=/mnt/work/pty-modem-lines.so wine "$@"; }
 cleanup() {
     inroot wineserver -k 2>/dev/null || true
     inroot timeout 20 wineserver -w 2>/dev/null || true
-    for pid in $sim_pid $xvfb_pid; do
+    for pid in $net_pids $sim_pid $xvfb_pid; do
         kill -TERM "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
@@ -214,7 +217,7 @@ inroot wineserver -w
 programs="$work/prefix/drive_c/Program Files/Korvel"
 menu="$work/prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Корвел.lnk"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvel'
-for f in korvel.exe korvelctl.exe uninstall.exe Qt5Core.dll platforms/qwindows.dll \
+for f in korvel.exe korvelctl.exe uninstall.exe Qt5Core.dll Qt5Network.dll platforms/qwindows.dll \
          styles/qwindowsvistastyle.dll libwinpthread-1.dll README.txt; do
     [ -f "$programs/$f" ] || fail "not installed: Program Files\\Korvel\\$f"
 done
@@ -242,6 +245,40 @@ fi
 ctl probe --port COM5 >probe.txt || fail "korvelctl probe"
 grep -q 9600 probe.txt || { cat probe.txt >&2; fail "probe did not find 9600 baud"; }
 step "korvelctl ports, read params (into a Cyrillic file name) and eids, write params --verify, probe"
+
+# ---- korvelctl.exe through a serial device server ----------------------------------
+# A second simulator behind ser2net on the host's loopback, which the root
+# shares: raw on one port, RFC 2217 on the next.
+exec {net_sim_out}< <(exec "$sim" --pty 2>/dev/null)
+net_pids="$!"
+if ! IFS= read -r -t 10 -u "$net_sim_out" net_pty || [ ! -c "$net_pty" ]; then
+    fail "the second simulator did not start"
+fi
+raw_port=$((20000 + RANDOM % 20000))
+telnet_port=$((raw_port + 1))
+for port in "$raw_port" "$telnet_port"; do
+    accepter=tcp
+    [ "$port" = "$telnet_port" ] && accepter='telnet(rfc2217),tcp'
+    printf 'connection: &c%s\n  accepter: %s,127.0.0.1,%s\n  connector: serialdev,%s,9600n81,local\n' \
+        "$port" "$accepter" "$port" "$net_pty"
+done >ser2net.yaml
+ser2net -n -u -c "$work/ser2net.yaml" -P "$work/ser2net.pid" &
+net_pids="$net_pids $!"
+listening=0
+for _ in $(seq 100); do
+    listening=$(awk -v a="$(printf '0100007F:%04X' "$raw_port")" -v b="$(printf '0100007F:%04X' "$telnet_port")" \
+        '($2 == a || $2 == b) && $4 == "0A"' /proc/net/tcp | wc -l)
+    [ "$listening" -eq 2 ] && break
+    sleep 0.1
+done
+[ "$listening" -eq 2 ] || fail "ser2net does not listen on 127.0.0.1:$raw_port and :$telnet_port"
+ctl read params --port "tcp://127.0.0.1:$raw_port?baud=9600" -o net-raw.json || fail "korvelctl read params over tcp://"
+ctl read params --port "rfc2217://127.0.0.1:$telnet_port" -o net-rfc2217.json ||
+    fail "korvelctl read params over rfc2217://"
+if ! grep -q '"ModbusID": 17' net-raw.json || ! grep -q '"ModbusID": 17' net-rfc2217.json; then
+    fail "a parameter file read through ser2net lacks the device's ModbusID"
+fi
+step "korvelctl read params through ser2net, raw and RFC 2217"
 
 # ---- The window's exchange -------------------------------------------------------
 # The window is drawn at fixed places (app/OrvaneUI.cpp), so its widgets are
