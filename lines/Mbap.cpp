@@ -81,12 +81,15 @@ QByteArray Decoder::Feed(const QByteArray &In)
             Refusal = QStringLiteral("a Modbus TCP reply with protocol identifier %1, not 0").arg(Protocol);
         else if (From != Unit)
             Refusal = QStringLiteral("a Modbus TCP reply from unit %1 instead of %2").arg(From).arg(Unit);
-        if (!Refusal.isEmpty())
+        if (!Refusal.isEmpty()) {
+            Buffer.clear();
             return QByteArray();
-        Whole = Frame;
-        Delivered = true;
+        }
         QByteArray Rtu = Frame.mid(HeaderLength - 1);
         ModbusRtu::AppendCrc(Rtu);
+        Whole = Frame;
+        Delivered = true;
+        Buffer.clear(); // what follows the reply belongs to no request
         return Rtu;
     }
     return QByteArray();

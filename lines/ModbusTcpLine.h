@@ -16,7 +16,8 @@
 class ModbusTcpLine : public TcpLine
 {
 public:
-    ModbusTcpLine(const QString &Host, quint16 Port) : TcpLine(Host, Port) {}
+    // The gateway keeps the silence between frames on its bus: none here.
+    ModbusTcpLine(const QString &Host, quint16 Port) : TcpLine(Host, Port) { SetSilenceBaud(0); }
 
 protected:
     QByteArray Receive() override;

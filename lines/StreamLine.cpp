@@ -83,7 +83,7 @@ bool StreamLine::KeepSilence()
     // are seen when it ends, and the silence starts again from there; a
     // line that never falls silent (a device or server sending without
     // end) is given up after the wait limit.
-    const qint64 SilenceNs = 35 * BitsPerCharacter * 1000000000LL / (10 * qint64(SilenceBaud));
+    const qint64 SilenceNs = SilenceBaud > 0 ? 35 * BitsPerCharacter * 1000000000LL / (10 * qint64(SilenceBaud)) : 0;
     QElapsedTimer Trying;
     Trying.start();
     for (;;) {

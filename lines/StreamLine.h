@@ -95,7 +95,8 @@ protected:
     // from under it), not the device's; empty when it was not.
     virtual QString GoneDuringWait() const { return QString(); }
 
-    // The speed the silence before a request is counted at.
+    // The speed the silence before a request is counted at; 0: none is
+    // kept (a gateway keeps the bus's own), stale bytes are still dropped.
     void SetSilenceBaud(int Baud) { SilenceBaud = Baud; }
     void RestartQuiet() { Quiet.start(); }
     // The line is gone: a wait in progress ends at once. Why is kept for

@@ -103,7 +103,7 @@ struct Server
     quint16 Telnet = 0;
 };
 
-// The Modbus TCP gateway on libmodbus (support/mbgateway.c) in front of a
+// The Modbus TCP gateway on libmodbus (tools/bench/mbgateway.c) in front of a
 // pty, with the wait it gives each unit on the bus.
 struct Gateway
 {

@@ -4,6 +4,7 @@
 #include "CtlLine.h"
 #include "DeviceExchange.h"
 #include "Figures.h"
+#include "ModbusTcpLine.h"
 #include "NetLines.h"
 #include "Options.h"
 #include "PacedLine.h"
@@ -15,6 +16,8 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QThread>
+
+#include <memory>
 
 namespace Bench {
 
@@ -50,7 +53,7 @@ public:
         Process.waitForFinished(3000);
     }
 
-    QString Start(const QString &Pty)
+    QString Start(const QString &Pty, bool Telnet)
     {
         if (QStandardPaths::findExecutable(QStringLiteral("ser2net")).isEmpty())
             return QStringLiteral("ser2net is not installed");
@@ -61,7 +64,8 @@ public:
         QFile Config(Dir.filePath(QStringLiteral("ser2net.yaml")));
         if (!Config.open(QIODevice::WriteOnly))
             return QStringLiteral("cannot write ser2net's configuration");
-        Config.write("connection: &bench\n  accepter: tcp(nodelay),127.0.0.1," + QByteArray::number(Port)
+        const QByteArray Accepter = Telnet ? "telnet(rfc2217),tcp(nodelay)" : "tcp(nodelay)";
+        Config.write("connection: &bench\n  accepter: " + Accepter + ",127.0.0.1," + QByteArray::number(Port)
                      + "\n  connector: serialdev," + Pty.toLocal8Bit() + "," + QByteArray::number(NetBaud)
                      + "n81,local\n  options:\n    chardelay: false\n");
         Config.close();
@@ -81,34 +85,100 @@ private:
     QProcess Process;
 };
 
+// The libmodbus gateway in front of Pty, on the port it prints.
+class Gateway
+{
+public:
+    QString Start(const QString &Pty)
+    {
+        const QString Program = QStringLiteral(KORVEL_BENCH_GATEWAY);
+        if (Program.isEmpty())
+            return QStringLiteral("libmodbus is not installed");
+        Process.start(Program, {Pty, QString::number(NetBaud), QStringLiteral("500")});
+        if (!Process.waitForReadyRead(5000))
+            return QStringLiteral("the gateway did not start");
+        Port = quint16(Process.readLine().trimmed().toInt());
+        return Port ? QString() : QStringLiteral("the gateway named no port");
+    }
+    ~Gateway()
+    {
+        Process.kill();
+        Process.waitForFinished(3000);
+    }
+
+    quint16 Port = 0;
+
+private:
+    QProcess Process;
+};
+
+// The line of one way, opened, or nullptr with Way->Error.
+std::unique_ptr<StreamLine> Connect(NetWay *Way, std::unique_ptr<StreamLine> Line)
+{
+    if (Way->Error.isEmpty() && !Line->Open(NetBaud, &Way->Error))
+        return nullptr;
+    return Way->Error.isEmpty() ? std::move(Line) : nullptr;
+}
+
 } // namespace
 
 NetTimes RunNetRounds(const Options &Opt)
 {
     NetTimes Times;
-    PacedLine ForServer, ForDirect;
-    Ser2net Server;
-    if (!ForServer.Start(NetBaud, Opt) || !ForDirect.Start(NetBaud, Opt)) {
-        Times.Error = ForServer.Error() + ForDirect.Error();
+    Times.Raw.Name = QStringLiteral("ser2net (raw)");
+    Times.Telnet.Name = QStringLiteral("ser2net (RFC 2217)");
+    Times.Gateway.Name = QStringLiteral("the libmodbus gateway (Modbus TCP)");
+    Times.Gateway.Goal = 1.15; // the gateway's own turnaround
+    PacedLine ForRaw, ForTelnet, ForGateway, ForDirect;
+    if (!ForDirect.Start(NetBaud, Opt)) {
+        Times.Error = ForDirect.Error();
         return Times;
     }
-    Times.Error = Server.Start(ForServer.PortPath());
-    if (!Times.Error.isEmpty())
-        return Times;
-    Times.Url = QStringLiteral("tcp://127.0.0.1:%1?baud=%2").arg(Server.Port).arg(NetBaud);
+    Ser2net RawServer, TelnetServer;
+    Gateway Bridge;
+    NetWay *const Ways[] = {&Times.Raw, &Times.Telnet, &Times.Gateway};
+    PacedLine *const Lines[] = {&ForRaw, &ForTelnet, &ForGateway};
+    for (int W = 0; W < 3; ++W) {
+        if (!Lines[W]->Start(NetBaud, Opt))
+            Ways[W]->Error = Lines[W]->Error();
+    }
+    if (Times.Raw.Error.isEmpty())
+        Times.Raw.Error = RawServer.Start(ForRaw.PortPath(), false);
+    if (Times.Telnet.Error.isEmpty())
+        Times.Telnet.Error = TelnetServer.Start(ForTelnet.PortPath(), true);
+    if (Times.Gateway.Error.isEmpty())
+        Times.Gateway.Error = Bridge.Start(ForGateway.PortPath());
+    Times.Raw.Url = QStringLiteral("tcp://127.0.0.1:%1?baud=%2").arg(RawServer.Port).arg(NetBaud);
+    Times.Telnet.Url = QStringLiteral("rfc2217://127.0.0.1:%1").arg(TelnetServer.Port);
+    Times.Gateway.Url = QStringLiteral("modbus-tcp://127.0.0.1:%1").arg(Bridge.Port);
+
     CtlLine Direct;
-    TcpLine Network(QStringLiteral("127.0.0.1"), Server.Port, NetBaud);
-    if (!Direct.Open(ForDirect.PortPath(), NetBaud, &Times.Error) || !Network.Open(NetBaud, &Times.Error))
+    if (!Direct.Open(ForDirect.PortPath(), NetBaud, &Times.Error))
         return Times;
+    std::unique_ptr<StreamLine> Opened[] = {
+        Connect(&Times.Raw, std::unique_ptr<StreamLine>(new TcpLine(QStringLiteral("127.0.0.1"), RawServer.Port, NetBaud))),
+        Connect(&Times.Telnet, std::unique_ptr<StreamLine>(new Rfc2217Line(QStringLiteral("127.0.0.1"), TelnetServer.Port))),
+        Connect(&Times.Gateway, std::unique_ptr<StreamLine>(new ModbusTcpLine(QStringLiteral("127.0.0.1"), Bridge.Port))),
+    };
     DeviceExchange OnPty(Direct);
-    DeviceExchange OnServer(Network);
+    std::unique_ptr<DeviceExchange> Through[3];
+    for (int W = 0; W < 3; ++W) {
+        if (Opened[W])
+            Through[W].reset(new DeviceExchange(*Opened[W]));
+    }
+    // Through the gateway the request names the device's unit.
+    if (Through[2])
+        Through[2]->SetAddress(quint8(17));
     for (int R = 0; R < Opt.Repeats; ++R) {
-        Progress(QStringLiteral("%1 baud, korvelctl on the pty and through ser2net, round %2 of %3")
+        Progress(QStringLiteral("%1 baud, korvelctl on the pty, through ser2net and a gateway, round %2 of %3")
                      .arg(NetBaud)
                      .arg(R + 1)
                      .arg(Opt.Repeats));
         RunCtlRound(OnPty, Times.Direct);
-        RunCtlRound(OnServer, Times.Server);
+        for (int W = 0; W < 3; ++W) {
+            if (Through[W])
+                RunCtlRound(*Through[W], Ways[W]->Times);
+        }
     }
     return Times;
 }

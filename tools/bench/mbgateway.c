@@ -1,6 +1,7 @@
 /*
- * A Modbus TCP to RTU gateway for the tests, on libmodbus: a Modbus TCP
- * server on 127.0.0.1 that passes each request's PDU to the unit it names
+ * A Modbus TCP to RTU gateway for the tests and the benchmark, on
+ * libmodbus: a Modbus TCP server on 127.0.0.1 that passes each request's
+ * PDU to the unit it names
  * on an RTU line (the simulator's pseudo-terminal) and the unit's reply
  * back with the request's transaction identifier; a unit that does not
  * answer, or answers garbled, gets the gateway's exception 0x0B. libmodbus
