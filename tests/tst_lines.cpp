@@ -16,7 +16,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -182,6 +189,7 @@ private slots:
     void gatewayScan();
     void telnetServer_data();
     void telnetServer();
+    void neverSilent();
 
 private:
     QTemporaryDir Dir;
@@ -457,6 +465,38 @@ void TestLines::telnetServer()
     QVERIFY(!Server.SettingsBeforeAgreement);
     if (How == ScriptedTelnet::Agrees || How == ScriptedTelnet::WithdrawsMidCommand)
         QCOMPARE(Server.Commands, (QList<int> {1, 2, 3, 4, 5, 12})); // speed, size, parity, stop, control, purge
+}
+
+// A server that sends without pause, from a thread of its own so that its
+// bytes keep coming whatever korvelctl does: no request can go out between
+// them; korvelctl gives up after the wait, named, with memory bounded.
+void TestLines::neverSilent()
+{
+    const int Listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in Address {};
+    Address.sin_family = AF_INET;
+    Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t Size = sizeof Address;
+    QVERIFY(::bind(Listener, reinterpret_cast<sockaddr *>(&Address), Size) == 0 && ::listen(Listener, 1) == 0);
+    QVERIFY(::getsockname(Listener, reinterpret_cast<sockaddr *>(&Address), &Size) == 0);
+    std::atomic<bool> Stop {false};
+    std::thread Chatter([&] {
+        const int Client = ::accept(Listener, nullptr, nullptr);
+        // Blocks while the connection is full: bytes are there whenever
+        // korvelctl looks.
+        const QByteArray Noise(4096, '\x55');
+        while (!Stop && ::send(Client, Noise.constData(), size_t(Noise.size()), MSG_NOSIGNAL) > 0) {
+        }
+        ::close(Client);
+    });
+    const Result R = Ctl({"read", "params", "--port", QStringLiteral("tcp://127.0.0.1:%1").arg(ntohs(Address.sin_port)),
+                          "--wait", "100"});
+    Stop = true;
+    Chatter.join();
+    ::close(Listener);
+    QVERIFY2(R.Code == 3, qPrintable(R.Err));
+    QCOMPARE(R.Err, QStringLiteral("korvelctl: reading ModbusID (register 40003): the line did not fall silent within "
+                                   "0.1 s: something on it sends without pause\n"));
 }
 
 QTEST_GUILESS_MAIN(TestLines)
