@@ -3,6 +3,8 @@
 #include "ParamRegisters.h"
 
 #ifdef Q_OS_LINUX
+#include <cerrno>
+#include <cstring>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -64,6 +66,12 @@ QByteArray TcpLine::TakeArrived()
     // only later, never wrong: nothing to report.
     const int On = 1;
     QuickAck = setsockopt(int(Socket.socketDescriptor()), IPPROTO_TCP, TCP_QUICKACK, &On, sizeof On) == 0;
+    if (!QuickAck && !QuickAckRefusalTold) {
+        QuickAckRefusalTold = true;
+        Trace('<', QByteArray(), QStringLiteral("the system refuses quick acknowledgements (%1): a server that "
+                                                "delays small segments may slow each reply")
+                                     .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    }
 #endif
     return Socket.readAll();
 }

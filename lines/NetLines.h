@@ -27,8 +27,6 @@ public:
     bool Open(int Baud, QString *Error) override;
     bool SetBaud(int Baud) override;
     bool FixedSpeed() const override { return true; }
-    // Whether the system took the last request for quick acknowledgements.
-    bool QuickAckTaken() const { return QuickAck; }
 
 protected:
     QIODevice &Device() override { return Socket; }
@@ -47,6 +45,7 @@ private:
     QString Host;
     quint16 Port;
     bool QuickAck = false;
+    bool QuickAckRefusalTold = false;
 };
 
 class Rfc2217Line : public TcpLine
