@@ -350,6 +350,9 @@ void tst_window::eidPaste_data()
     QTest::newRow("-1") << "ctrl+v" << 3 << "5\n-1" << QStringList();
     QTest::newRow("two cells") << "ctrl+v" << 3 << "5\n6\t7\n8" << QStringList();
     QTest::newRow("one row of two cells") << "ctrl+v" << 3 << "6\t7\r\n" << QStringList();
+    // A second cell left empty is still a second cell: a row, not a value.
+    QTest::newRow("a value and an empty cell") << "ctrl+v" << 3 << "5\n123\t\n7" << QStringList();
+    QTest::newRow("one row, an empty second cell") << "ctrl+v" << 3 << "123\t\r\n" << QStringList();
     QTest::newRow("one value with a line end") << "ctrl+v" << 3 << "123\r\n"
                                                << Put(Expected::Untouched(), 3, 123, 1);
     QTest::newRow("one value, as typed: refused silently") << "shift+insert" << 4 << "12a\n"
