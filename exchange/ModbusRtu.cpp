@@ -40,20 +40,6 @@ void PutWord(QByteArray &Frame, int Pos, quint32 Value)
     PutByte(Frame, Pos + 1, Value & 0xFF);
 }
 
-// A reply byte; a position outside the reply reads as 0, so no reply,
-// however short, is read beyond its end.
-quint32 ByteAt(const QByteArray &Reply, qint64 Pos)
-{
-    if (Pos < 0 || Pos >= Reply.size())
-        return 0;
-    return static_cast<quint8>(Reply.at(static_cast<int>(Pos)));
-}
-
-quint32 WordAt(const QByteArray &Reply, qint64 Pos)
-{
-    return (ByteAt(Reply, Pos) << 8) | ByteAt(Reply, Pos + 1);
-}
-
 
 // Header of a request for one register range: address, function, register.
 void OpenFrame(QByteArray &Frame, quint8 Address, quint8 Function, int Register)
@@ -76,6 +62,18 @@ QByteArray WordFrame(quint8 Address, quint8 Function, int Register, int Word)
 }
 
 } // namespace
+
+quint32 ByteAt(const QByteArray &Reply, qint64 Pos)
+{
+    if (Pos < 0 || Pos >= Reply.size())
+        return 0;
+    return static_cast<quint8>(Reply.at(static_cast<int>(Pos)));
+}
+
+quint32 WordAt(const QByteArray &Reply, qint64 Pos)
+{
+    return (ByteAt(Reply, Pos) << 8) | ByteAt(Reply, Pos + 1);
+}
 
 quint8 EidReadReplyLength(int Count)
 {

@@ -87,6 +87,11 @@ quint8 ExceptionCode(const QByteArray &Reply);
 // The standard meaning of an exception code, "" for codes without one.
 QString ExceptionMeaning(quint8 Code);
 
+// A byte, and a word high byte first, of a frame; a position outside it
+// reads as 0, so that no frame, however short, is read beyond its end.
+quint32 ByteAt(const QByteArray &Frame, qint64 Pos);
+quint32 WordAt(const QByteArray &Frame, qint64 Pos);
+
 // Bytes as hex text for log lines: two capital digits a byte, no separator.
 QString HexText(const QByteArray &Data);
 

@@ -8,15 +8,8 @@ namespace {
 
 using Kind = Transaction::Kind;
 
-quint32 ByteAt(const QByteArray &Reply, int Pos)
-{
-    return Pos < Reply.size() ? quint8(Reply.at(Pos)) : 0;
-}
-
-quint32 WordAt(const QByteArray &Reply, int Pos)
-{
-    return (ByteAt(Reply, Pos) << 8) | ByteAt(Reply, Pos + 1);
-}
+using ModbusRtu::ByteAt;
+using ModbusRtu::WordAt;
 
 bool CountInBlock(int Count)
 {

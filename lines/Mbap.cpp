@@ -8,7 +8,7 @@ namespace {
 
 quint16 WordAt(const QByteArray &Bytes, int At)
 {
-    return quint16(quint8(Bytes.at(At)) << 8 | quint8(Bytes.at(At + 1)));
+    return quint16(ModbusRtu::WordAt(Bytes, At));
 }
 
 void AppendWord(QByteArray *Bytes, quint16 Word)
