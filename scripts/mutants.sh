@@ -294,10 +294,10 @@ fault sim-collision tools/devsim/DeviceBus.cpp \
     'if (DeviceCore::CrcOk(Line))' 'if (false)' \
     'simulator: identical replies of one address collide into a frame that checks'
 # korvelctl and its protocol library.
-fault ctl-wait-early cli/StreamLine.cpp \
+fault ctl-wait-early lines/StreamLine.cpp \
     'if (Reply.size() >= ExpectedLength)' 'if (Reply.size() >= ExpectedLength - 1)' \
     'korvelctl: the wait ends one byte before the reply is complete'
-fault ctl-no-silence cli/StreamLine.cpp \
+fault ctl-no-silence lines/StreamLine.cpp \
     'if (LeftNs <= 0 ||' 'if (true ||' \
     'korvelctl: no 3.5-character silence before a request'
 fault ctl-address-unchecked exchange/ReplyCheck.cpp \
@@ -388,24 +388,48 @@ fault ctl-option-table cli/CtlCommands.cpp \
 fault ctl-range-reversed cli/CtlCommands.cpp \
     'if (Set->From > Set->To) {' 'if (false) {' \
     'korvelctl scan: a reversed address range accepted'
-fault ctl-trace-reply cli/StreamLine.cpp \
-    $'    else\n        Trace(\'<\', Reply);' $'    else\n        ;' \
+fault ctl-trace-reply lines/StreamLine.cpp \
+    $'    else\n        Trace(\'<\', OnWire(Reply, false));' $'    else\n        ;' \
     'korvelctl -v: a whole reply is not traced'
-fault ctl-trace-no-reply cli/StreamLine.cpp \
+fault ctl-trace-no-reply lines/StreamLine.cpp \
     'Trace('"'"'<'"'"', Reply, QStringLiteral("no reply ") + Within);' ';' \
     'korvelctl -v: a reply that did not come is not traced'
-fault net-ff-single cli/Rfc2217.cpp \
+fault net-ff-single lines/Rfc2217.cpp \
     $'        if (quint8(C) == Iac)\n            Out += C;' ';' \
     'korvelctl rfc2217://: a 0xFF of a request not doubled'
-fault net-ff-undoubled cli/Rfc2217.cpp \
+fault net-ff-undoubled lines/Rfc2217.cpp \
     'Data += C; // a doubled 0xFF is one data byte' ';' \
     'korvelctl rfc2217://: a doubled 0xFF of a reply dropped'
-fault net-refusal-missed cli/Rfc2217.cpp \
+fault net-refusal-missed lines/Rfc2217.cpp \
     'if (Option == ComPortOption && !Yes)' 'if (false)' \
     'korvelctl rfc2217://: a server refusing COM port control not recognised'
-fault net-port-zero cli/LineUrl.cpp \
-    'if (Value < 1 || Value > 65535)' 'if (Value > 65535)' \
+fault net-port-zero lines/LineUrl.cpp \
+    'if (Port < 1 || Port > 65535)' 'if (Port > 65535)' \
     'korvelctl --port tcp://HOST:0 accepted'
+fault net-mbap-transaction lines/Mbap.cpp \
+    'if (Id != Transaction) {' 'if (false) {' \
+    'korvelctl modbus-tcp://: a late reply to an earlier request taken for this one'"'"'s'
+fault net-mbap-unit lines/Mbap.cpp \
+    'else if (From != Unit)' 'else if (false)' \
+    'korvelctl modbus-tcp://: a reply from another unit taken'
+fault net-mbap-protocol lines/Mbap.cpp \
+    'if (Protocol != 0)' 'if (false)' \
+    'korvelctl modbus-tcp://: a reply of another protocol taken'
+fault net-rfc2217-early lines/NetLines.cpp \
+    'Socket.write(Rfc2217::Opening());' 'Socket.write(Rfc2217::Opening() + Rfc2217::Commands(Rfc2217::LineSettings(quint32(Baud))));' \
+    'korvelctl rfc2217://: the line settings sent before the server agreed to COM port control'
+fault net-rfc2217-unconfirmed lines/NetLines.cpp \
+    'if (Set != One.Value)' 'if (false)' \
+    'korvelctl rfc2217://: a server that set another setting than asked taken'
+fault net-fixed-speed-followed cli/CtlCommission.cpp \
+    'if (Line.FixedSpeed() && (Code = CheckFixedSpeed(Wanted)) != Done)' 'if (false)' \
+    'korvelctl tcp://: a BaudRate written is followed on a line whose speed is the server'"'"'s'
+fault net-gateway-none-fault cli/CtlBus.cpp \
+    '} else if (GatewayFoundNone(Exchange.Failure())) {' '} else if (false) {' \
+    'korvelctl scan: a gateway'"'"'s 0x0B taken for a fault on the bus'
+fault net-silence-unbounded lines/StreamLine.cpp \
+    'if (Trying.elapsed() > WaitMs)' 'if (Trying.elapsed() > 20 * WaitMs)' \
+    'korvelctl: a line that never falls silent holds a request twenty times its wait'
 fault ctl-probe-one-pass cli/CtlBus.cpp \
     'for (const int Wait : {QuickWaitMs, CtlLine::ReplyLimitMs}) {' 'for (const int Wait : {CtlLine::ReplyLimitMs}) {' \
     'korvelctl probe: no quick pass, the full wait at every speed'
@@ -428,10 +452,10 @@ fault ctl-diff-writes cli/CtlDiff.cpp \
 fault ctl-diff-exit cli/CtlDiff.cpp \
     'return Found.isEmpty() ? Done : Differs;' 'return Done;' \
     'korvelctl diff: a difference ends with 0'
-fault ctl-ports-busy cli/PortStatus.cpp \
+fault ctl-ports-busy lines/PortStatus.cpp \
     'return Why == QSerialPort::PermissionError ? Busy : Failed;' 'return Busy;' \
     'korvelctl ports: a port that fails to open for any cause is marked busy'
-fault ctl-ports-file cli/PortStatus.cpp \
+fault ctl-ports-file lines/PortStatus.cpp \
     'if (Why == QSerialPort::DeviceNotFoundError || !Device.exists())' 'if (Why == QSerialPort::DeviceNotFoundError)' \
     'korvelctl: a port whose device file is gone is not told as missing'
 
