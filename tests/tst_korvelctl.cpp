@@ -858,7 +858,7 @@ void TestKorvelctl::commissioning()
     QVERIFY(Sim.Port.startsWith("/dev/"));
     const Result R = Run(QStringLiteral(KORVELCTL), Arguments + QStringList {"--port", Sim.Port});
     const Result Bus = Scan.isEmpty() ? Result()
-        : Run(QStringLiteral(KORVELCTL), QStringList {"scan", "--port", Sim.Port, "--wait", "40"} + Scan);
+        : Run(QStringLiteral(KORVELCTL), QStringList {"scan", "--port", Sim.Port, "--wait", "150"} + Scan);
     Sim.Stop();
     QVERIFY2(R.Code == Code, qPrintable(R.Err));
     if (Said.startsWith('{'))
