@@ -170,6 +170,9 @@ QByteArray StreamLine::Transact(const QByteArray &Request, quint8 ExpectedLength
 
 bool ChosenLine::Open(const LineUrl &Url, int Baud, QString *Error)
 {
+    Line.reset();
+    if (!Queue.Take(Url, Holder, QueueMs, Error))
+        return false;
     Line = StreamLine::Make(Url);
     if (!Line) {
         *Error = QStringLiteral("%1: this korvelctl was built without lines to serial device servers")

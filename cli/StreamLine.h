@@ -10,6 +10,7 @@
 // milliseconds since the line was made. A transport is a subclass: how it
 // opens, how its bytes go out and come in, how it reports going away.
 
+#include "LineLock.h"
 #include "RequestLine.h"
 
 #include <QElapsedTimer>
@@ -99,10 +100,18 @@ private:
 
 // The line of a korvelctl run, made from its --port text when the command
 // opens it; until then it holds none. DeviceExchange is given this one.
+// Opening queues for the line first (LineLock) and holds it to the end.
 class ChosenLine : public RequestLine
 {
 public:
     bool Open(const LineUrl &Url, int Baud, QString *Error);
+    // How long Open waits for another run on the line, and the command it
+    // names itself by to whoever waits behind it.
+    void SetQueue(int Ms, const QString &Command)
+    {
+        QueueMs = Ms;
+        Holder = Command;
+    }
     bool SetBaud(int Baud) { return Line && Line->SetBaud(Baud); }
     void SetWaitLimitMs(int Ms);
     int WaitLimitMs() const override { return Line ? Line->WaitLimitMs() : Wait; }
@@ -112,8 +121,11 @@ public:
     QByteArray Transact(const QByteArray &Request, quint8 ExpectedLength) override;
 
 private:
+    LineLock Queue; // before Line: released after the line is closed
     std::unique_ptr<StreamLine> Line;
     int Wait = StreamLine::ReplyLimitMs;
+    int QueueMs = 0; // the run's --line-wait
+    QString Holder = QStringLiteral("korvelctl");
 };
 
 #endif
