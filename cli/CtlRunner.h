@@ -52,6 +52,10 @@ private:
     int WriteFollowing(const ParamList &Wanted);
     int VerifyFollowing(const ParamList &Wanted, int Address, int *Baud);
     int ReportWritten(const ParamList &Wanted, int Address, int Baud, int Found);
+    // apply, in CtlApply.cpp.
+    int ApplyParams();
+    int ApplyEids();
+    int ReportApplied(const QVector<CtlFiles::Difference> &Changes, int Address, int Baud, int Found);
 
     QTextStream &Out;
     QTextStream &Err;

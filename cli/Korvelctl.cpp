@@ -76,6 +76,7 @@ bool Runner::OpenLine(int *Code)
 {
     QString Error;
     Line.SetWaitLimitMs(Set.WaitMs);
+    Line.SetQueue(Set.LineWaitS * 1000, Program + QLatin1Char(' ') + CtlCommands::CommandText(Set));
     if (Line.Open(Set.Line, Set.Baud, &Error)) {
         Exchange.SetAddress(quint8(Set.Address));
         Exchange.SetRetries(Set.Retries);
@@ -260,6 +261,7 @@ int Runner::Main(const QStringList &Arguments)
     case CtlCommands::Command::Scan: return Scan();
     case CtlCommands::Command::Diff: return Params ? DiffParams() : DiffEids();
     case CtlCommands::Command::Set: return SetParams();
+    case CtlCommands::Command::Apply: return Params ? ApplyParams() : ApplyEids();
     }
     return Done;
 }
