@@ -81,8 +81,25 @@ int Runner::ApplyParams()
     // A value the device keeps other than the one sent must not be committed.
     Exchange.SetStrictEcho(true);
     ParamList Echoed = Changed;
-    if (!Exchange.WriteParams(&Echoed))
-        return DeviceFault();
+    if (!Exchange.WriteParams(&Echoed)) {
+        // What was sent up to the fault, the failed write included (a
+        // device may keep a value it echoes wrongly), goes back.
+        const ExchangeFault Fault = Exchange.Failure();
+        ParamList Back;
+        for (const ParamValue &Param : Held) {
+            if (Differ.contains(Param.Name)
+                && (Fault.Where.What == Transaction::Kind::Commit || Param.Register <= Fault.Where.Register))
+                Back.append(Param);
+        }
+        return UndoneFault(Fault, [&] {
+            Exchange.SetStrictEcho(false);
+            for (ParamValue &Param : Back) {
+                if (!Exchange.WriteParam(&Param))
+                    return false;
+            }
+            return true;
+        });
+    }
     int Address = Set.Address;
     int Baud = Set.Baud;
     Destination(Changed, &Address, &Baud);
@@ -115,8 +132,15 @@ int Runner::ApplyEids()
         if (!Blocks.contains(Block))
             Blocks.append(Block);
     }
-    if (!Exchange.WriteEidBlocks(Wanted, Blocks))
-        return DeviceFault();
+    if (!Exchange.WriteEidBlocks(Wanted, Blocks)) {
+        const ExchangeFault Fault = Exchange.Failure();
+        QVector<int> Sent;
+        for (const int Block : Blocks) {
+            if (Fault.Where.What == Transaction::Kind::Commit || Block <= Fault.Where.Block)
+                Sent.append(Block);
+        }
+        return UndoneFault(Fault, [&] { return Exchange.WriteEidBlocks(Held, Sent, false); });
+    }
     QVector<qint32> Back;
     if (!Exchange.ReadEids(EidCount, &Back))
         return DeviceFault(QStringLiteral("verify: "));
@@ -127,6 +151,27 @@ int Runner::ApplyEids()
                                       .arg(Left.first().Device)
                                       .arg(Left.first().File));
     return ReportApplied(Changes, Set.Address, Set.Baud, Set.Baud);
+}
+
+// A write that failed before its commit has left the values sent so far in
+// the device's working registers, which reads return: the next apply would
+// find them there and commit nothing. They are written back, uncommitted,
+// before the fault is reported; the message says whether that worked.
+int Runner::UndoneFault(const ExchangeFault &Fault, const std::function<bool()> &PutBack)
+{
+    int Code = DeviceFailed;
+    if (Fault.Code == FaultCode::PortRefused)
+        Code = PortFailed;
+    else if (Fault.Code == FaultCode::InvalidRequest)
+        return DeviceFault();
+    if (!Line.Lost().isEmpty() || Code == PortFailed)
+        return DeviceFault();
+    const QString Message = Describe(Fault);
+    if (PutBack())
+        return Fail(Code, Message + QStringLiteral("; the values sent were put back"));
+    return Fail(Code, Message + QStringLiteral("; putting the values sent back failed too (%1): the device may hold "
+                                               "them uncommitted until it restarts")
+                                    .arg(Describe(Exchange.Failure())));
 }
 
 // Each change as "NAME: OLD -> NEW", then one line on what was done; or

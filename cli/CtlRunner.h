@@ -14,6 +14,8 @@
 
 #include <QSaveFile>
 
+#include <functional>
+
 class QTextStream;
 
 namespace Korvelctl {
@@ -56,6 +58,7 @@ private:
     int ApplyParams();
     int ApplyEids();
     int ReportApplied(const QVector<CtlFiles::Difference> &Changes, int Address, int Baud, int Found);
+    int UndoneFault(const ExchangeFault &Fault, const std::function<bool()> &PutBack);
 
     QTextStream &Out;
     QTextStream &Err;

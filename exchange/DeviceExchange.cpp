@@ -209,7 +209,7 @@ bool DeviceExchange::WriteEids(const QVector<qint32> &Eids)
     return Commit(ModbusRtu::CommitEidCode);
 }
 
-bool DeviceExchange::WriteEidBlocks(const QVector<qint32> &Eids, const QVector<int> &Which)
+bool DeviceExchange::WriteEidBlocks(const QVector<qint32> &Eids, const QVector<int> &Which, bool ThenCommit)
 {
     const QVector<EidRegisters::Block> Blocks = EidRegisters::Blocks(Eids.size());
     if (Blocks.isEmpty() || Eids.size() > EidCount || Which.isEmpty())
@@ -223,5 +223,5 @@ bool DeviceExchange::WriteEidBlocks(const QVector<qint32> &Eids, const QVector<i
         if (!EidBlock(Where, Eids, nullptr))
             return false;
     }
-    return Commit(ModbusRtu::CommitEidCode);
+    return !ThenCommit || Commit(ModbusRtu::CommitEidCode);
 }

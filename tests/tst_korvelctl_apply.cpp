@@ -142,9 +142,17 @@ void TestKorvelctlApply::params_data()
         << 433;
     QTest::newRow("--json, unchanged") << QStringList {"RfSf=9", "--json"} << QString() << 0 << Frames {Read(Sf)}
         << R"({"address":0,"after":{},"baud":9600,"before":{},"changed":false,"check":false})" << 470;
-    QTest::newRow("echo differs: no commit") << QStringList {"RfFrequency=433"} << "echo-value@2" << 1
-        << Frames {Read(Frequency), Write(Frequency, 433)}
-        << "korvelctl: writing RfFrequency (register 40302): sent 433, the device echoed 434; nothing committed\n"
+    // The values sent go back, so that the next run finds the difference.
+    QTest::newRow("echo differs: no commit, put back") << QStringList {"RfFrequency=433"} << "echo-value@2" << 1
+        << Frames {Read(Frequency), Write(Frequency, 433), Write(Frequency, 470)}
+        << "korvelctl: writing RfFrequency (register 40302): sent 433, the device echoed 434; nothing committed; "
+           "the values sent were put back\n"
+        << 470;
+    QTest::newRow("commit refused: put back") << QStringList {"RfFrequency=433", "RfSf=7"} << "exception@5" << 1
+        << Frames {Read(Frequency), Read(Sf), Write(Frequency, 433), Write(Sf, 7), Expected::Commit(6),
+                   Write(Frequency, 470), Write(Sf, 9)}
+        << "korvelctl: commit with code 6 (register 40001): Modbus exception 0x04 (server device failure); the "
+           "values sent were put back\n"
         << 470;
     QTest::newRow("silent device") << QStringList {"RfFrequency=433", "--wait", "50"} << "silence" << 1
         << Frames {Read(Frequency)} << "korvelctl: reading RfFrequency (register 40302): no reply within 0.05 s\n"
@@ -192,26 +200,33 @@ void TestKorvelctlApply::eids_data()
 {
     QTest::addColumn<QVector<qint32>>("File");
     QTest::addColumn<QStringList>("Options");
+    QTest::addColumn<QString>("Fault");
     QTest::addColumn<Frames>("Sent");
-    QTest::addColumn<QString>("Said");
+    QTest::addColumn<QString>("Said"); // stdout, stderr on a failure
     QTest::addColumn<qint32>("Entry30"); // in the committed list after
 
     const QVector<qint32> Entry30 = ListWith(30, 777);
-    QTest::newRow("holds it: the reads only") << QVector<qint32>(Entries, 0) << QStringList() << EidReads()
+    QTest::newRow("holds it: the reads only") << QVector<qint32>(Entries, 0) << QStringList() << QString() << EidReads()
         << "unchanged: the device holds these values; nothing written\n" << 0;
-    QTest::newRow("one entry differs: its block, one commit, read back") << Entry30 << QStringList()
-        << EidReads() + Frames {Expected::EidWrite(47001 + 2 * PerBlock, Entry30.mid(PerBlock, PerBlock)),
-                                Expected::Commit(8)}
-               + EidReads()
+    const QByteArray Block1 = Expected::EidWrite(47001 + 2 * PerBlock, Entry30.mid(PerBlock, PerBlock));
+    QTest::newRow("one entry differs: its block, one commit, read back") << Entry30 << QStringList() << QString()
+        << EidReads() + Frames {Block1, Expected::Commit(8)} + EidReads()
         << "entry 30: 0 -> 777\n1 EID entry written and committed, verified at address 0x00, 9600 Bd\n" << 777;
-    QTest::newRow("--check: nothing written") << Entry30 << QStringList {"--check"} << EidReads()
+    QTest::newRow("--check: nothing written") << Entry30 << QStringList {"--check"} << QString() << EidReads()
         << "entry 30: 0 -> 777\n1 EID entry would be written and committed; nothing written (--check)\n" << 0;
+    QTest::newRow("commit refused: the block put back") << Entry30 << QStringList() << "exception@10"
+        << EidReads() + Frames {Block1, Expected::Commit(8),
+                                Expected::EidWrite(47001 + 2 * PerBlock, QVector<qint32>(PerBlock, 0))}
+        << "korvelctl: commit with code 8 (register 40001): Modbus exception 0x04 (server device failure); the "
+           "values sent were put back\n"
+        << 0;
 }
 
 void TestKorvelctlApply::eids()
 {
     QFETCH(QVector<qint32>, File);
     QFETCH(QStringList, Options);
+    QFETCH(QString, Fault);
     QFETCH(Frames, Sent);
     QFETCH(QString, Said);
     QFETCH(qint32, Entry30);
@@ -219,13 +234,18 @@ void TestKorvelctlApply::eids()
     QVERIFY(Input.open(QIODevice::WriteOnly));
     Input.write(ListText(File));
     Input.close();
+    if (!Fault.isEmpty()) {
+        DeviceFault Played;
+        QVERIFY(DeviceFault::Parse(Fault, Played, nullptr));
+        Device->Core().AddFault(Played);
+    }
     const Result R = Ctl(QStringList {"apply", "eids", "--port", Pair.SlavePath(), "-i", Input.fileName()} + Options);
-    QVERIFY2(R.Code == 0, qPrintable(R.Err));
+    QVERIFY2(R.Code == (Fault.isEmpty() ? 0 : 1), qPrintable(R.Err));
     Frames Got;
     for (const DeviceReply &Reply : Device->Replies())
         Got << Reply.Request;
     QCOMPARE(Got, Sent);
-    QCOMPARE(R.Out, Said);
+    QCOMPARE(Fault.isEmpty() ? R.Out : R.Err, Said);
     QCOMPARE(Device->Core().Eid(29, DeviceCore::Committed), Entry30);
 }
 
