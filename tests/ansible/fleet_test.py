@@ -157,10 +157,12 @@ def main():
             forks = count + 2
             before = [line.raw() for line in lines]
 
-            doc = subprocess.run(['ansible-doc', 'korvel.radio.params'], capture_output=True, text=True,
-                                 env=dict(os.environ, ANSIBLE_COLLECTIONS_PATH=collections, ANSIBLE_NOCOLOR='1'))
-            check(doc.returncode == 0 and 'values' in doc.stdout and 'check mode' in doc.stdout,
-                  'ansible-doc korvel.radio.params documents the module')
+            for module, option in (('params', '- values'), ('eids', '- column')):
+                doc = subprocess.run(['ansible-doc', 'korvel.radio.' + module], capture_output=True, text=True,
+                                     env=dict(os.environ, ANSIBLE_COLLECTIONS_PATH=collections, ANSIBLE_NOCOLOR='1',
+                                              ANSIBLE_HOME=os.path.join(work, 'home')))
+                check(doc.returncode == 0 and option in doc.stdout and 'check mode' in doc.stdout,
+                      'ansible-doc korvel.radio.%s documents the module' % module)
 
             run, results = playbook(work, collections, hosts_file, forks, '--check', '--diff')
             check([line.raw() for line in lines] == before, 'check mode: every state file as it was')

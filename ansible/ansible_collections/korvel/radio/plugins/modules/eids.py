@@ -1,4 +1,3 @@
-#!/usr/bin/python
 # -*- coding: utf-8 -*-
 # korvel.radio.eids: a radio's EID list brought to the list given, through
 # korvelctl apply eids.
@@ -22,7 +21,7 @@ extends_documentation_fragment:
 options:
   eids:
     description:
-      - The list, entry 1 first, at most 200 EIDs: whole numbers from 0 to
+      - The list, entry 1 first, at most 200 EIDs, each a whole number from 0 to
         10000000, or -1 for an unprogrammed entry; strings of them as a
         template gives them are taken too.
       - An empty list clears the radio's list (every entry 0).

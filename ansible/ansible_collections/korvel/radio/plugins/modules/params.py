@@ -1,4 +1,3 @@
-#!/usr/bin/python
 # -*- coding: utf-8 -*-
 # korvel.radio.params: a radio's parameters brought to the values given,
 # through korvelctl apply params.
