@@ -139,9 +139,10 @@ bool LineLock::Take(const LineUrl &Url, const QString &Command, int WaitMs, QStr
     }
     QElapsedTimer Waited;
     Waited.start();
-    // Polled rather than blocked on, so that the wait has an end; short
-    // steps at first, since most waits are one other command's.
-    unsigned long Step = 5;
+    // Polled rather than blocked on, so that the wait has an end; in short
+    // steps, since the line changes hands as often as a command ends, and a
+    // fleet's runs queue behind one another on it.
+    constexpr unsigned long StepMs = 5;
     while (flock(Fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK && errno != EINTR) {
             qWarning("warning: %s: cannot queue for the line (%s: %s); going on without",
@@ -158,8 +159,7 @@ bool LineLock::Take(const LineUrl &Url, const QString &Command, int WaitMs, QStr
             close(Fd);
             return false;
         }
-        QThread::msleep(qMin<unsigned long>(Step, static_cast<unsigned long>(Left)));
-        Step = qMin<unsigned long>(Step * 2, 50);
+        QThread::msleep(qMin<unsigned long>(StepMs, static_cast<unsigned long>(Left)));
     }
     NoteHolder(Fd, Command);
     Descriptor = Fd;
