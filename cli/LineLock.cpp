@@ -130,49 +130,63 @@ bool LineLock::Take(const LineUrl &Url, const QString &Command, int WaitMs, QStr
     const QString Path = PathFor(Url);
     if (Path.isEmpty())
         return true;
-    QString Why;
-    const int Fd = OpenLockFile(QFile::encodeName(Path), &Why);
-    if (Fd < 0) {
-        qWarning("warning: %s: cannot queue for the line (%s: %s); going on without",
-                 qPrintable(LineName(Url)), qPrintable(Path), qPrintable(Why));
-        return true;
-    }
+    const QByteArray File = QFile::encodeName(Path);
     QElapsedTimer Waited;
     Waited.start();
     // Polled rather than blocked on, so that the wait has an end; in short
     // steps, since the line changes hands as often as a command ends, and a
     // fleet's runs queue behind one another on it.
     constexpr unsigned long StepMs = 5;
-    while (flock(Fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EWOULDBLOCK && errno != EINTR) {
+    for (;;) {
+        QString Why;
+        const int Fd = OpenLockFile(File, &Why);
+        if (Fd < 0) {
             qWarning("warning: %s: cannot queue for the line (%s: %s); going on without",
-                     qPrintable(LineName(Url)), qPrintable(Path), std::strerror(errno));
-            close(Fd);
+                     qPrintable(LineName(Url)), qPrintable(Path), qPrintable(Why));
             return true;
         }
-        const qint64 Left = WaitMs - Waited.elapsed();
-        if (Left <= 0) {
-            const QString After = WaitMs ? QStringLiteral("after %1 s").arg(WaitMs / 1000.0)
-                                         : QStringLiteral("at once");
-            *Error = QStringLiteral("%1: the line is busy: %2 holds it; gave up %3 (--line-wait)")
-                         .arg(LineName(Url), HolderOf(Fd), After);
-            close(Fd);
-            return false;
+        while (flock(Fd, LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK && errno != EINTR) {
+                qWarning("warning: %s: cannot queue for the line (%s: %s); going on without",
+                         qPrintable(LineName(Url)), qPrintable(Path), std::strerror(errno));
+                close(Fd);
+                return true;
+            }
+            const qint64 Left = WaitMs - Waited.elapsed();
+            if (Left <= 0) {
+                const QString After = WaitMs ? QStringLiteral("after %1 s").arg(WaitMs / 1000.0)
+                                             : QStringLiteral("at once");
+                *Error = QStringLiteral("%1: the line is busy: %2 holds it; gave up %3 (--line-wait)")
+                             .arg(LineName(Url), HolderOf(Fd), After);
+                close(Fd);
+                return false;
+            }
+            QThread::msleep(qMin<unsigned long>(StepMs, static_cast<unsigned long>(Left)));
         }
-        QThread::msleep(qMin<unsigned long>(StepMs, static_cast<unsigned long>(Left)));
+        // The holder before removed the file as it let go: a lock on what
+        // is no longer at the path holds nothing, so queue on the new one.
+        struct stat Held {};
+        struct stat Named {};
+        if (fstat(Fd, &Held) == 0 && stat(File.constData(), &Named) == 0 && Held.st_dev == Named.st_dev
+            && Held.st_ino == Named.st_ino) {
+            NoteHolder(Fd, Command);
+            Descriptor = Fd;
+            LockPath = File;
+            return true;
+        }
+        close(Fd);
     }
-    NoteHolder(Fd, Command);
-    Descriptor = Fd;
-    return true;
 }
 
 void LineLock::Release()
 {
     if (Descriptor < 0)
         return;
-    // The holder's note goes first, so that the file says nothing stale.
-    if (ftruncate(Descriptor, 0) != 0) {
-        // Read-only: the next holder overwrites it.
+    // Removed while still locked, so that nothing is left once the line is
+    // free; whoever waits on the removed file finds that out (Take). A file
+    // made by another user stays in a sticky folder, emptied.
+    if (unlink(LockPath.constData()) != 0 && ftruncate(Descriptor, 0) != 0) {
+        // Read-only and not ours: the next holder overwrites the note.
     }
     close(Descriptor); // and with it the lock
     Descriptor = -1;

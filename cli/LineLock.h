@@ -12,12 +12,14 @@
 // the lock with the last descriptor, so a run that crashes or is killed
 // holds nothing afterwards. The file is made readable and writable by
 // every user, so that every user queues on the same lock; the holder
-// writes its process id, user and command into it for whoever waits.
+// writes its process id, user and command into it for whoever waits, and
+// removes it as it lets go.
 //
 // On Windows a COM port is opened exclusively by the system and the
 // network lines are not built, so there is nothing to queue for: Take()
 // succeeds at once.
 
+#include <QByteArray>
 #include <QString>
 
 struct LineUrl;
@@ -44,6 +46,7 @@ public:
 
 private:
     int Descriptor = -1;
+    QByteArray LockPath; // while held
 };
 
 #endif

@@ -2,11 +2,14 @@
 // sends when the device holds the values already, when one differs, under
 // --check and when a write is refused; and the queue on a line, with the
 // korvelctl program beside the korvel-devsim program: runs on one line
-// one after another, by whatever name, and a killed holder leaves nothing.
+// one after another, by whatever name and whichever user, and neither a
+// run that ends nor one that is killed leaves the line held.
 
 #include "CtlRun.h"
 #include "DeviceFault.h"
 #include "Expected.h"
+#include "LineLock.h"
+#include "LineUrl.h"
 #include "PtyPair.h"
 #include "SimPeer.h"
 
@@ -18,6 +21,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -61,6 +65,14 @@ QByteArray ListText(const QVector<qint32> &List)
     for (const qint32 Eid : List)
         Text += QByteArray::number(Eid) + '\n';
     return Text;
+}
+
+// The lock file of a serial line, as korvelctl names it.
+QString LockOf(const QString &Port)
+{
+    LineUrl Url;
+    Url.Port = Port;
+    return LineLock::PathFor(Url);
 }
 
 QByteArray ReadAll(const QString &Path)
@@ -265,6 +277,9 @@ void TestKorvelctlApply::runsOnOneLineQueue()
         QVERIFY(Run.readAllStandardOutput().endsWith("1 parameter written and committed, verified at address "
                                                      + QByteArray::number(int(&Run - Runs) + 1) + ", 9600 Bd\n"));
     }
+    // The last one out removed the lock file.
+    QVERIFY(LockOf(Sim.Port).endsWith(".lock"));
+    QVERIFY(!QFile::exists(LockOf(Sim.Port)));
 }
 
 // A run that holds the line is named to the one behind it, whatever name
@@ -280,17 +295,9 @@ void TestKorvelctlApply::holderNamedAndKilled()
     Holder.start(QStringLiteral(KORVELCTL), {"read", "params", "--port", Sim.Port, "--address", "9", "--retries", "100"});
     QVERIFY(Holder.waitForStarted());
     const QByteArray Pid = QByteArray::number(Holder.processId());
-    const QString LockDir = QFile::exists("/run/lock") ? QStringLiteral("/run/lock") : QStringLiteral("/tmp");
-    QString LockFile;
-    QVERIFY(QTest::qWaitFor([&] {
-        for (const QFileInfo &Info : QDir(LockDir).entryInfoList({"korvel-line-*.lock"}, QDir::Files)) {
-            if (ReadAll(Info.filePath()).contains("(pid " + Pid + ",")) {
-                LockFile = Info.filePath();
-                return true;
-            }
-        }
-        return false;
-    }, 10000));
+    const QString LockFile = LockOf(Sim.Port);
+    QCOMPARE(LockOf(Link), LockFile);
+    QVERIFY(QTest::qWaitFor([&] { return ReadAll(LockFile).contains("(pid " + Pid + ","); }, 10000));
     QCOMPARE(QFileInfo(LockFile).permissions() & QFileDevice::WriteOther, QFileDevice::WriteOther);
 
     const Result Waited = Ctl({"read", "params", "--port", Link, "--line-wait", "0"});
@@ -303,11 +310,24 @@ void TestKorvelctlApply::holderNamedAndKilled()
                  .hasMatch(),
              qPrintable(Waited.Err));
 
+    // Another user queues on the same file.
+    if (geteuid() == 0 && !QStandardPaths::findExecutable("setpriv").isEmpty()) {
+        QProcess Other;
+        Other.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", KORVELCTL, "read", "params",
+                                "--port", Sim.Port, "--line-wait", "0"});
+        QVERIFY(Other.waitForFinished(10000));
+        QCOMPARE(Other.exitCode(), 3);
+        QVERIFY2(Other.readAllStandardError().contains("the line is busy: korvelctl read params (pid " + Pid + ","),
+                 "nobody did not queue");
+    }
+
     QCOMPARE(::kill(pid_t(Holder.processId()), SIGKILL), 0);
     QVERIFY(Holder.waitForFinished(5000));
+    QVERIFY(QFile::exists(LockFile)); // left behind, but held by no process
     const Result After = Ctl({"apply", "params", "--port", Link, "--line-wait", "0", "LocalNet=5"});
     QVERIFY2(After.Code == 0, qPrintable(After.Err));
     QCOMPARE(After.Out, QStringLiteral("unchanged: the device holds these values; nothing written\n"));
+    QVERIFY(!QFile::exists(LockFile));
 }
 
 QTEST_GUILESS_MAIN(TestKorvelctlApply)
