@@ -159,19 +159,15 @@ int Runner::ApplyEids()
 // before the fault is reported; the message says whether that worked.
 int Runner::UndoneFault(const ExchangeFault &Fault, const std::function<bool()> &PutBack)
 {
-    int Code = DeviceFailed;
-    if (Fault.Code == FaultCode::PortRefused)
-        Code = PortFailed;
-    else if (Fault.Code == FaultCode::InvalidRequest)
-        return DeviceFault();
-    if (!Line.Lost().isEmpty() || Code == PortFailed)
+    // Nothing reaches a device whose line is gone or refused the bytes.
+    if (Fault.Code == FaultCode::PortRefused || Fault.Code == FaultCode::InvalidRequest || !Line.Lost().isEmpty())
         return DeviceFault();
     const QString Message = Describe(Fault);
     if (PutBack())
-        return Fail(Code, Message + QStringLiteral("; the values sent were put back"));
-    return Fail(Code, Message + QStringLiteral("; putting the values sent back failed too (%1): the device may hold "
-                                               "them uncommitted until it restarts")
-                                    .arg(Describe(Exchange.Failure())));
+        return Fail(DeviceFailed, Message + QStringLiteral("; the values sent were put back"));
+    return Fail(DeviceFailed, Message + QStringLiteral("; putting the values sent back failed too (%1): the device "
+                                                       "may hold them uncommitted until it restarts")
+                                            .arg(Describe(Exchange.Failure())));
 }
 
 // Each change as "NAME: OLD -> NEW", then one line on what was done; or

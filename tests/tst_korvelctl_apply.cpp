@@ -132,7 +132,7 @@ private:
 void TestKorvelctlApply::params_data()
 {
     QTest::addColumn<QStringList>("Arguments"); // FILE: {"RfFrequency": 433, "RfSf": 9}
-    QTest::addColumn<QString>("Fault");
+    QTest::addColumn<QString>("Fault"); // faults the device plays, separated by ";"
     QTest::addColumn<int>("Code");
     QTest::addColumn<Frames>("Sent");
     QTest::addColumn<QString>("Said"); // stdout (JSON compared compact), stderr on a failure
@@ -166,6 +166,12 @@ void TestKorvelctlApply::params_data()
         << "korvelctl: commit with code 6 (register 40001): Modbus exception 0x04 (server device failure); the "
            "values sent were put back\n"
         << 470;
+    QTest::newRow("silent mid-write, and to the putting back") << QStringList {"RfFrequency=433", "--wait", "50"}
+        << "silence@2;silence@3" << 1 << Frames {Read(Frequency), Write(Frequency, 433), Write(Frequency, 470)}
+        << "korvelctl: writing RfFrequency (register 40302): no reply within 0.05 s; putting the values sent back "
+           "failed too (writing RfFrequency (register 40302): no reply within 0.05 s): the device may hold them "
+           "uncommitted until it restarts\n"
+        << 470;
     QTest::newRow("silent device") << QStringList {"RfFrequency=433", "--wait", "50"} << "silence" << 1
         << Frames {Read(Frequency)} << "korvelctl: reading RfFrequency (register 40302): no reply within 0.05 s\n"
         << 470;
@@ -190,9 +196,9 @@ void TestKorvelctlApply::params()
     Input.write(R"({"RfFrequency": 433, "RfSf": 9})");
     Input.close();
     Arguments.replaceInStrings(QRegularExpression("^FILE$"), Input.fileName());
-    if (!Fault.isEmpty()) {
+    for (const QString &Text : Fault.isEmpty() ? QStringList() : Fault.split(';')) {
         DeviceFault Played;
-        QVERIFY(DeviceFault::Parse(Fault, Played, nullptr));
+        QVERIFY(DeviceFault::Parse(Text, Played, nullptr));
         Device->Core().AddFault(Played);
     }
     const Result R = Ctl(QStringList {"apply", "params", "--port", Pair.SlavePath()} + Arguments);
