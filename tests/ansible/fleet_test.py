@@ -3,8 +3,8 @@
 
 Three lines of three simulated radios each: one on a pseudo-terminal, two
 behind ser2net on the loopback (raw tcp:// and rfc2217://); a fourth line
-whose radio echoes every write wrongly; a radio nobody answers for, and
-hosts whose arguments are refused. Every host runs at once (forks above the
+whose radio echoes every write wrongly; a radio nobody answers for, hosts
+whose arguments are refused, and EID lists from spreadsheets, one refused. Every host runs at once (forks above the
 host count). Runs: check mode with diffs (nothing written, what would change
 reported), the first real run (exactly the radios that differ changed, the
 faulty ones failed alone), a second run (nothing changed).
@@ -93,14 +93,21 @@ def ser2net(work, pty_raw, pty_telnet):
     return process, up, 'tcp://127.0.0.1:%d?baud=9600' % raw, 'rfc2217://127.0.0.1:%d' % telnet
 
 
+def sheet(work, name, rows):
+    path = os.path.join(work, name)
+    with open(path, 'w', encoding='utf-8') as out:
+        out.write('meter;place;EID\n' + ''.join('%d;cabinet;%s\n' % (n, eid) for n, eid in enumerate(rows, 1)))
+    return path
+
+
 def inventory(work, korvelctl, lines):
     a, b, c, d = lines
     hosts = {
         'a1': {'line': a, 'rs485': 1}, 'a2': {'line': a, 'rs485': 2, 'rf_frequency': '433'},
         'a3': {'line': a, 'rs485': 3},
         'b1': {'line': b, 'rs485': 1, 'rf_frequency': 433}, 'b2': {'line': b, 'rs485': 2, 'radio_eids': [1001, '1002']},
-        'b3': {'line': b, 'rs485': 3},
-        'c1': {'line': c, 'rs485': 1}, 'c2': {'line': c, 'rs485': 2}, 'c3': {'line': c, 'rs485': 3, 'rf_frequency': 433},
+        'b3': {'line': b, 'rs485': 3, 'radio_eid_file': sheet(work, 'b3.csv', ['501', '502'])},
+        'c1': {'line': c, 'rs485': 1, 'radio_eid_file': sheet(work, 'c1.csv', ['12 345'])}, 'c2': {'line': c, 'rs485': 2}, 'c3': {'line': c, 'rs485': 3, 'rf_frequency': 433},
         'silent': {'line': a, 'rs485': 9, 'reply_wait': 100},
         'echo': {'line': d, 'rs485': 7, 'rf_frequency': 433},
         'bad-address': {'line': a, 'rs485': 300},
@@ -168,7 +175,7 @@ def main():
             check([line.raw() for line in lines] == before, 'check mode: every state file as it was')
             check(hosts_with(results, PARAMS, 'changed') == {'a2', 'b1', 'c3', 'echo'},
                   'check mode: the radios that differ would change: %s' % sorted(hosts_with(results, PARAMS, 'changed')))
-            check(hosts_with(results, EIDS, 'changed') == {'b2'}, 'check mode: the EID list that differs would change')
+            check(hosts_with(results, EIDS, 'changed') == {'b2', 'b3'}, 'check mode: the EID lists that differ would change')
             a2 = result_of(results, PARAMS, 'a2')
             check(a2['diff'] and a2['diff']['before'] == 'RfFrequency: 470\n' and a2['diff']['after'] == 'RfFrequency: 433\n',
                   'check mode: the diff shows the value before and after: %r' % (a2['diff'],))
@@ -182,13 +189,17 @@ def main():
             check(hosts_with(results, PARAMS, 'ok') == {'a1', 'a3', 'b2', 'b3', 'c1', 'c2'}, 'first run: the rest ok')
             check(hosts_with(results, PARAMS, 'failed') == {'silent', 'echo'} | REFUSED,
                   'first run: the faulty radios failed alone')
-            check(hosts_with(results, EIDS, 'changed') == {'b2'} and len(hosts_with(results, EIDS, 'ok')) == 8,
-                  'first run: the EID list that differs changed, the others not')
+            check(hosts_with(results, EIDS, 'changed') == {'b2', 'b3'} and len(hosts_with(results, EIDS, 'ok')) == 6,
+                  'first run: the EID lists that differ changed, the others not')
+            bad_sheet = result_of(results, EIDS, 'c1')['msg']
+            check(bad_sheet.startswith('korvelctl: %s: line 2, column 3: "12 345" is no EID' % os.path.join(work, 'c1.csv')),
+                  'an EID file korvelctl refuses fails with its line: %s' % bad_sheet)
             frequencies = [[device['Parameters'][FREQUENCY] for device in line.image()] for line in lines[:3]]
             check(frequencies == [[470, 433, 470], [433, 470, 470], [470, 470, 433]],
                   'first run: the committed images hold the new values: %s' % frequencies)
-            eids = [lines[1].image()[1]['Eids'][register] for register in ('47001', '47003', '47005')]
-            check(eids == [1001, 1002, 0], 'first run: the EID list written: %s' % eids)
+            eids = [[lines[1].image()[device]['Eids'][register] for register in ('47001', '47003', '47005')]
+                    for device in (1, 2)]
+            check(eids == [[1001, 1002, 0], [501, 502, 0]], 'first run: the EID lists written: %s' % eids)
             echo = result_of(results, PARAMS, 'echo')['msg']
             check('writing RfFrequency (register 40302)' in echo and 'nothing committed' in echo,
                   'a radio whose echo differs fails uncommitted: %s' % echo)
