@@ -63,6 +63,18 @@ const char *const HelpText =
     "                                         list for EIDs) and print each difference:\n"
     "                                         'NAME: device X, file Y' or 'entry N: ...';\n"
     "                                         nothing is written\n"
+    "  apply params --port PORT (-i FILE | NAME=VALUE...) [--check] [--json]\n"
+    "  apply eids --port PORT -i FILE [--column N|NAME] [--check] [--json]\n"
+    "                                         bring the device to what the file (or\n"
+    "                                         the NAME=VALUE words, as set takes them)\n"
+    "                                         names: read it; if it holds that already,\n"
+    "                                         write nothing (exit 0); else write only\n"
+    "                                         what differs (EIDs: the blocks of 25\n"
+    "                                         holding a difference), commit, follow a\n"
+    "                                         new ModbusID or BaudRate and read back.\n"
+    "                                         Prints 'NAME: OLD -> NEW' for each change\n"
+    "                                         ('entry N: ...' for EIDs). --check: print\n"
+    "                                         what would change, write nothing\n"
     "\n"
     "Options:\n"
     "  --port PORT      a name as 'ports' lists it (ttyUSB0, COM3) or a path; or a\n"
@@ -104,8 +116,13 @@ const char *const HelpText =
     "                   in hex; a reply that did not come or came short is named so\n"
     "  --from A, --to B scan these addresses, 1 to 247, A not above B\n"
     "  --wait MS        the wait for each reply, 10 to 1500 ms (scan: default 100;\n"
-    "                   read, write, set, diff: default 1500)\n"
-    "  --json           ports, probe, scan, diff, write params, set: one JSON\n"
+    "                   read, write, set, diff, apply: default 1500)\n"
+    "  --check          apply: say what would change; nothing is written\n"
+    "  --line-wait S    wait up to S seconds (0 to 3600, default 120) while another\n"
+    "                   korvelctl, of any user, uses the same line (one serial port\n"
+    "                   by whatever name, one server HOST:PORT); then exit 3 naming\n"
+    "                   it. Runs on different lines go on side by side\n"
+    "  --json           ports, probe, scan, diff, write params, set, apply: one JSON\n"
     "                   document on standard output instead of the table or the\n"
     "                   lines; on failure {\"exit\", \"fault\", \"message\"} with\n"
     "                   \"transaction\" where one failed (scan: with its lists):\n"
@@ -120,6 +137,9 @@ const char *const HelpText =
     "                             \"verified\", \"address\", \"baud\"}: where the\n"
     "                             device answers (address 0: 0x00); with\n"
     "                             \"baud_at_restart\" where it kept its old speed\n"
+    "                     apply  {\"changed\", \"check\", \"before\": {NAME or ENTRY:\n"
+    "                             VALUE}, \"after\": {...} (what differs only),\n"
+    "                             \"address\", \"baud\"} as write params\n"
     "  -h, --help       show this help\n"
     "  --version        show the version\n"
     "\n"
@@ -143,7 +163,9 @@ const char *const HelpText =
     "input file (nothing sent); 3 the port cannot be opened or refused the bytes\n"
     "(a server: cannot be reached, refuses the connection or COM port control);\n"
     "4 diff: the device holds other values than the file; 5 the output could not\n"
-    "be written (the device was read; a file that was there is kept).\n";
+    "be written (the device was read; a file that was there is kept). apply: as\n"
+    "write; a device that holds the values already is success (0). A line still\n"
+    "busy after --line-wait is 3.\n";
 
 struct OptionRow
 {
@@ -170,10 +192,12 @@ const OptionRow Options[] = {
     {OptColumn, nullptr, "column", "N|NAME", nullptr},
     {OptCsv, nullptr, "csv", nullptr, nullptr},
     {OptOutOfRange, nullptr, "out-of-range", nullptr, nullptr},
+    {OptCheck, nullptr, "check", nullptr, nullptr},
+    {OptLineWait, nullptr, "line-wait", "S", nullptr},
 };
 constexpr int OptionCount = int(sizeof Options / sizeof Options[0]);
 
-constexpr unsigned OnDevice = OptPort | OptAddress | OptRetries | OptVerbose;
+constexpr unsigned OnDevice = OptPort | OptAddress | OptRetries | OptVerbose | OptLineWait;
 
 struct CommandRow
 {
@@ -192,9 +216,13 @@ const CommandRow Commands[] = {
     {Command::Write, "write", true, OnDevice | OptBaud | OptInput | OptVerify | OptWait | OptOutOfRange, OptColumn,
      OptJson, OptPort | OptInput},
     {Command::Probe, "probe", false, OnDevice | OptJson, 0, 0, OptPort},
-    {Command::Scan, "scan", false, OptPort | OptBaud | OptFrom | OptTo | OptWait | OptJson | OptVerbose, 0, 0, OptPort},
+    {Command::Scan, "scan", false, OptPort | OptBaud | OptFrom | OptTo | OptWait | OptJson | OptVerbose | OptLineWait, 0, 0,
+     OptPort},
     {Command::Diff, "diff", true, OnDevice | OptBaud | OptInput | OptJson | OptWait, OptColumn, 0, OptPort | OptInput},
     {Command::Set, "set", false, OnDevice | OptBaud | OptVerify | OptJson | OptWait | OptOutOfRange, 0, 0, OptPort},
+    // -i or NAME=VALUE for params: checked when the command runs.
+    {Command::Apply, "apply", true, OnDevice | OptBaud | OptInput | OptJson | OptWait | OptCheck | OptOutOfRange,
+     OptColumn, 0, OptPort},
 };
 
 // Options that hold a whole number in a range.
@@ -212,6 +240,7 @@ const NumberRow Numbers[] = {
     {OptFrom, FirstAddress, LastAddress, &Settings::From},
     {OptTo, FirstAddress, LastAddress, &Settings::To},
     {OptWait, 10, 1500, &Settings::WaitMs},
+    {OptLineWait, 0, MaxLineWaitS, &Settings::LineWaitS},
 };
 
 const CommandRow *FindCommand(const QString &Word)
@@ -284,7 +313,7 @@ bool ReadWords(QStringList Words, const CommandRow **Row, Settings *Set, QString
         }
         Set->What = KindWord == QLatin1String("params") ? Kind::Params : Kind::Eids;
     }
-    if (Set->Which == Command::Set) {
+    if (Set->Which == Command::Set || (Set->Which == Command::Apply && Set->What == Kind::Params)) {
         Set->Assignments = Words; // NAME=VALUE, read with the register map
         return true;
     }
@@ -383,6 +412,7 @@ bool ReadValues(const Reader &Given, Settings *Set, QString *Error)
     Set->Json = Given.IsSet(IndexOf(OptJson));
     Set->Csv = Given.IsSet(IndexOf(OptCsv));
     Set->OutOfRange = Given.IsSet(IndexOf(OptOutOfRange));
+    Set->Check = Given.IsSet(IndexOf(OptCheck));
     if (Given.IsSet(IndexOf(OptOutput)) && Set->Output.isEmpty()) {
         *Error = QStringLiteral("-o needs a file name");
         return false;

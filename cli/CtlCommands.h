@@ -16,7 +16,7 @@ class QTextStream;
 
 namespace CtlCommands {
 
-enum class Command { Ports, Read, Write, Probe, Scan, Diff, Set };
+enum class Command { Ports, Read, Write, Probe, Scan, Diff, Set, Apply };
 enum class Kind { None, Params, Eids };
 
 // The options, as bits of a command's row.
@@ -36,12 +36,18 @@ enum Option : unsigned {
     OptColumn = 1u << 12, // write eids, diff eids
     OptCsv = 1u << 13, // read eids
     OptOutOfRange = 1u << 14, // write, set: values outside the window's range as they are
+    OptCheck = 1u << 15, // apply
+    OptLineWait = 1u << 16, // every command on a line
 };
 
 constexpr int MaxRetries = 100;
 constexpr int FirstAddress = 1; // 0 is the broadcast address
 constexpr int LastAddress = 247;
 using ParamRegisters::DefaultBaud;
+// Enough for a queue of runs on one bus (an apply takes a second or two),
+// short enough that a line held by a hung program is reported.
+constexpr int DefaultLineWaitS = 120;
+constexpr int MaxLineWaitS = 3600;
 
 struct Settings
 {
@@ -63,7 +69,9 @@ struct Settings
     bool Csv = false; // read eids as entry,eid
     bool OutOfRange = false; // write, set: take any register value or 32-bit EID
     EidListFile::Column EidColumn; // the CSV column of write and diff eids
-    QStringList Assignments; // set: the NAME=VALUE words, checked before the port is opened
+    QStringList Assignments; // set, apply params: the NAME=VALUE words, checked before the port is opened
+    bool Check = false; // apply: what would change, nothing written
+    int LineWaitS = DefaultLineWaitS; // the wait for another run on the line
 };
 
 // "read params", "probe": the command as the messages name it.

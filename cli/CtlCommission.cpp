@@ -68,7 +68,7 @@ QString PlaceText(int Address, int Baud)
 // radio's speed already (as ?baud=N says, else as the radio says) is no
 // change; another is written only without --verify, and the summary says
 // the server must be set to it.
-int Runner::CheckFixedSpeed(const ParamList &Wanted)
+int Runner::CheckFixedSpeed(const ParamList &Wanted, bool Verifying)
 {
     OpenedBaud = Set.Line.Baud ? Set.Line.Baud : Set.Baud;
     ServerSpeed = 0;
@@ -85,7 +85,7 @@ int Runner::CheckFixedSpeed(const ParamList &Wanted)
     const int Wants = NewBaud({*Asked}, OpenedBaud);
     if (Wants == OpenedBaud)
         return Done;
-    if (Set.Verify)
+    if (Verifying)
         return Fail(BadUsage, QStringLiteral("BaudRate %1 Bd would take the radio off the server's speed, %2 Bd, "
                                              "which korvelctl cannot change over %3; nothing was written: write "
                                              "without --verify, set the server to %1 Bd, then read or diff")
@@ -103,7 +103,7 @@ int Runner::WriteFollowing(const ParamList &Wanted)
         return Code;
     OpenedBaud = Set.Baud;
     ServerSpeed = 0;
-    if (Line.FixedSpeed() && (Code = CheckFixedSpeed(Wanted)) != Done)
+    if (Line.FixedSpeed() && (Code = CheckFixedSpeed(Wanted, Set.Verify)) != Done)
         return Code;
     // A value the device keeps other than the one sent must not be committed.
     Exchange.SetStrictEcho(true);

@@ -14,12 +14,17 @@
 
 #include <QJsonObject>
 
+#include <functional>
+
 class QTextStream;
 
 // The exchanges' own log ("korvel.exchange"), off unless asked for.
 Q_DECLARE_LOGGING_CATEGORY(CtlExchangeLog)
 
 namespace Korvelctl {
+
+// A fault for --json: its name and, where one failed, the transaction.
+QJsonObject FaultDetail(const ExchangeFault &Fault);
 
 class Runner
 {
@@ -63,10 +68,16 @@ private:
     int PrintJson(const QJsonObject &Document);
     // write params and set, in CtlCommission.cpp and CtlSet.cpp.
     int SetParams();
-    int CheckFixedSpeed(const ParamList &Wanted);
+    // Verifying: the write reads back (--verify, apply).
+    int CheckFixedSpeed(const ParamList &Wanted, bool Verifying);
     int WriteFollowing(const ParamList &Wanted);
     int VerifyFollowing(const ParamList &Wanted, int Address, int *Baud, const QString &Committed);
     int ReportWritten(const ParamList &Wanted, int Address, int Baud, int Found);
+    // apply, in CtlApply.cpp.
+    int ApplyParams();
+    int ApplyEids();
+    int ReportApplied(const QVector<CtlFiles::Difference> &Changes, int Address, int Baud, int Found);
+    int UndoneFault(const ExchangeFault &Fault, const std::function<bool()> &PutBack);
 
     QTextStream &Out;
     QTextStream &Err;

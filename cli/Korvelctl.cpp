@@ -68,6 +68,14 @@ QJsonObject TransactionJson(const Transaction &Where)
 
 } // namespace
 
+QJsonObject FaultDetail(const ExchangeFault &Fault)
+{
+    QJsonObject Detail {{QStringLiteral("fault"), FaultName(Fault.Code)}};
+    if (Fault.InTransaction)
+        Detail.insert(QStringLiteral("transaction"), TransactionJson(Fault.Where));
+    return Detail;
+}
+
 int Runner::Usage(const QString &Message)
 {
     Say(Message + QStringLiteral("\nTry 'korvelctl --help' for more information."));
@@ -111,9 +119,7 @@ int Runner::DeviceFault(const QString &Prefix, const QString &Suffix)
         Code = PortFailed;
     else if (Fault.Code == FaultCode::InvalidRequest)
         Code = BadUsage;
-    QJsonObject Detail {{QStringLiteral("fault"), FaultName(Fault.Code)}};
-    if (Fault.InTransaction)
-        Detail.insert(QStringLiteral("transaction"), TransactionJson(Fault.Where));
+    const QJsonObject Detail = FaultDetail(Fault);
     // A connection that went away is what ended the transaction.
     if (Fault.InTransaction && !Line.Lost().isEmpty())
         return Fail(Code, Prefix + TransactionText(Fault.Where) + QStringLiteral(": ") + Line.Lost() + Suffix, Detail);
@@ -134,6 +140,7 @@ bool Runner::OpenLine(int *Code)
 {
     QString Error;
     Line.SetWaitLimitMs(Set.WaitMs);
+    Line.SetQueue(Set.LineWaitS * 1000, Program + QLatin1Char(' ') + CtlCommands::CommandText(Set));
     if (Line.Open(Set.Line, Set.Baud, &Error)) {
         Exchange.SetAddress(quint8(Set.Address));
         Exchange.SetRetries(Set.Retries);
@@ -339,6 +346,7 @@ int Runner::Main(const QStringList &Arguments)
     case CtlCommands::Command::Scan: return Scan();
     case CtlCommands::Command::Diff: return Params ? DiffParams() : DiffEids();
     case CtlCommands::Command::Set: return SetParams();
+    case CtlCommands::Command::Apply: return Params ? ApplyParams() : ApplyEids();
     }
     return Done;
 }

@@ -14,6 +14,14 @@ endif()
 install(TARGETS korvelctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES packaging/bash-completion/korvelctl DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
+# The Ansible collection korvel.radio, where ansible-core looks for
+# collections without configuration (with the prefix /usr).
+if(UNIX AND NOT APPLE)
+    install(DIRECTORY ansible/ansible_collections/korvel/radio/
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/ansible/collections/ansible_collections/korvel/radio
+            FILES_MATCHING PATTERN "*.py" PATTERN "*.yml" PATTERN "*.md" PATTERN "__pycache__" EXCLUDE)
+endif()
+
 install(FILES README.md CHANGELOG.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # The pages and pictures the README links to, at the same relative place.
 install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs
@@ -143,6 +151,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KORVEL_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The collection korvel.radio is for Ansible's engine, which the tool does
+# not need.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS ansible-core)
 
 # The dependencies are the font the window is drawn for and the shared
 # libraries the programs load. The window asks for Arial; without an

@@ -213,3 +213,20 @@ bool DeviceExchange::WriteEids(const QVector<qint32> &Eids)
     }
     return Commit(ModbusRtu::CommitEidCode);
 }
+
+bool DeviceExchange::WriteEidBlocks(const QVector<qint32> &Eids, const QVector<int> &Which, bool ThenCommit)
+{
+    const QVector<EidRegisters::Block> Blocks = EidRegisters::Blocks(Eids.size());
+    if (Blocks.isEmpty() || Eids.size() > EidCount || Which.isEmpty())
+        return Refuse(QStringLiteral("not an EID list request"));
+    for (const int Number : Which) {
+        if (Number < 0 || Number >= Blocks.size())
+            return Refuse(QStringLiteral("not an EID list request"));
+    }
+    for (const int Number : Which) {
+        const Transaction Where = BlockTransaction(Kind::EidWrite, Blocks[Number], Number);
+        if (!EidBlock(Where, Eids, nullptr))
+            return false;
+    }
+    return !ThenCommit || Commit(ModbusRtu::CommitEidCode);
+}

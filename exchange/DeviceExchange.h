@@ -56,6 +56,10 @@ public:
     // Positions 0 to Count - 1 of the list, in blocks (Count 1 to EidCount).
     bool ReadEids(int Count, QVector<qint32> *Eids);
     bool WriteEids(const QVector<qint32> &Eids); // the blocks, then commit 8
+    // Only the blocks numbered in Which (from 0, in the order WriteEids
+    // sends them) of the list Eids, then commit 8 unless told not to: the
+    // entries the other blocks hold stay as they are.
+    bool WriteEidBlocks(const QVector<qint32> &Eids, const QVector<int> &Which, bool Commit = true);
 
     const ExchangeFault &Failure() const { return LastFailure; }
     // Marks a request refused before anything was sent.

@@ -25,6 +25,9 @@ std::unique_ptr<StreamLine> MakeLine(const LineUrl &Url)
 
 bool ChosenLine::Open(const LineUrl &Url, int Baud, QString *Error)
 {
+    Line.reset();
+    if (!Queue.Take(Url, Holder, QueueMs, Error))
+        return false;
     Line = MakeLine(Url);
     if (!Line) {
         *Error = QStringLiteral("%1: this korvelctl was built without lines to serial device servers")

@@ -26,6 +26,7 @@ TEST_PACKAGES=(
     mbpoll libmodbus-dev
     clang libclang-rt-14-dev
     python3 file dpkg-dev lintian bash-completion strace shellcheck ser2net
+    ansible-core
 )
 
 WINDOWS_PACKAGES=(

@@ -18,13 +18,14 @@ for qt in 5 6; do
     [ "$qt" = 5 ] || dir="$root/build-qt$qt"
     bash "$root/scripts/build.sh" "$dir" -DKORVEL_QT="$qt"
     (cd "$dir" && QT_QPA_PLATFORM=offscreen strace -f -qq -y --seccomp-bpf -e trace=open,openat \
-        -o opens.trace ctest -j2 --output-on-failure --timeout 600 -E '^tst_netlines$') || status=1
+        -o opens.trace ctest -j2 --output-on-failure --timeout 600 -E '^(tst_netlines|ansible_fleet)$') || status=1
     bash "$root/scripts/serial-opens.sh" "$dir/opens.trace" || status=1
-    # The network suite is traced without the seccomp filter: with it,
-    # strace 6.1 loses track of ser2net as the suite kills it and gives up
-    # (PTRACE_LISTEN: Input/output error), ending the suite.
+    # The suites with ser2net (the network suite, the Ansible fleet) are
+    # traced without the seccomp filter: with it, strace 6.1 loses track of
+    # ser2net as a suite kills it and gives up (PTRACE_LISTEN: Input/output
+    # error), ending the suite.
     (cd "$dir" && QT_QPA_PLATFORM=offscreen strace -f -qq -y -e trace=open,openat \
-        -o opens-net.trace ctest --output-on-failure --timeout 600 -R '^tst_netlines$') || status=1
+        -o opens-net.trace ctest --output-on-failure --timeout 600 -R '^(tst_netlines|ansible_fleet)$') || status=1
     bash "$root/scripts/serial-opens.sh" "$dir/opens-net.trace" || status=1
     echo "test: Qt $qt build and suites took $((SECONDS - start)) s"
 done

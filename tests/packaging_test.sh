@@ -118,6 +118,12 @@ expect_entry '-rw-r--r--' /usr/share/bash-completion/completions/korvelctl
 if [ "$with_devsim" = 1 ]; then
     expect_entry '-rwxr-xr-x' /usr/bin/korvel-devsim
 fi
+# The Ansible collection, where ansible-core finds collections unconfigured.
+collection=/usr/share/ansible/collections/ansible_collections/korvel/radio
+for file in galaxy.yml meta/runtime.yml plugins/modules/params.py plugins/modules/eids.py \
+    plugins/module_utils/korvelctl.py plugins/doc_fragments/line.py; do
+    expect_entry '-rw-r--r--' "$collection/$file"
+done
 expect_entry '-rw-r--r--' /usr/share/applications/korvel.desktop
 for s in "${sizes[@]}"; do
     expect_entry '-rw-r--r--' "/usr/share/icons/hicolor/${s}x${s}/apps/korvel.png"
@@ -236,13 +242,26 @@ if [ -f /usr/share/bash-completion/bash_completion ] && [ -f "$completion" ]; th
             COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
             _korvelctl; echo "${COMPREPLY[*]}"' _ "$completion" "$@"
     }
-    if [ "$(complete_words korvelctl '')" = 'ports read write probe scan diff set --help --version' ] \
+    if [ "$(complete_words korvelctl '')" = 'ports read write probe scan diff set apply --help --version' ] \
         && [ "$(complete_words korvelctl read '')" = 'params eids' ] \
         && [ "$(complete_words korvelctl scan --baud 11)" = '115200' ]; then
         pass "completion: commands, kinds, speeds"
     else
         fail "completion: commands, kinds or speeds missing"
     fi
+fi
+
+# ansible-doc reads the installed modules' documentation.
+if command -v ansible-doc >/dev/null 2>&1; then
+    for module in params eids; do
+        if out="$(ANSIBLE_COLLECTIONS_PATH="$root/usr/share/ansible/collections" ANSIBLE_HOME="$work/ansible" \
+            ansible-doc "korvel.radio.$module" 2>&1)" && grep -q "KORVEL.RADIO.${module^^}" <<<"$out" \
+            && grep -q '= port' <<<"$out"; then
+            pass "ansible-doc korvel.radio.$module"
+        else
+            fail "ansible-doc korvel.radio.$module: $out"
+        fi
+    done
 fi
 
 if [ "$with_devsim" = 1 ] && [ -x "$root/usr/bin/korvel-devsim" ]; then

@@ -10,6 +10,7 @@
 #include "MySerialPort.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -150,6 +151,12 @@ bool OpenAt(MySerialPort &Port, const QString &Path, qint32 Baud)
                          QSerialPort::NoFlowControl);
 }
 
+QByteArray ReadBytes(const QString &Path)
+{
+    QFile File(Path);
+    return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray();
+}
+
 QJsonObject ReadState(const QString &Path)
 {
     QFile File(Path);
@@ -174,6 +181,7 @@ private slots:
     void takesSpeedOverAtCommit_data();
     void takesSpeedOverAtCommit();
     void devicesShareTheLine();
+    void busKeepsEachDevicesState();
 };
 
 void tst_devsim::mbpollReadsAndWrites()
@@ -445,6 +453,44 @@ void tst_devsim::devicesShareTheLine()
     QCOMPARE(Port.SendAndWait(ReadAt(0, 40003), 7), Expected::Crc("00 03 02 0005"));
     Port.ClosePort();
     QCOMPARE(Device.Stop(), 0);
+}
+
+void tst_devsim::busKeepsEachDevicesState()
+{
+    // Each device of a bus keeps its own committed image, in --devices order.
+    QTemporaryDir Dir;
+    const QString State = Dir.filePath(QStringLiteral("bus.json"));
+    const QStringList Options {"--devices", "5,9", "--state", State};
+    {
+        Devsim Device;
+        QVERIFY(Device.Start(Options));
+        MySerialPort Port;
+        QVERIFY(Device.Open(Port));
+        QVERIFY(ModbusRtu::ParamWriteReplyOk(Port.SendAndWait(ModbusRtu::BuildParamWrite(40302, 433, 9), 8)));
+        QVERIFY(ModbusRtu::CommitReplyOk(Port.SendAndWait(ModbusRtu::BuildCommit(6, 9), 8), 6));
+        Port.ClosePort();
+        QCOMPARE(Device.Stop(), 0);
+    }
+    const QJsonArray Devices = ReadState(State).value("Devices").toArray();
+    QCOMPARE(Devices.size(), 2);
+    QCOMPARE(Devices[0].toObject().value("Parameters").toObject().value("40302").toInt(), 470);
+    QCOMPARE(Devices[1].toObject().value("Parameters").toObject().value("40302").toInt(), 433);
+    {
+        Devsim Device;
+        QVERIFY(Device.Start(Options));
+        MySerialPort Port;
+        QVERIFY(Device.Open(Port));
+        QCOMPARE(Port.SendAndWait(ReadAt(9, 40302), 7), Expected::Crc("09 03 02 01B1"));
+        QCOMPARE(Port.SendAndWait(ReadAt(5, 40302), 7), Expected::Crc("05 03 02 01D6"));
+        Port.ClosePort();
+        QCOMPARE(Device.Stop(), 0);
+    }
+    // A file of two devices is no state for three, and is left alone.
+    const QByteArray Kept = ReadBytes(State);
+    const Outcome Refused = RunDevsim({"--pty", "--devices", "5,9,7", "--state", State});
+    QCOMPARE(Refused.Code, 2);
+    QVERIFY2(Refused.Out.contains("\"Devices\" must hold 3 states"), qPrintable(Refused.Out));
+    QCOMPARE(ReadBytes(State), Kept);
 }
 
 QTEST_GUILESS_MAIN(tst_devsim)

@@ -1,9 +1,11 @@
 #include "DeviceState.h"
 
+#include "DeviceBus.h"
 #include "DeviceBytes.h"
 #include "DeviceCore.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -136,7 +138,7 @@ bool DeviceCore::LoadState(const QJsonObject &State, QString *Error)
 
 namespace {
 
-QString ReadStateFile(DeviceCore &Device, const QString &Path)
+QString ReadStateObject(const QString &Path, QJsonObject *State)
 {
     QFile File(Path);
     if (!File.open(QIODevice::ReadOnly))
@@ -147,12 +149,103 @@ QString ReadStateFile(DeviceCore &Device, const QString &Path)
         return QStringLiteral("not valid JSON (%1 at byte %2)").arg(Parse.errorString()).arg(Parse.offset);
     if (!Document.isObject())
         return QStringLiteral("not a JSON object");
-    QString Error;
-    Device.LoadState(Document.object(), &Error);
+    *State = Document.object();
+    return QString();
+}
+
+// Each device's state from the "Devices" list; every device is loaded, or
+// none is.
+QString LoadDevices(DeviceBus &Bus, const QJsonObject &State)
+{
+    for (auto It = State.constBegin(); It != State.constEnd(); ++It) {
+        if (It.key() != QLatin1String("Version") && It.key() != QLatin1String("Devices"))
+            return QStringLiteral("unknown key \"%1\" beside \"Devices\"").arg(It.key());
+    }
+    if (State.value(QStringLiteral("Version")).toInt(1) != 1)
+        return QStringLiteral("\"Version\" must be 1");
+    const QJsonArray Devices = State.value(QStringLiteral("Devices")).toArray();
+    if (Devices.size() != Bus.Count())
+        return QStringLiteral("\"Devices\" must hold %1 states, one for each device of --devices").arg(Bus.Count());
+    std::vector<DeviceCore> Loaded;
+    for (int I = 0; I < Bus.Count(); ++I) {
+        Loaded.push_back(Bus.Device(I));
+        QString Error;
+        if (!Devices[I].isObject())
+            return QStringLiteral("\"Devices\": entry %1 must be an object").arg(I + 1);
+        if (!Loaded.back().LoadState(Devices[I].toObject(), &Error))
+            return QStringLiteral("\"Devices\": entry %1: %2").arg(I + 1).arg(Error);
+    }
+    for (int I = 0; I < Bus.Count(); ++I)
+        Bus.Device(I) = Loaded[size_t(I)];
+    return QString();
+}
+
+QString ReadStateFile(DeviceCore &Device, const QString &Path)
+{
+    QJsonObject State;
+    QString Error = ReadStateObject(Path, &State);
+    if (Error.isEmpty())
+        Device.LoadState(State, &Error);
     return Error;
 }
 
+QString ReadStateFile(DeviceBus &Bus, const QString &Path)
+{
+    QJsonObject State;
+    const QString Error = ReadStateObject(Path, &State);
+    return Error.isEmpty() ? LoadDevices(Bus, State) : Error;
+}
+
+// Written the way every commit writes it, through a temporary file beside
+// it, which is dropped again.
+bool Writable(const QString &Path, QString *Error)
+{
+    QSaveFile Probe(Path);
+    if (!Probe.open(QIODevice::WriteOnly)) {
+        SetError(Error, QStringLiteral("cannot be written (%1)").arg(Probe.errorString()));
+        return false;
+    }
+    Probe.cancelWriting();
+    return true;
+}
+
+bool WriteState(const QJsonObject &State, const QString &Path, QString *Error)
+{
+    QSaveFile File(Path);
+    if (File.open(QIODevice::WriteOnly)) {
+        File.write(QJsonDocument(State).toJson());
+        if (File.commit())
+            return true;
+    }
+    SetError(Error, QStringLiteral("cannot write %1: %2").arg(Path, File.errorString()));
+    return false;
+}
+
 } // namespace
+
+bool LoadStateFile(DeviceBus &Bus, const QString &Path, QString *Error)
+{
+    if (Bus.Count() == 1)
+        return LoadStateFile(Bus.Device(0), Path, Error);
+    if (QFile::exists(Path)) {
+        const QString Why = ReadStateFile(Bus, Path);
+        if (!Why.isEmpty()) {
+            SetError(Error, Why);
+            return false;
+        }
+    }
+    return Writable(Path, Error);
+}
+
+bool SaveStateFile(DeviceBus &Bus, const QString &Path, QString *Error)
+{
+    if (Bus.Count() == 1)
+        return SaveStateFile(Bus.Device(0), Path, Error);
+    QJsonArray Devices;
+    for (int I = 0; I < Bus.Count(); ++I)
+        Devices.append(Bus.Device(I).SaveState());
+    return WriteState(QJsonObject {{QStringLiteral("Version"), 1}, {QStringLiteral("Devices"), Devices}}, Path, Error);
+}
 
 bool LoadStateFile(DeviceCore &Device, const QString &Path, QString *Error)
 {
@@ -163,25 +256,10 @@ bool LoadStateFile(DeviceCore &Device, const QString &Path, QString *Error)
             return false;
         }
     }
-    // Written the way every commit writes it, through a temporary file
-    // beside it, which is dropped again.
-    QSaveFile Probe(Path);
-    if (!Probe.open(QIODevice::WriteOnly)) {
-        SetError(Error, QStringLiteral("cannot be written (%1)").arg(Probe.errorString()));
-        return false;
-    }
-    Probe.cancelWriting();
-    return true;
+    return Writable(Path, Error);
 }
 
 bool SaveStateFile(const DeviceCore &Device, const QString &Path, QString *Error)
 {
-    QSaveFile File(Path);
-    if (File.open(QIODevice::WriteOnly)) {
-        File.write(QJsonDocument(Device.SaveState()).toJson());
-        if (File.commit())
-            return true;
-    }
-    SetError(Error, QStringLiteral("cannot write %1: %2").arg(Path, File.errorString()));
-    return false;
+    return WriteState(Device.SaveState(), Path, Error);
 }

@@ -7,6 +7,7 @@
 
 #include <QString>
 
+class DeviceBus;
 class DeviceCore;
 
 // Loads Path into Device when the file exists, and checks that Path can be
@@ -17,5 +18,11 @@ bool LoadStateFile(DeviceCore &Device, const QString &Path, QString *Error);
 
 // Writes Device's committed image to Path through a temporary file beside it.
 bool SaveStateFile(const DeviceCore &Device, const QString &Path, QString *Error);
+
+// The same for every device on a line. One device keeps the file above;
+// several keep {"Version": 1, "Devices": [STATE, ...]}, one state a device
+// in the order of --devices, so that a bus of radios keeps its commits too.
+bool LoadStateFile(DeviceBus &Bus, const QString &Path, QString *Error);
+bool SaveStateFile(DeviceBus &Bus, const QString &Path, QString *Error);
 
 #endif

@@ -179,8 +179,6 @@ bool CheckTogether(DevsimSettings &Out, QString *Error)
     }
     if (Line.BaudAfterRestart && !Line.DeviceBaud)
         return Refuse(Error, QStringLiteral("--baud-after-restart needs --device-baud"));
-    if (Out.Addresses.size() > 1 && !Line.StatePath.isEmpty())
-        return Refuse(Error, QStringLiteral("--state keeps one device; it takes no --devices with several addresses"));
     return true;
 }
 
@@ -248,7 +246,9 @@ QString OptionsHelp()
         "                   is answered by the first device (default: one device)\n"
         "  --state FILE     keep the committed image in FILE as JSON: loaded at start\n"
         "                   when it exists, written after every commit and at the end;\n"
-        "                   checked at start to be writable\n"
+        "                   checked at start to be writable; with several --devices\n"
+        "                   one image each, {\"Version\": 1, \"Devices\": [...]}, in\n"
+        "                   the order of --devices\n"
         "  --fault FAULT    play a fault on demand; may be repeated (see Faults)\n"
         "  -v, --verbose    log every frame to stderr as it goes, one line each:\n"
         "                   milliseconds since the start, '<' received or '>' sent,\n"

@@ -198,7 +198,7 @@ void SerialLine::Close()
 
 bool SerialLine::SaveState(QString *Error)
 {
-    return Settings.StatePath.isEmpty() || SaveStateFile(Devices.Device(0), Settings.StatePath, Error);
+    return Settings.StatePath.isEmpty() || SaveStateFile(Devices, Settings.StatePath, Error);
 }
 
 void SerialLine::OnReadable()

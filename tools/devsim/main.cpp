@@ -78,12 +78,12 @@ int SetUpDevices(DeviceBus &Bus, const DevsimSettings &Settings)
         Bus.AddFault(Fault);
     const QString &Path = Line.StatePath;
     QString Error;
-    if (!Path.isEmpty() && !LoadStateFile(Bus.Device(0), Path, &Error))
+    if (!Path.isEmpty() && !LoadStateFile(Bus, Path, &Error))
         return BadStateFile(Path, Error);
     // An address given on the command line holds over the file's; the
     // speed is the device's own, kept in the file like its other values.
-    if (!Path.isEmpty() && !Settings.Addresses.isEmpty())
-        Bus.Device(0).SetRegister(DeviceCore::AddressRegister, quint16(Settings.Addresses.first()), DeviceCore::Both);
+    for (int I = 0; !Path.isEmpty() && I < Settings.Addresses.size(); ++I)
+        Bus.Device(I).SetRegister(DeviceCore::AddressRegister, quint16(Settings.Addresses[I]), DeviceCore::Both);
     for (int I = 0; I < Bus.Count() && Line.DeviceBaud; ++I)
         Bus.Device(I).ListenAtOwnSpeed(Line.DeviceBaud, Line.BaudAfterRestart);
     return 0;
