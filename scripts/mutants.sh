@@ -422,7 +422,7 @@ fault net-rfc2217-unconfirmed lines/NetLines.cpp \
     'if (Set != One.Value)' 'if (false)' \
     'korvelctl rfc2217://: a server that set another setting than asked taken'
 fault net-fixed-speed-followed cli/CtlCommission.cpp \
-    'if (Line.FixedSpeed() && (Code = CheckFixedSpeed(Wanted)) != Done)' 'if (false)' \
+    'if (Line.FixedSpeed() && (Code = CheckFixedSpeed(Wanted, Set.Verify)) != Done)' 'if (false)' \
     'korvelctl tcp://: a BaudRate written is followed on a line whose speed is the server'"'"'s'
 fault net-gateway-none-fault cli/CtlBus.cpp \
     '} else if (GatewayFoundNone(Exchange.Failure())) {' '} else if (false) {' \
@@ -431,10 +431,10 @@ fault net-silence-unbounded lines/StreamLine.cpp \
     'if (Trying.elapsed() > WaitMs)' 'if (Trying.elapsed() > 20 * WaitMs)' \
     'korvelctl: a line that never falls silent holds a request twenty times its wait'
 fault ctl-probe-one-pass cli/CtlBus.cpp \
-    'for (const int Wait : {QuickWaitMs, CtlLine::ReplyLimitMs}) {' 'for (const int Wait : {CtlLine::ReplyLimitMs}) {' \
+    'for (const int Wait : {QuickWaitMs, StreamLine::ReplyLimitMs}) {' 'for (const int Wait : {StreamLine::ReplyLimitMs}) {' \
     'korvelctl probe: no quick pass, the full wait at every speed'
 fault ctl-probe-quick-only cli/CtlBus.cpp \
-    'for (const int Wait : {QuickWaitMs, CtlLine::ReplyLimitMs}) {' 'for (const int Wait : {QuickWaitMs}) {' \
+    'for (const int Wait : {QuickWaitMs, StreamLine::ReplyLimitMs}) {' 'for (const int Wait : {QuickWaitMs}) {' \
     'korvelctl probe: a slow device is never found'
 fault ctl-scan-broadcast cli/CtlBus.cpp \
     'for (int Address = Set.From; Address <= Set.To; ++Address) {' 'for (int Address = Set.From - 1; Address <= Set.To; ++Address) {' \
