@@ -26,23 +26,25 @@ bool FromUtf16(const QByteArray &Bytes, bool BigEndian, QString *Text, QString *
     QString Out;
     Out.reserve(Bytes.size() / 2);
     int Line = 1;
-    for (int I = 0; I < Bytes.size(); I += 2) {
+    const auto UnitAt = [&](int I) {
         const uchar A = uchar(Bytes.at(I));
         const uchar B = uchar(Bytes.at(I + 1));
-        const ushort Unit = BigEndian ? ushort(A << 8 | B) : ushort(B << 8 | A);
-        const QChar C(Unit);
-        const bool High = C.isHighSurrogate();
-        if (High || C.isLowSurrogate()) {
-            const bool Paired = High && I + 3 < Bytes.size()
-                && QChar(BigEndian ? ushort(uchar(Bytes.at(I + 2)) << 8 | uchar(Bytes.at(I + 3)))
-                                   : ushort(uchar(Bytes.at(I + 3)) << 8 | uchar(Bytes.at(I + 2))))
-                       .isLowSurrogate();
-            if (!Paired) {
-                *Error = LineText(Line) + QStringLiteral("half of a %1 character pair").arg(QLatin1String(Name));
-                return false;
-            }
+        return QChar(BigEndian ? ushort(A << 8 | B) : ushort(B << 8 | A));
+    };
+    for (int I = 0; I < Bytes.size(); I += 2) {
+        const QChar C = UnitAt(I);
+        if (C.isHighSurrogate() && I + 3 < Bytes.size() && UnitAt(I + 2).isLowSurrogate()) {
+            // A character beyond the first 65536: both halves, as one.
+            Out += C;
+            Out += UnitAt(I + 2);
+            I += 2;
+            continue;
         }
-        Line += Unit == '\n' ? 1 : 0;
+        if (C.isSurrogate()) {
+            *Error = LineText(Line) + QStringLiteral("half of a %1 character pair").arg(QLatin1String(Name));
+            return false;
+        }
+        Line += C == QLatin1Char('\n') ? 1 : 0;
         Out += C;
     }
     *Text = Out;

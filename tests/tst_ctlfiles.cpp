@@ -159,6 +159,8 @@ void TestCtlFiles::eidFiles_data()
                                                << QStringList() << 0 << QList<qint64> {9201, 9202} << QString();
     QTest::newRow("UTF-16 BE, a spreadsheet's tabs") << Utf16(QStringLiteral("Место\tEID\nКухня\t9301\n"), true)
                                                      << QStringList() << 0 << QList<qint64> {9301} << QString();
+    QTest::newRow("UTF-16 LE, a character beyond 65535") << Utf16(QStringLiteral("Антенна \U0001F4E1;EID\n1;9211\n"), false)
+                                                         << QStringList() << 0 << QList<qint64> {9211} << QString();
     QTest::newRow("UTF-8 with BOM, Cyrillic heading") << QByteArray("\xEF\xBB\xBF" "Счётчик;EID\n1;9401\n")
                                                       << QStringList() << 0 << QList<qint64> {9401} << QString();
     QTest::newRow("CR line ends, heading found") << QByteArray("EID\r9501\r9502\r") << QStringList() << 0
