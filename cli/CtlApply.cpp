@@ -24,30 +24,9 @@ namespace Korvelctl {
 
 namespace {
 
-const QString IdName = QStringLiteral("ModbusID");
-const QString BaudName = QStringLiteral("BaudRate");
-
-// Where the device answers once it takes the changed values over: a
-// ModbusID no request can be addressed to leaves it 0x00 alone.
-void Destination(const ParamList &Changed, int *Address, int *Baud)
-{
-    for (const ParamValue &Param : Changed) {
-        if (Param.Name == IdName)
-            *Address = Param.Value <= CtlCommands::LastAddress ? Param.Value : 0;
-        else if (Param.Name == BaudName && Param.Value >= 0 && Param.Value < ParamRegisters::BaudRateCount)
-            *Baud = ParamRegisters::BaudRates[Param.Value]; // another index names no speed to follow
-    }
-}
-
 QString KeyOf(const CtlFiles::Difference &Change)
 {
     return Change.Name.isEmpty() ? QString::number(Change.Entry) : Change.Name;
-}
-
-QString PlaceText(int Address, int Baud)
-{
-    const QString At = Address ? QString::number(Address) : QStringLiteral("0x00");
-    return QStringLiteral("address %1, %2 Bd").arg(At).arg(Baud);
 }
 
 } // namespace
@@ -95,8 +74,7 @@ int Runner::ApplyParams()
     // A lost or garbled reply to the commit: the device may have taken it,
     // and the read-back tells.
     if (!Exchange.WriteParams(&Echoed) && CommitUncertain()) {
-        Committed = QStringLiteral("the reply to the commit was lost or garbled (%1); ").arg(FaultText(Exchange.Failure()));
-        Say(Committed + QStringLiteral("reading the values back"));
+        Committed = CommitLost(QStringLiteral("values"));
     } else if (Exchange.Failure().Failed()) {
         // What was sent up to the fault, the failed write included (a
         // device may keep a value it echoes wrongly), goes back.
@@ -116,9 +94,8 @@ int Runner::ApplyParams()
             return true;
         });
     }
-    int Address = Set.Address;
-    int Baud = OpenedBaud;
-    Destination(Changed, &Address, &Baud);
+    const int Address = NewAddress(Changed, Set.Address);
+    const int Baud = NewBaud(Changed, OpenedBaud);
     int Found = Baud;
     if ((Code = VerifyFollowing(Wanted, Address, &Found, Committed)) != Done)
         return Code;
@@ -150,8 +127,7 @@ int Runner::ApplyEids()
     }
     QString Committed = QStringLiteral("the commit was sent; ");
     if (!Exchange.WriteEidBlocks(Wanted, Blocks) && CommitUncertain()) {
-        Committed = QStringLiteral("the reply to the commit was lost or garbled (%1); ").arg(FaultText(Exchange.Failure()));
-        Say(Committed + QStringLiteral("reading the list back"));
+        Committed = CommitLost(QStringLiteral("list"));
     } else if (Exchange.Failure().Failed()) {
         const ExchangeFault Fault = Exchange.Failure();
         QVector<int> Sent;

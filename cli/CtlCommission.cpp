@@ -33,6 +33,8 @@ bool Moves(const ParamList &Wanted)
     return false;
 }
 
+} // namespace
+
 // The address requests go to once the device takes the write over: a
 // ModbusID no request can be addressed to leaves it 0x00 alone.
 int NewAddress(const ParamList &Wanted, int Address)
@@ -61,13 +63,20 @@ QString PlaceText(int Address, int Baud)
     return QStringLiteral("address %1, %2 Bd").arg(At).arg(Baud);
 }
 
-} // namespace
+
 
 // A line whose speed is a server's own setting (a raw server, a Modbus TCP
 // gateway) cannot follow a radio to another speed: a BaudRate that is the
 // radio's speed already (as ?baud=N says, else as the radio says) is no
 // change; another is written only without --verify, and the summary says
 // the server must be set to it.
+QString Runner::CommitLost(const QString &What)
+{
+    const QString Said = QStringLiteral("the reply to the commit was lost or garbled (%1); ").arg(FaultText(Exchange.Failure()));
+    Say(Said + QStringLiteral("reading the %1 back").arg(What));
+    return Said;
+}
+
 int Runner::CheckFixedSpeed(const ParamList &Wanted, bool Verifying)
 {
     OpenedBaud = Set.Line.Baud ? Set.Line.Baud : Set.Baud;
@@ -117,8 +126,7 @@ int Runner::WriteFollowing(const ParamList &Wanted)
         if (!Set.Verify)
             return DeviceFault(QString(), QStringLiteral("; the device may have taken the change (--verify reads it "
                                                          "back)"));
-        Committed = QStringLiteral("the reply to the commit was lost or garbled (%1); ").arg(FaultText(Exchange.Failure()));
-        Say(Committed + QStringLiteral("reading the values back"));
+        Committed = CommitLost(QStringLiteral("values"));
     }
     const int Address = NewAddress(Wanted, Set.Address);
     // On a fixed-speed line the radio is looked for where the line is.

@@ -26,6 +26,14 @@ namespace Korvelctl {
 // A fault for --json: its name and, where one failed, the transaction.
 QJsonObject FaultDetail(const ExchangeFault &Fault);
 
+// Where a device answers once it takes Wanted over: its new address (a
+// ModbusID no request can be addressed to leaves it 0x00 alone) and its new
+// speed (an index outside the list names none: the line's). PlaceText says
+// it: "address 33, 115200 Bd".
+int NewAddress(const ParamList &Wanted, int Address);
+int NewBaud(const ParamList &Wanted, int Baud);
+QString PlaceText(int Address, int Baud);
+
 class Runner
 {
 public:
@@ -70,6 +78,9 @@ private:
     int SetParams();
     // Verifying: the write reads back (--verify, apply).
     int CheckFixedSpeed(const ParamList &Wanted, bool Verifying);
+    // Says that the commit's reply was lost or garbled and What is read
+    // back; the prefix of what a verify then reports.
+    QString CommitLost(const QString &What);
     int WriteFollowing(const ParamList &Wanted);
     int VerifyFollowing(const ParamList &Wanted, int Address, int *Baud, const QString &Committed);
     int ReportWritten(const ParamList &Wanted, int Address, int Baud, int Found);

@@ -304,8 +304,7 @@ int Runner::WriteEids()
             return DeviceFault();
         if (!Set.Verify)
             return DeviceFault(QString(), QStringLiteral("; the device may have taken the list (--verify reads it back)"));
-        Committed = QStringLiteral("the reply to the commit was lost or garbled (%1); ").arg(FaultText(Exchange.Failure()));
-        Say(Committed + QStringLiteral("reading the list back"));
+        Committed = CommitLost(QStringLiteral("list"));
     }
     if (Set.Verify) {
         QVector<qint32> Got;
