@@ -34,18 +34,7 @@ namespace {
 constexpr int Entries = 200;
 constexpr qint32 Before = 77; // every EID entry before a write
 
-QByteArray ReadAll(const QString &Path)
-{
-    QFile File(Path);
-    return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray("(missing)");
-}
 
-void WriteFile(const QString &Path, const QByteArray &Bytes)
-{
-    QFile File(Path);
-    QVERIFY(File.open(QIODevice::WriteOnly));
-    QCOMPARE(File.write(Bytes), qint64(Bytes.size()));
-}
 
 QByteArray Utf16(const QString &Text, bool BigEndian)
 {
@@ -57,11 +46,6 @@ QByteArray Utf16(const QString &Text, bool BigEndian)
     return Bytes;
 }
 
-void DropDebug(QtMsgType Type, const QMessageLogContext &, const QString &Text)
-{
-    if (Type != QtDebugMsg)
-        std::fprintf(stderr, "%s\n", Text.toLocal8Bit().constData());
-}
 
 // The reply of a device at Address to a read of ModbusID.
 QByteArray IdReply(int Address)

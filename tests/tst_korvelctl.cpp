@@ -35,11 +35,6 @@ namespace {
 constexpr int Entries = 200; // in a device's EID list
 
 
-QByteArray ReadAll(const QString &Path)
-{
-    QFile File(Path);
-    return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray("(missing)");
-}
 
 // The process's peak resident memory so far.
 long PeakKiB()
@@ -49,12 +44,6 @@ long PeakKiB()
     return Usage.ru_maxrss;
 }
 
-void WriteFile(const QString &Path, const QByteArray &Text)
-{
-    QFile File(Path);
-    QVERIFY(File.open(QIODevice::WriteOnly));
-    File.write(Text);
-}
 
 // The request frames the device received, in order.
 QList<QByteArray> Requests(const SimPeer &Device)
@@ -65,11 +54,6 @@ QList<QByteArray> Requests(const SimPeer &Device)
     return Frames;
 }
 
-void DropDebug(QtMsgType Type, const QMessageLogContext &, const QString &Text)
-{
-    if (Type != QtDebugMsg)
-        std::fprintf(stderr, "%s\n", Text.toLocal8Bit().constData());
-}
 
 // A reply from Address holding Value, as a device at that address sends it.
 QByteArray ReplyFrom(int Address, int Value)

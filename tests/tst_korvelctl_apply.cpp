@@ -75,11 +75,6 @@ QString LockOf(const QString &Port)
     return LineLock::PathFor(Url);
 }
 
-QByteArray ReadAll(const QString &Path)
-{
-    QFile File(Path);
-    return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray();
-}
 
 // The korvel-devsim program on a pty of its own; Port is the path to open.
 struct SimProgram

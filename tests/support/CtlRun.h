@@ -6,9 +6,13 @@
 
 #include "Korvelctl.h"
 
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
+#include <QtTest>
+
+#include <cstdio>
 
 struct Result
 {
@@ -24,6 +28,29 @@ inline Result Ctl(const QStringList &Arguments)
     QTextStream Err(&R.Err);
     R.Code = Korvelctl::Run(Arguments, Out, Err);
     return R;
+}
+
+// A file's bytes; "(missing)" when it cannot be read.
+inline QByteArray ReadAll(const QString &Path)
+{
+    QFile File(Path);
+    return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray("(missing)");
+}
+
+// The file written whole, or the test fails.
+inline void WriteFile(const QString &Path, const QByteArray &Bytes)
+{
+    QFile File(Path);
+    QVERIFY(File.open(QIODevice::WriteOnly));
+    QCOMPARE(File.write(Bytes), qint64(Bytes.size()));
+}
+
+// A message handler that drops korvelctl's debug lines (the frame trace,
+// which in-process runs would mix into the test's output) and shows the rest.
+inline void DropDebug(QtMsgType Type, const QMessageLogContext &, const QString &Text)
+{
+    if (Type != QtDebugMsg)
+        std::fprintf(stderr, "%s\n", Text.toLocal8Bit().constData());
 }
 
 #endif
