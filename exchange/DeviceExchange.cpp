@@ -101,8 +101,18 @@ bool DeviceExchange::Transact(const QByteArray &Frame, const Transaction &Where,
     }
 }
 
+// The parameter a transaction is about, before its frame: the window's log
+// names each one so.
+void DeviceExchange::LogParam(const ParamValue &Param) const
+{
+    KORVEL_DEBUG(Log).noquote() << Param.Name;
+    KORVEL_DEBUG(Log) << Param.Value;
+    KORVEL_DEBUG(Log) << Param.Register;
+}
+
 bool DeviceExchange::ReadParam(ParamValue *Param)
 {
+    LogParam(*Param);
     QByteArray Answer;
     if (!Transact(ModbusRtu::BuildParamRead(Param->Register, Address),
                   ParamTransaction(Kind::ParamRead, *Param), &Answer))
@@ -113,6 +123,7 @@ bool DeviceExchange::ReadParam(ParamValue *Param)
 
 bool DeviceExchange::WriteParam(ParamValue *Param)
 {
+    LogParam(*Param);
     QByteArray Answer;
     const Transaction Where = ParamTransaction(Kind::ParamWrite, *Param);
     if (!Transact(ModbusRtu::BuildParamWrite(Param->Register, Param->Value, Address), Where, &Answer))

@@ -68,6 +68,7 @@ public:
 private:
     bool Transact(const QByteArray &Frame, const Transaction &Where, QByteArray *Answer);
     bool EidBlock(const Transaction &Where, const QVector<qint32> &Values, QVector<qint32> *Read);
+    void LogParam(const ParamValue &Param) const;
     void LogReply(const QByteArray &Reply, Transaction::Kind What) const;
 
     RequestLine &Line;

@@ -92,9 +92,10 @@ bool DocumentExchange::ParamWrite(const QJsonObject &Request, QJsonObject *Reply
     return RunParams(Request, true, Reply);
 }
 
-// Both parameter exchanges: the request tests, one transaction per entry in
-// array order, and after a write the commit. The request is the same one
-// for both, "operate" "Read" included.
+// Both parameter exchanges: the request tests, then the typed exchange on
+// the entries' values (one transaction per entry in array order, and after
+// a write the commit). The request is the same one for both, "operate"
+// "Read" included.
 bool DocumentExchange::RunParams(const QJsonObject &Request, bool Write, QJsonObject *Reply)
 {
     QJsonArray Entries;
@@ -104,7 +105,8 @@ bool DocumentExchange::RunParams(const QJsonObject &Request, bool Write, QJsonOb
     if (Entries.isEmpty())
         return Device.Refuse(Write ? QStringLiteral("no parameter to write") : QStringLiteral("no parameter to read"));
 
-    QJsonArray ReplyEntries;
+    // Entries past the first that are no object are passed over.
+    ParamList Params;
     for (int I = 0; I < Entries.size(); ++I) {
         if (!Entries.at(I).isObject()) {
             if (I == 0)
@@ -112,17 +114,14 @@ bool DocumentExchange::RunParams(const QJsonObject &Request, bool Write, QJsonOb
             continue;
         }
         const QJsonObject Entry = Entries.at(I).toObject();
-        ParamValue Param {ConfigDocument::EntryName(Entry), ConfigDocument::EntryRegister(Entry),
-                          ConfigDocument::EntryValue(Entry)};
-        KORVEL_DEBUG(Log).noquote() << Param.Name;
-        KORVEL_DEBUG(Log) << Param.Value;
-        KORVEL_DEBUG(Log) << Param.Register;
-        if (Write ? !Device.WriteParam(&Param) : !Device.ReadParam(&Param))
-            return false;
-        ReplyEntries.append(ConfigDocument::MakeEntry(Param.Name, Param.Register, Param.Value));
+        Params.append({ConfigDocument::EntryName(Entry), ConfigDocument::EntryRegister(Entry),
+                       ConfigDocument::EntryValue(Entry)});
     }
-    if (Write && !Device.Commit(ModbusRtu::CommitParamCode))
+    if (Write ? !Device.WriteParams(&Params) : !Device.ReadParams(&Params))
         return false;
+    QJsonArray ReplyEntries;
+    for (const ParamValue &Param : Params)
+        ReplyEntries.append(ConfigDocument::MakeEntry(Param.Name, Param.Register, Param.Value));
     *Reply = ReplyOf(ConfigDocument::KindParamSet, ReplyEntries);
     return true;
 }
