@@ -81,21 +81,25 @@ fault doc-reply-kind exchange/ConfigDocument.cpp \
     'a reply of the other tab accepted'
 
 # --- exchanges -----------------------------------------------------------------
+fault protocol-sees-window exchange/ReplyCheck.cpp \
+    '#include "ModbusRtu.h"' \
+    $'#include "ModbusRtu.h"\n#include "ConfigDocument.h"' \
+    'the protocol includes a document header of the window'
 fault echo-ignored exchange/DeviceExchange.cpp \
     'Param->Value = Echo;' \
     'Q_UNUSED(Echo);' \
     'the device'"'"'s echo ignored: the sent value is shown'
-fault param-commit-ignored exchange/DocumentExchange.cpp \
-    '&& !Device.Commit(ModbusRtu::CommitParamCode))' \
-    '&& !Device.Commit(ModbusRtu::CommitParamCode) && false)' \
+fault param-commit-ignored exchange/DeviceExchange.cpp \
+    'return Commit(ModbusRtu::CommitParamCode);' \
+    $'Commit(ModbusRtu::CommitParamCode);\n    return true;' \
     'a refused parameter commit reported as success'
-fault param-commit-code exchange/DocumentExchange.cpp \
-    'Device.Commit(ModbusRtu::CommitParamCode))' \
-    'Device.Commit(ModbusRtu::CommitEidCode))' \
+fault param-commit-code exchange/DeviceExchange.cpp \
+    'return Commit(ModbusRtu::CommitParamCode);' \
+    'return Commit(ModbusRtu::CommitEidCode);' \
     'parameter write commits with the EID code'
-fault param-half-applied exchange/DocumentExchange.cpp \
-    $'!Device.ReadParam(&Param))\n            return false;' \
-    $'!Device.ReadParam(&Param))\n            break;' \
+fault param-half-applied exchange/DeviceExchange.cpp \
+    $'if (!ReadParam(&Param))\n            return false;' \
+    $'if (!ReadParam(&Param))\n            break;' \
     'a failed parameter read half applied'
 fault param-register exchange/ParamRegisters.h \
     '{"TxTimeout", 40307,' '{"TxTimeout", 40306,' \
@@ -197,7 +201,7 @@ fault buttons-after-close app/UsartPanel.cpp \
     $'        QPushButton_Config_Read->setEnabled(false);\n        QPushButton_Config_Write->setEnabled(false);\n        return;' \
     $'        QPushButton_Config_Read->setEnabled(true);\n        QPushButton_Config_Write->setEnabled(true);\n        return;' \
     'buttons enabled on a closed port'
-fault buttons-after-exchange app/Commands.cpp \
+fault buttons-after-exchange exchange/Commands.cpp \
     'const bool PortStillOpen = SerialPort->PortOpened;' 'const bool PortStillOpen = true;' \
     'buttons enabled again after an exchange on a port closed meanwhile'
 fault open-fail-silent app/UsartPanel.cpp \
@@ -206,10 +210,10 @@ fault open-fail-silent app/UsartPanel.cpp \
 fault line-speed app/UsartPanel.cpp \
     'const qint32 BaudRate = QComboBox_UsartBaud->currentData().toInt();' 'const qint32 BaudRate = 9600;' \
     'the chosen line speed ignored (always 9600)'
-fault error-silent app/Commands.cpp \
+fault error-silent exchange/Commands.cpp \
     'if (Known && !Ok)' 'if (false)' \
     'a failed exchange: no notice'
-fault read-writes app/Commands.cpp \
+fault read-writes exchange/Commands.cpp \
     $'    RunCommand(false);' $'    RunCommand(true);' \
     'the read button writes'
 fault preset-off-by-one params/ParamTab.cpp \
