@@ -5,6 +5,7 @@
 
 #include "CtlRun.h"
 #include "Korvelctl.h"
+#include "NetServers.h"
 #include "ModbusRtu.h"
 #include "ParamRegisters.h"
 #include "Rfc2217.h"
@@ -14,7 +15,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -22,29 +22,6 @@
 #include <QtTest>
 
 namespace {
-
-quint16 FreePort()
-{
-    QTcpServer Probe;
-    Probe.listen(QHostAddress::LocalHost, 0);
-    return Probe.serverPort();
-}
-
-// Whether something listens on 127.0.0.1:Port, from the kernel's table:
-// asking by connecting would make ser2net open the line.
-bool Listening(quint16 Port)
-{
-    QFile Table(QStringLiteral("/proc/net/tcp"));
-    if (!Table.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray Local = "0100007F:" + QByteArray::number(Port, 16).toUpper().rightJustified(4, '0');
-    for (const QByteArray &Line : Table.readAll().split('\n')) {
-        const QList<QByteArray> Fields = Line.simplified().split(' ');
-        if (Fields.size() > 3 && Fields[1] == Local && Fields[3] == "0A")
-            return true;
-    }
-    return false;
-}
 
 // The korvel-devsim program on a pty of its own.
 struct Sim
@@ -64,76 +41,33 @@ struct Sim
     QString Pty;
 };
 
-// ser2net serving that pty on two free loopback ports, raw and RFC 2217,
-// from a configuration of its own: it opens no other line.
-struct Server
+// ser2net serving that pty on two free loopback ports, raw and RFC 2217.
+struct Server : NetServers::Ser2net
 {
-    explicit Server(const QString &Pty, int Baud = 9600)
+    explicit Server(const QString &Pty, int Baud = 9600) { Error = Start(Pty, Baud, Raw | Rfc2217); }
+    QString Url(bool Telnet) const
     {
-        Raw = FreePort();
-        do
-            Telnet = FreePort();
-        while (Telnet == Raw);
-        const QString Config = Dir.filePath(QStringLiteral("ser2net.yaml"));
-        QFile File(Config);
-        if (!File.open(QIODevice::WriteOnly))
-            return;
-        for (const auto &Accepter : {qMakePair(QByteArray("tcp"), Raw), qMakePair(QByteArray("telnet(rfc2217),tcp"), Telnet)})
-            File.write("connection: &c" + QByteArray::number(Accepter.second) + "\n  accepter: " + Accepter.first
-                       + ",127.0.0.1," + QByteArray::number(Accepter.second) + "\n  connector: serialdev," + Pty.toLocal8Bit()
-                       + "," + QByteArray::number(Baud) + "n81,local\n  options:\n    kickolduser: true\n");
-        File.close();
-        Process.start(QStringLiteral("ser2net"),
-                      {"-n", "-u", "-c", Config, "-P", Dir.filePath(QStringLiteral("ser2net.pid"))});
-    }
-    ~Server()
-    {
-        Process.kill();
-        Process.waitForFinished(5000);
-    }
-    QString Url(bool Rfc2217) const
-    {
-        return Rfc2217 ? QStringLiteral("rfc2217://127.0.0.1:%1").arg(Telnet)
-                       : QStringLiteral("tcp://127.0.0.1:%1?baud=9600").arg(Raw);
+        return Telnet ? QStringLiteral("rfc2217://127.0.0.1:%1").arg(TelnetPort)
+                      : QStringLiteral("tcp://127.0.0.1:%1?baud=9600").arg(RawPort);
     }
 
-    QTemporaryDir Dir;
-    QProcess Process;
-    quint16 Raw = 0;
-    quint16 Telnet = 0;
+    QString Error;
 };
 
-// The Modbus TCP gateway on libmodbus (tools/bench/mbgateway.c) in front of a
-// pty, with the wait it gives each unit on the bus.
-struct Gateway
+// The Modbus TCP gateway in front of a pty, with the wait it gives each
+// unit on the bus.
+struct Gateway : NetServers::ModbusGateway
 {
     explicit Gateway(const QString &Pty, int WaitMs = 300)
     {
 #ifdef KORVEL_GATEWAY
-        Process.start(QStringLiteral(KORVEL_GATEWAY), {Pty, QStringLiteral("9600"), QString::number(WaitMs)});
-        if (Process.waitForReadyRead(5000))
-            Port = quint16(Process.readLine().trimmed().toInt());
+        Start(QStringLiteral(KORVEL_GATEWAY), Pty, 9600, WaitMs);
 #else
-        Q_UNUSED(Pty);
-        Q_UNUSED(WaitMs);
+        Start(QString(), Pty, 9600, WaitMs);
 #endif
     }
-    ~Gateway()
-    {
-        Process.kill();
-        Process.waitForFinished(5000);
-    }
     QString Url() const { return QStringLiteral("modbus-tcp://127.0.0.1:%1").arg(Port); }
-
-    QProcess Process;
-    quint16 Port = 0;
 };
-
-// ser2net listens on both ports.
-bool Up(const Server &S)
-{
-    return QTest::qWaitFor([&] { return Listening(S.Raw) && Listening(S.Telnet); }, 10000);
-}
 
 QByteArray Bytes(std::initializer_list<int> List)
 {
@@ -171,7 +105,7 @@ private:
 
 void TestNetLines::initTestCase()
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("ser2net")).isEmpty())
+    if (!NetServers::Ser2net::Installed())
         QSKIP("ser2net is not installed (scripts/setup.sh installs it)");
     QVERIFY(Dir.isValid());
 }
@@ -190,7 +124,7 @@ void TestNetLines::throughServer()
     QFETCH(bool, Rfc2217);
     Sim Device;
     Server S(Device.Pty);
-    QVERIFY(Up(S));
+    QVERIFY2(S.Error.isEmpty(), qPrintable(S.Error));
     const QString Port = S.Url(Rfc2217);
     Result R = Ctl({"read", "params", "--port", Port, "-o", File("before.json")});
     QCOMPARE(R.Code, 0);
@@ -225,7 +159,7 @@ void TestNetLines::frameHoldingFF()
     QVERIFY(Value);
     Sim Device;
     Server S(Device.Pty);
-    QVERIFY(Up(S));
+    QVERIFY2(S.Error.isEmpty(), qPrintable(S.Error));
     QFile Written(File("ff.json"));
     QVERIFY(Written.open(QIODevice::WriteOnly));
     Written.write("{\"RfLeadCode\": " + QByteArray::number(Value) + "}");
@@ -240,7 +174,7 @@ void TestNetLines::probeSetsSpeed()
 {
     Sim Device({"--device-baud", "19200"});
     Server S(Device.Pty);
-    QVERIFY(Up(S));
+    QVERIFY2(S.Error.isEmpty(), qPrintable(S.Error));
     const Result R = Ctl({"probe", "--port", S.Url(true)});
     QCOMPARE(R.Err, QString());
     QCOMPARE(R.Out, QStringLiteral("19200 Bd, RS-485 address 17\n"));
@@ -252,7 +186,7 @@ void TestNetLines::serverStopsMidCommand()
 {
     Sim Device({"--turnaround", "200"});
     Server S(Device.Pty);
-    QVERIFY(Up(S));
+    QVERIFY2(S.Error.isEmpty(), qPrintable(S.Error));
     QProcess Program;
     Program.setReadChannel(QProcess::StandardError);
     Program.start(QStringLiteral(KORVELCTL), {"read", "params", "--port", S.Url(false), "-o", File("cut.json"), "-v"});
@@ -265,7 +199,7 @@ void TestNetLines::serverStopsMidCommand()
     Log += Program.readAll();
     QCOMPARE(Program.exitCode(), 1);
     QVERIFY2(Log.contains("korvelctl: reading ")
-                 && Log.contains(QStringLiteral("127.0.0.1:%1 closed the connection\n").arg(S.Raw).toLatin1()),
+                 && Log.contains(QStringLiteral("127.0.0.1:%1 closed the connection\n").arg(S.RawPort).toLatin1()),
              Log.constData());
     QVERIFY(!QFile::exists(File("cut.json")));
 }
@@ -274,7 +208,7 @@ void TestNetLines::serverStopsMidCommand()
 // exit 3, named.
 void TestNetLines::refusals()
 {
-    const quint16 Closed = FreePort();
+    const quint16 Closed = NetServers::FreePort();
     Result R = Ctl({"read", "params", "--port", QStringLiteral("tcp://127.0.0.1:%1").arg(Closed)});
     QCOMPARE(R.Code, 3);
     QCOMPARE(R.Err, QStringLiteral("korvelctl: 127.0.0.1:%1: cannot connect: Connection refused\n").arg(Closed));
@@ -327,8 +261,8 @@ void TestNetLines::fixedSpeed()
     QFile::remove(File("fixed.state")); // each row a radio fresh from the factory
     Sim Device({"--device-baud", "19200", "--devices", "5", "--state", File("fixed.state")});
     Server S(Device.Pty, 19200);
-    QVERIFY(Up(S));
-    const QString Port = QStringLiteral("tcp://127.0.0.1:%1").arg(S.Raw) + Query;
+    QVERIFY2(S.Error.isEmpty(), qPrintable(S.Error));
+    const QString Port = QStringLiteral("tcp://127.0.0.1:%1").arg(S.RawPort) + Query;
     // The backup every installer keeps goes back as it came.
     Result R = Ctl({"read", "params", "--port", Port, "--address", "5", "-o", File("p.json")});
     QCOMPARE(R.Code, 0);
