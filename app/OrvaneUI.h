@@ -128,8 +128,13 @@ private slots:
 private:
     // Construction steps, one per subject.
     void BuildUsartPanel();
+    void PlaceUsartRows();
     void BuildParamTab();
+    void NewParamWidgets();
+    void PlaceParamFields();
     void BuildEidTab();
+    void PlaceEidRange();
+    void AddEidEntries();
     // Shared by both command slots: runs the current tab's exchange.
     void RunCommand(bool Write);
     // Shared by the four exchanges: one run through the window's port, its

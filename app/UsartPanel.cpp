@@ -66,7 +66,12 @@ void OrvaneUI::BuildUsartPanel()
     QPushButton_UsartSwitch->resize(100, 25);
     connect(QPushButton_UsartSwitch, SIGNAL(clicked()), this,
             SLOT(QPushButton_UsartSwitch_Clicked()));
+    PlaceUsartRows();
+}
 
+// The form's rows, label and field, and the box it fills.
+void OrvaneUI::PlaceUsartRows()
+{
     QFormLayout_Usart->addRow(QStringLiteral("Номер COM-порта:"), QComboBox_UsartNum);
     QFormLayout_Usart->addRow(QStringLiteral("Скорость (бод):"), QComboBox_UsartBaud);
     QFormLayout_Usart->addRow(QStringLiteral("Биты данных:"), QComboBox_UsartDataBits);

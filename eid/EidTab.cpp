@@ -82,7 +82,16 @@ void OrvaneUI::BuildEidTab()
     QWidget_Eid->setLayout(QGridLayout_Eid);
     for (int Column = 0; Column < int(sizeof ColumnStretch / sizeof ColumnStretch[0]); ++Column)
         QGridLayout_Eid->setColumnStretch(Column, ColumnStretch[Column]);
+    PlaceEidRange();
+    AddEidEntries();
 
+    const EidPaste *const Paste = new EidPaste(QLineEdit_Eid, QIntValidator_Eid, this);
+    connect(Paste, &EidPaste::Refused, this, [this] { ShowNotice(tr("Проверьте диапазон настроек EID!")); });
+}
+
+// Row 0: the range bounds and the two buttons that fill the list from them.
+void OrvaneUI::PlaceEidRange()
+{
     QLabel_Eid_Start->setText(QStringLiteral("Начальный EID:"));
     QLabel_Eid_End->setText(QStringLiteral("Конечный EID:"));
     QLineEdit_Eid_Start->setValidator(QIntValidator_Eid);
@@ -106,7 +115,11 @@ void OrvaneUI::BuildEidTab()
     QGridLayout_Eid->addWidget(pPushButton_Eid_Config, 0, 7);
     QGridLayout_Eid->addWidget(ConfigSeparator, 0, 8);
     QGridLayout_Eid->addWidget(pPushButton_Eid_Add, 0, 10);
+}
 
+// The 200 entries below, EntriesPerRow to a row.
+void OrvaneUI::AddEidEntries()
+{
     for (int I = 0; I < EidCount; ++I) {
         const QString Member = QStringLiteral("[%1]").arg(I);
         QLabel_Eid[I] = new QLabel();
@@ -124,9 +137,6 @@ void OrvaneUI::BuildEidTab()
         if (I % EntriesPerRow != EntriesPerRow - 1)
             QGridLayout_Eid->addWidget(NewSeparator(), Row, Column + 2);
     }
-
-    const EidPaste *const Paste = new EidPaste(QLineEdit_Eid, QIntValidator_Eid, this);
-    connect(Paste, &EidPaste::Refused, this, [this] { ShowNotice(tr("Проверьте диапазон настроек EID!")); });
 }
 
 void OrvaneUI::pPushButton_Eid_Config_Clicked()

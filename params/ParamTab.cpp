@@ -82,7 +82,19 @@ void OrvaneUI::BuildParamTab()
 {
     QGridLayout_Param = new QGridLayout();
     QGridLayout_Param->setObjectName(QStringLiteral("QGridLayout_Param"));
+    NewParamWidgets();
+    QWidget_Tab_Param->setLayout(QGridLayout_Param);
+    PlaceParamFields();
 
+    const int Stretches[] = {1, 3, 3, 1, 3, 3};
+    for (int Column = 0; Column < 6; ++Column)
+        QGridLayout_Param->setColumnStretch(Column, Stretches[Column]);
+}
+
+// The fourteen labels, then the fourteen value widgets, in the order of
+// the register map.
+void OrvaneUI::NewParamWidgets()
+{
     QLabel_Param_ModbusID = NewLabel("QLabel_Param_ModbusID");
     QLabel_Param_BaudRate = NewLabel("QLabel_Param_BaudRate");
     QLabel_Param_OffLineTime = NewLabel("QLabel_Param_OffLineTime");
@@ -112,8 +124,12 @@ void OrvaneUI::BuildParamTab()
     QSpinBox_Param_TxTimeout = NewSpinBox("QSpinBox_Param_TxTimeout");
     QSpinBox_Param_RxTimeout = NewSpinBox("QSpinBox_Param_RxTimeout");
     QComboBox_Param_RssiOut = NewComboBox("QComboBox_Param_RssiOut");
+}
 
-    QWidget_Tab_Param->setLayout(QGridLayout_Param);
+// Each field's text, range or items and its place in the grid, with the
+// two slots connected where the fields are ready for them.
+void OrvaneUI::PlaceParamFields()
+{
     QGridLayout *const Grid = QGridLayout_Param;
 
     AddSpinField(Grid, QLabel_Param_ModbusID, QStringLiteral("485 ID:"),
@@ -157,10 +173,6 @@ void OrvaneUI::BuildParamTab()
     AddComboField(Grid, QLabel_Param_RssiOut, QStringLiteral("Вывод RSSI:"),
                   QComboBox_Param_RssiOut, "RssiOut",
                   {QStringLiteral("Не выводить"), QStringLiteral("Вывод")}, 0, 3);
-
-    const int Stretches[] = {1, 3, 3, 1, 3, 3};
-    for (int Column = 0; Column < 6; ++Column)
-        QGridLayout_Param->setColumnStretch(Column, Stretches[Column]);
 }
 
 void OrvaneUI::QComboBox_Param_RfBandWidth_Activated(int Index)
