@@ -35,6 +35,52 @@ static int Failed(const char *What, int Register)
     return 1;
 }
 
+/* What one round asks, from the command line. */
+struct Plan {
+    int Command, ParamCode, EidCode, EidFirst, EidRegisters, Block, Count;
+    int Registers[MAX_REGISTERS];
+};
+
+/* One round of the four exchanges, each timed into Ms; 0, or 1 once a
+   transaction failed (named on stderr). */
+static int Round(modbus_t *Context, const struct Plan *P, double Ms[4])
+{
+    static uint16_t Params[MAX_REGISTERS], Eids[MAX_REGISTERS];
+    int Status = 0;
+    double Start = NowMs();
+    for (int I = 0; I < P->Count && Status == 0; ++I)
+        if (modbus_read_registers(Context, P->Registers[I], 1, &Params[I]) != 1)
+            Status = Failed("reading", P->Registers[I]);
+    Ms[0] = NowMs() - Start;
+
+    Start = NowMs();
+    for (int I = 0; I < P->Count && Status == 0; ++I)
+        if (modbus_write_register(Context, P->Registers[I], Params[I]) != 1)
+            Status = Failed("writing", P->Registers[I]);
+    if (Status == 0 && modbus_write_register(Context, P->Command, P->ParamCode) != 1)
+        Status = Failed("committing to", P->Command);
+    Ms[1] = NowMs() - Start;
+
+    Start = NowMs();
+    for (int I = 0; I < P->EidRegisters && Status == 0; I += P->Block) {
+        const int N = P->EidRegisters - I < P->Block ? P->EidRegisters - I : P->Block;
+        if (modbus_read_registers(Context, P->EidFirst + I, N, &Eids[I]) != N)
+            Status = Failed("reading from", P->EidFirst + I);
+    }
+    Ms[2] = NowMs() - Start;
+
+    Start = NowMs();
+    for (int I = 0; I < P->EidRegisters && Status == 0; I += P->Block) {
+        const int N = P->EidRegisters - I < P->Block ? P->EidRegisters - I : P->Block;
+        if (modbus_write_registers(Context, P->EidFirst + I, N, &Eids[I]) != N)
+            Status = Failed("writing from", P->EidFirst + I);
+    }
+    if (Status == 0 && modbus_write_register(Context, P->Command, P->EidCode) != 1)
+        Status = Failed("committing to", P->Command);
+    Ms[3] = NowMs() - Start;
+    return Status;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 12) {
@@ -45,20 +91,20 @@ int main(int argc, char **argv)
     const int Baud = atoi(argv[2]);
     const int Address = atoi(argv[3]);
     const int Rounds = atoi(argv[4]);
-    const int Command = atoi(argv[5]);
-    const int ParamCode = atoi(argv[6]);
-    const int EidCode = atoi(argv[7]);
-    const int EidFirst = atoi(argv[8]);
-    const int EidRegisters = atoi(argv[9]);
-    const int Block = atoi(argv[10]);
-    const int Count = argc - 11;
-    if (Count > MAX_REGISTERS || EidRegisters > MAX_REGISTERS || Block < 1 || Block > 123) {
+    static struct Plan P;
+    P.Command = atoi(argv[5]);
+    P.ParamCode = atoi(argv[6]);
+    P.EidCode = atoi(argv[7]);
+    P.EidFirst = atoi(argv[8]);
+    P.EidRegisters = atoi(argv[9]);
+    P.Block = atoi(argv[10]);
+    P.Count = argc - 11;
+    if (P.Count > MAX_REGISTERS || P.EidRegisters > MAX_REGISTERS || P.Block < 1 || P.Block > 123) {
         fprintf(stderr, "%s: too many registers\n", argv[0]);
         return 2;
     }
-    int Registers[MAX_REGISTERS];
-    for (int I = 0; I < Count; ++I)
-        Registers[I] = atoi(argv[11 + I]);
+    for (int I = 0; I < P.Count; ++I)
+        P.Registers[I] = atoi(argv[11 + I]);
 
     modbus_t *Context = modbus_new_rtu(argv[1], Baud, 'N', 8, 1);
     if (!Context) {
@@ -73,42 +119,10 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    static uint16_t Params[MAX_REGISTERS], Eids[MAX_REGISTERS];
     int Status = 0;
-    for (int Round = 0; Round < Rounds && Status == 0; ++Round) {
+    for (int R = 0; R < Rounds && Status == 0; ++R) {
         double Ms[4];
-        double Start = NowMs();
-        for (int I = 0; I < Count && Status == 0; ++I)
-            if (modbus_read_registers(Context, Registers[I], 1, &Params[I]) != 1)
-                Status = Failed("reading", Registers[I]);
-        Ms[0] = NowMs() - Start;
-
-        Start = NowMs();
-        for (int I = 0; I < Count && Status == 0; ++I)
-            if (modbus_write_register(Context, Registers[I], Params[I]) != 1)
-                Status = Failed("writing", Registers[I]);
-        if (Status == 0 && modbus_write_register(Context, Command, ParamCode) != 1)
-            Status = Failed("committing to", Command);
-        Ms[1] = NowMs() - Start;
-
-        Start = NowMs();
-        for (int I = 0; I < EidRegisters && Status == 0; I += Block) {
-            const int N = EidRegisters - I < Block ? EidRegisters - I : Block;
-            if (modbus_read_registers(Context, EidFirst + I, N, &Eids[I]) != N)
-                Status = Failed("reading from", EidFirst + I);
-        }
-        Ms[2] = NowMs() - Start;
-
-        Start = NowMs();
-        for (int I = 0; I < EidRegisters && Status == 0; I += Block) {
-            const int N = EidRegisters - I < Block ? EidRegisters - I : Block;
-            if (modbus_write_registers(Context, EidFirst + I, N, &Eids[I]) != N)
-                Status = Failed("writing from", EidFirst + I);
-        }
-        if (Status == 0 && modbus_write_register(Context, Command, EidCode) != 1)
-            Status = Failed("committing to", Command);
-        Ms[3] = NowMs() - Start;
-
+        Status = Round(Context, &P, Ms);
         if (Status == 0)
             printf("%.3f %.3f %.3f %.3f\n", Ms[0], Ms[1], Ms[2], Ms[3]);
         fflush(stdout);

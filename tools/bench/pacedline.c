@@ -73,110 +73,89 @@ static int WriteAll(int Fd, const unsigned char *Bytes, size_t Size)
     return 0;
 }
 
-int main(int argc, char **argv)
+/* Bytes on their way to the device, each with the moment its last bit
+ * has crossed the line. */
+struct Paced {
+    unsigned char Queue[QUEUE_SIZE];
+    long long Due[QUEUE_SIZE];
+    size_t Head, Tail;
+    long long LineFree, CharNs;
+};
+
+/* Hands over every byte that has arrived by now; -1 when the device
+ * refused it. */
+static int HandOver(struct Paced *P, int Device)
 {
-    if (argc != 3) {
-        fprintf(stderr, "usage: %s DEVICE BAUD\n", argv[0]);
-        return 2;
+    const long long Now = NowNs();
+    size_t Ready = 0;
+    while (P->Head + Ready < P->Tail && P->Due[(P->Head + Ready) % QUEUE_SIZE] <= Now)
+        ++Ready;
+    while (Ready > 0) {
+        const size_t Start = P->Head % QUEUE_SIZE;
+        const size_t Run = Start + Ready > QUEUE_SIZE ? QUEUE_SIZE - Start : Ready;
+        if (WriteAll(Device, P->Queue + Start, Run) != 0)
+            return -1;
+        P->Head += Run;
+        Ready -= Run;
     }
-    const long Baud = strtol(argv[2], NULL, 10);
-    if (Baud < 50 || Baud > 4000000) {
-        fprintf(stderr, "%s: bad baud rate '%s'\n", argv[0], argv[2]);
-        return 2;
-    }
-    const long long CharNs = 10LL * 1000000000LL / Baud;
+    return 0;
+}
 
-    const int Device = open(argv[1], O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (Device < 0 || MakeRaw(Device) != 0) {
-        fprintf(stderr, "%s: %s: %s\n", argv[0], argv[1], strerror(errno));
-        return 1;
-    }
+/* How long to sleep: until the next byte is due, or (NULL) until
+ * something happens. */
+static struct timespec *NextDue(const struct Paced *P, struct timespec *Timeout)
+{
+    if (P->Head == P->Tail)
+        return NULL;
+    long long Wait = P->Due[P->Head % QUEUE_SIZE] - NowNs();
+    if (Wait < 0)
+        Wait = 0;
+    Timeout->tv_sec = (time_t)(Wait / 1000000000LL);
+    Timeout->tv_nsec = (long)(Wait % 1000000000LL);
+    return Timeout;
+}
 
-    const int Master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (Master < 0 || grantpt(Master) != 0 || unlockpt(Master) != 0) {
-        perror("posix_openpt");
-        return 1;
-    }
-    const char *SlaveName = ptsname(Master);
-    /* Kept open, so that the master never reads end-of-line while the
-     * program being measured has its port closed. */
-    const int Slave = SlaveName ? open(SlaveName, O_RDWR | O_NOCTTY | O_CLOEXEC) : -1;
-    if (Slave < 0 || MakeRaw(Slave) != 0) {
-        perror("pseudo-terminal slave");
-        return 1;
-    }
-    fcntl(Master, F_SETFL, fcntl(Master, F_GETFL) | O_NONBLOCK);
-
-    struct sigaction Action;
-    memset(&Action, 0, sizeof Action);
-    Action.sa_handler = OnSignal;
-    sigaction(SIGINT, &Action, NULL);
-    sigaction(SIGTERM, &Action, NULL);
-    signal(SIGPIPE, SIG_IGN);
-
-    printf("%s\n", SlaveName);
-    fflush(stdout);
-
-    /* Bytes on their way to the device, each with the moment its last bit
-     * has crossed the line. */
-    static unsigned char Queue[QUEUE_SIZE];
-    static long long Due[QUEUE_SIZE];
-    size_t Head = 0, Tail = 0;
-    long long LineFree = 0;
+/* Queues what the master wrote, each byte due a character's time after
+ * the line is free. */
+static void Take(struct Paced *P, int Master)
+{
     unsigned char Buffer[4096];
+    for (;;) {
+        const ssize_t Got = read(Master, Buffer, sizeof Buffer);
+        if (Got <= 0)
+            return;
+        const long long Arrived = NowNs();
+        for (ssize_t I = 0; I < Got; ++I) {
+            if (P->Tail - P->Head >= QUEUE_SIZE)
+                break; /* a master that floods the line loses bytes, as on a real one */
+            const long long Begin = P->LineFree > Arrived ? P->LineFree : Arrived;
+            P->LineFree = Begin + P->CharNs;
+            P->Queue[P->Tail % QUEUE_SIZE] = Buffer[I];
+            P->Due[P->Tail % QUEUE_SIZE] = P->LineFree;
+            ++P->Tail;
+        }
+    }
+}
 
+/* Until a signal or the simulator's end; 1 on a failure, named. */
+static int Pace(struct Paced *P, int Device, int Master, const char *Program)
+{
+    unsigned char Buffer[4096];
     while (!Stop) {
-        const long long Now = NowNs();
-        /* Hand over every byte that has arrived by now. */
-        size_t Ready = 0;
-        while (Head + Ready < Tail && Due[(Head + Ready) % QUEUE_SIZE] <= Now)
-            ++Ready;
-        while (Ready > 0) {
-            const size_t Start = Head % QUEUE_SIZE;
-            const size_t Run = Start + Ready > QUEUE_SIZE ? QUEUE_SIZE - Start : Ready;
-            if (WriteAll(Device, Queue + Start, Run) != 0) {
-                fprintf(stderr, "%s: writing to the device: %s\n", argv[0], strerror(errno));
-                return 1;
-            }
-            Head += Run;
-            Ready -= Run;
+        if (HandOver(P, Device) != 0) {
+            fprintf(stderr, "%s: writing to the device: %s\n", Program, strerror(errno));
+            return 1;
         }
-
-        struct timespec Timeout, *TimeoutPtr = NULL;
-        if (Head < Tail) {
-            long long Wait = Due[Head % QUEUE_SIZE] - NowNs();
-            if (Wait < 0)
-                Wait = 0;
-            Timeout.tv_sec = (time_t)(Wait / 1000000000LL);
-            Timeout.tv_nsec = (long)(Wait % 1000000000LL);
-            TimeoutPtr = &Timeout;
-        }
+        struct timespec Timeout;
         struct pollfd Watch[2] = {{Master, POLLIN, 0}, {Device, POLLIN, 0}};
-        const int Events = ppoll(Watch, 2, TimeoutPtr, NULL);
-        if (Events < 0) {
+        if (ppoll(Watch, 2, NextDue(P, &Timeout), NULL) < 0) {
             if (errno == EINTR)
                 continue;
             perror("ppoll");
             return 1;
         }
-
-        if (Watch[0].revents & POLLIN) {
-            for (;;) {
-                const ssize_t Got = read(Master, Buffer, sizeof Buffer);
-                if (Got <= 0)
-                    break;
-                const long long Arrived = NowNs();
-                for (ssize_t I = 0; I < Got; ++I) {
-                    if (Tail - Head >= QUEUE_SIZE)
-                        break; /* a master that floods the line loses bytes, as on a real one */
-                    const long long Begin = LineFree > Arrived ? LineFree : Arrived;
-                    LineFree = Begin + CharNs;
-                    Queue[Tail % QUEUE_SIZE] = Buffer[I];
-                    Due[Tail % QUEUE_SIZE] = LineFree;
-                    ++Tail;
-                }
-            }
-        }
+        if (Watch[0].revents & POLLIN)
+            Take(P, Master);
         if (Watch[1].revents & (POLLIN | POLLHUP | POLLERR)) {
             const ssize_t Got = read(Device, Buffer, sizeof Buffer);
             if (Got > 0) {
@@ -188,8 +167,65 @@ int main(int argc, char **argv)
             }
         }
     }
+    return 0;
+}
+
+/* The pseudo-terminal the program measured opens; its name in *Name. */
+static int OpenPty(int *Master, int *Slave, const char **Name)
+{
+    *Master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (*Master < 0 || grantpt(*Master) != 0 || unlockpt(*Master) != 0) {
+        perror("posix_openpt");
+        return -1;
+    }
+    *Name = ptsname(*Master);
+    /* Kept open, so that the master never reads end-of-line while the
+     * program being measured has its port closed. */
+    *Slave = *Name ? open(*Name, O_RDWR | O_NOCTTY | O_CLOEXEC) : -1;
+    if (*Slave < 0 || MakeRaw(*Slave) != 0) {
+        perror("pseudo-terminal slave");
+        return -1;
+    }
+    fcntl(*Master, F_SETFL, fcntl(*Master, F_GETFL) | O_NONBLOCK);
+    return 0;
+}
+
+int main(int argc, char **argv)
+{
+    if (argc != 3) {
+        fprintf(stderr, "usage: %s DEVICE BAUD\n", argv[0]);
+        return 2;
+    }
+    const long Baud = strtol(argv[2], NULL, 10);
+    if (Baud < 50 || Baud > 4000000) {
+        fprintf(stderr, "%s: bad baud rate '%s'\n", argv[0], argv[2]);
+        return 2;
+    }
+    const int Device = open(argv[1], O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (Device < 0 || MakeRaw(Device) != 0) {
+        fprintf(stderr, "%s: %s: %s\n", argv[0], argv[1], strerror(errno));
+        return 1;
+    }
+    int Master, Slave;
+    const char *SlaveName;
+    if (OpenPty(&Master, &Slave, &SlaveName) != 0)
+        return 1;
+
+    struct sigaction Action;
+    memset(&Action, 0, sizeof Action);
+    Action.sa_handler = OnSignal;
+    sigaction(SIGINT, &Action, NULL);
+    sigaction(SIGTERM, &Action, NULL);
+    signal(SIGPIPE, SIG_IGN);
+
+    printf("%s\n", SlaveName);
+    fflush(stdout);
+
+    static struct Paced P;
+    P.CharNs = 10LL * 1000000000LL / Baud;
+    const int Status = Pace(&P, Device, Master, argv[0]);
     close(Slave);
     close(Master);
     close(Device);
-    return 0;
+    return Status;
 }
