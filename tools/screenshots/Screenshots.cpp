@@ -67,6 +67,67 @@ QPixmap Picture(QWidget &Window)
     return Shot;
 }
 
+struct Options
+{
+    QString PortName;
+    QString OutDir;
+    QString EidEndPath;
+};
+
+// --port NAME --out DIR [--eid-end FILE]; false on anything else.
+bool ParseOptions(const QStringList &Args, Options *Opt)
+{
+    for (int i = 1; i < Args.size(); ++i) {
+        if (Args[i] == QLatin1String("--port") && i + 1 < Args.size())
+            Opt->PortName = Args[++i];
+        else if (Args[i] == QLatin1String("--out") && i + 1 < Args.size())
+            Opt->OutDir = Args[++i];
+        else if (Args[i] == QLatin1String("--eid-end") && i + 1 < Args.size())
+            Opt->EidEndPath = Args[++i];
+        else
+            return false;
+    }
+    return !Opt->PortName.isEmpty() && !Opt->OutDir.isEmpty();
+}
+
+// Every 20 ms: a notice on show is noted in *Notices and closed.
+void WatchNotices(QTimer *Watch, QStringList *Notices)
+{
+    QObject::connect(Watch, &QTimer::timeout, [Notices]() {
+        if (auto *Box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            *Notices << Box->text();
+            Box->done(QMessageBox::Ok);
+        }
+    });
+    Watch->start(20);
+}
+
+// The port opened at 9600 through the panel, as the operator opens it.
+void OpenPort(OrvaneUI &Window, const QString &PortName)
+{
+    QComboBox *Ports = Window.QComboBox_UsartNum;
+    int PortIndex = Ports->findText(PortName);
+    if (PortIndex < 0) {
+        Ports->addItem(PortName);
+        PortIndex = Ports->count() - 1;
+    }
+    Ports->setCurrentIndex(PortIndex);
+    Window.QComboBox_UsartBaud->setCurrentIndex(Window.QComboBox_UsartBaud->findText(QStringLiteral("9600")));
+    Window.QPushButton_UsartSwitch->click();
+}
+
+// The window's picture at Path, named on standard output; false, said, when
+// it cannot be written.
+bool Save(QWidget &Window, const QString &Path)
+{
+    if (!Picture(Window).save(Path, "PNG")) {
+        Fail(QStringLiteral("cannot write %1").arg(Path));
+        return false;
+    }
+    std::printf("%s\n", Path.toLocal8Bit().constData());
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -74,24 +135,11 @@ int main(int argc, char *argv[])
     QApplication App(argc, argv);
 
     const QString Usage = QStringLiteral("usage: korvel-screenshots --port NAME --out DIR [--eid-end FILE]");
-    QString PortName;
-    QString OutDir;
-    QString EidEndPath;
-    const QStringList Args = App.arguments();
-    for (int i = 1; i < Args.size(); ++i) {
-        if (Args[i] == QLatin1String("--port") && i + 1 < Args.size())
-            PortName = Args[++i];
-        else if (Args[i] == QLatin1String("--out") && i + 1 < Args.size())
-            OutDir = Args[++i];
-        else if (Args[i] == QLatin1String("--eid-end") && i + 1 < Args.size())
-            EidEndPath = Args[++i];
-        else
-            return Fail(Usage);
-    }
-    if (PortName.isEmpty() || OutDir.isEmpty())
+    Options Opt;
+    if (!ParseOptions(App.arguments(), &Opt))
         return Fail(Usage);
-    if (!QDir().mkpath(OutDir))
-        return Fail(QStringLiteral("cannot create %1").arg(OutDir));
+    if (!QDir().mkpath(Opt.OutDir))
+        return Fail(QStringLiteral("cannot create %1").arg(Opt.OutDir));
 
     OrvaneUI Window;
     if (!Window.Construct())
@@ -107,25 +155,11 @@ int main(int argc, char *argv[])
     // so that the command returns and the failure can be reported.
     QStringList Notices;
     QTimer NoticeWatch;
-    QObject::connect(&NoticeWatch, &QTimer::timeout, [&Notices]() {
-        if (auto *Box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            Notices << Box->text();
-            Box->done(QMessageBox::Ok);
-        }
-    });
-    NoticeWatch.start(20);
+    WatchNotices(&NoticeWatch, &Notices);
 
-    QComboBox *Ports = Window.QComboBox_UsartNum;
-    int PortIndex = Ports->findText(PortName);
-    if (PortIndex < 0) {
-        Ports->addItem(PortName);
-        PortIndex = Ports->count() - 1;
-    }
-    Ports->setCurrentIndex(PortIndex);
-    Window.QComboBox_UsartBaud->setCurrentIndex(Window.QComboBox_UsartBaud->findText(QStringLiteral("9600")));
-    Window.QPushButton_UsartSwitch->click();
+    OpenPort(Window, Opt.PortName);
     if (!Window.SerialPort->PortOpened)
-        return Fail(QStringLiteral("%1 did not open (%2)").arg(PortName, Notices.join(QStringLiteral("; "))));
+        return Fail(QStringLiteral("%1 did not open (%2)").arg(Opt.PortName, Notices.join(QStringLiteral("; "))));
 
     const struct
     {
@@ -140,19 +174,16 @@ int main(int argc, char *argv[])
             return Fail(QStringLiteral("Read on tab %1 failed: %2")
                             .arg(Window.QTabWidget_Config->tabText(Shot.Tab), Notices.join(QStringLiteral("; "))));
         Settle();
-        const QString Path = QDir(OutDir).filePath(QString::fromLatin1(Shot.File));
-        if (!Picture(Window).save(Path, "PNG"))
-            return Fail(QStringLiteral("cannot write %1").arg(Path));
-        std::printf("%s\n", Path.toLocal8Bit().constData());
+        if (!Save(Window, QDir(Opt.OutDir).filePath(QString::fromLatin1(Shot.File))))
+            return 1;
     }
 
-    if (!EidEndPath.isEmpty()) {
+    if (!Opt.EidEndPath.isEmpty()) {
         QScrollBar *Bar = Window.QScrollArea_Eid->verticalScrollBar();
         Bar->setValue(Bar->maximum());
         Settle();
-        if (!Picture(Window).save(EidEndPath, "PNG"))
-            return Fail(QStringLiteral("cannot write %1").arg(EidEndPath));
-        std::printf("%s\n", EidEndPath.toLocal8Bit().constData());
+        if (!Save(Window, Opt.EidEndPath))
+            return 1;
     }
 
     Window.QPushButton_UsartSwitch->click();
