@@ -54,21 +54,26 @@ if(UNIX AND NOT APPLE)
     # manual page for each program, compressed as dh_compress would
     # (gzip -9n, no time stamp), a changelog in Debian's format, and a
     # copyright file in its machine-readable format carrying LICENSE.
+    # The Russian pages (UTF-8) go where man-db looks for them under a
+    # Russian locale or with man -L ru: man/ru/man1.
     set(korvel_doc_build ${CMAKE_CURRENT_BINARY_DIR}/debian-doc)
     set(korvel_doc_files)
     foreach(program korvel korvel-devsim korvelctl)
-        set(page ${CMAKE_CURRENT_SOURCE_DIR}/packaging/man/${program}.1)
-        if(TARGET ${program} AND EXISTS ${page})
-            set(page_gz ${korvel_doc_build}/${program}.1.gz)
-            add_custom_command(
-                OUTPUT ${page_gz}
-                COMMAND ${CMAKE_COMMAND} -E copy ${page} ${korvel_doc_build}/${program}.1
-                COMMAND gzip -9nf ${korvel_doc_build}/${program}.1
-                DEPENDS ${page}
-                VERBATIM)
-            list(APPEND korvel_doc_files ${page_gz})
-            install(FILES ${page_gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-        endif()
+        foreach(lang_dir "" "ru/")
+            set(page ${CMAKE_CURRENT_SOURCE_DIR}/packaging/man/${lang_dir}${program}.1)
+            if(TARGET ${program} AND EXISTS ${page})
+                set(page_dir ${korvel_doc_build}/${lang_dir})
+                add_custom_command(
+                    OUTPUT ${page_dir}${program}.1.gz
+                    COMMAND ${CMAKE_COMMAND} -E make_directory ${page_dir}
+                    COMMAND ${CMAKE_COMMAND} -E copy ${page} ${page_dir}${program}.1
+                    COMMAND gzip -9nf ${page_dir}${program}.1
+                    DEPENDS ${page}
+                    VERBATIM)
+                list(APPEND korvel_doc_files ${page_dir}${program}.1.gz)
+                install(FILES ${page_dir}${program}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/${lang_dir}man1)
+            endif()
+        endforeach()
     endforeach()
     add_custom_command(
         OUTPUT ${korvel_doc_build}/changelog.gz

@@ -128,6 +128,12 @@ expect_entry '-rw-r--r--' /usr/share/applications/korvel.desktop
 for s in "${sizes[@]}"; do
     expect_entry '-rw-r--r--' "/usr/share/icons/hicolor/${s}x${s}/apps/korvel.png"
 done
+# A manual page for each program, in English and in Russian.
+for program in korvel korvelctl korvel-devsim; do
+    [ "$program" = korvel-devsim ] && [ "$with_devsim" != 1 ] && continue
+    expect_entry '-rw-r--r--' "/usr/share/man/man1/$program.1.gz"
+    expect_entry '-rw-r--r--' "/usr/share/man/ru/man1/$program.1.gz"
+done
 expect_entry '-rw-r--r--' /usr/share/doc/korvel/README.md
 expect_entry '-rw-r--r--' /usr/share/doc/korvel/CHANGELOG.md
 # Every picture the README shows travels with it.
@@ -168,6 +174,22 @@ if [[ "$top" == "korvel ($version) "* ]]; then
     pass "changelog starts at $version"
 else
     fail "changelog.gz starts with '$top', not korvel ($version)"
+fi
+
+# man finds the Russian page where a Russian reader asks for it, and the
+# English one otherwise; both render without a warning.
+if command -v man >/dev/null 2>&1; then
+    for lang in ru en; do
+        want="$root/usr/share/man/man1/korvelctl.1.gz"
+        [ "$lang" = ru ] && want="$root/usr/share/man/ru/man1/korvelctl.1.gz"
+        found="$(MANPATH="$root/usr/share/man" man -L "$lang" -w korvelctl 2>&1 || true)"
+        warnings="$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$want" 2>&1 >/dev/null || true)"
+        if [ "$found" = "$want" ] && [ -z "$warnings" ]; then
+            pass "man -L $lang korvelctl: $found"
+        else
+            fail "man -L $lang korvelctl found '$found', not $want; warnings: $warnings"
+        fi
+    done
 fi
 
 # Icons: PNG files of the size their folder names.
