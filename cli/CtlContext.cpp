@@ -128,7 +128,8 @@ bool Context::CommitUncertain() const
 
 QString Context::CommitLost(const QString &What)
 {
-    const QString Said = QStringLiteral("the reply to the commit was lost or garbled (%1); ").arg(FaultText(Exchange.Failure()));
+    const QString Said =
+        QStringLiteral("the reply to the commit was lost or garbled (%1); ").arg(FaultText(Exchange.Failure()));
     Say(Said + QStringLiteral("reading the %1 back").arg(What));
     return Said;
 }

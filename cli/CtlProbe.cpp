@@ -46,7 +46,8 @@ int ProbeCommand::Run()
             if (!Exchange.ReadParam(&Id))
                 continue;
             if (Set.Json)
-                return Ctl.PrintJson(QJsonObject {{QStringLiteral("baud"), Rate}, {QStringLiteral("address"), Id.Value}});
+                return Ctl.PrintJson(
+                    QJsonObject {{QStringLiteral("baud"), Rate}, {QStringLiteral("address"), Id.Value}});
             Out << Rate << " Bd, RS-485 address " << Id.Value << '\n';
             return Done;
         }

@@ -17,7 +17,8 @@ int WriteEidsCommand::Run()
         if (!Ctl.CommitUncertain())
             return Ctl.DeviceFault();
         if (!Set.Verify)
-            return Ctl.DeviceFault(QString(), QStringLiteral("; the device may have taken the list (--verify reads it back)"));
+            return Ctl.DeviceFault(QString(),
+                                   QStringLiteral("; the device may have taken the list (--verify reads it back)"));
         Committed = Ctl.CommitLost(QStringLiteral("list"));
     }
     if (Set.Verify) {

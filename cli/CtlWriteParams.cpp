@@ -83,8 +83,10 @@ int WriteParamsCommand::ReportWritten(const ParamList &Wanted, int Address, int 
         QJsonObject Written;
         for (const ParamValue &Param : Wanted)
             Written.insert(Param.Name, Param.Value);
-        QJsonObject Document {{QStringLiteral("written"), Written}, {QStringLiteral("verified"), Set.Verify},
-                              {QStringLiteral("address"), Address}, {QStringLiteral("baud"), ServerSpeed ? ServerSpeed : Found}};
+        QJsonObject Document {{QStringLiteral("written"), Written},
+                              {QStringLiteral("verified"), Set.Verify},
+                              {QStringLiteral("address"), Address},
+                              {QStringLiteral("baud"), ServerSpeed ? ServerSpeed : Found}};
         if (ServerSpeed)
             Document.insert(QStringLiteral("server_speed_needed"), ServerSpeed);
         if (Found != Baud)
