@@ -14,6 +14,7 @@
 #include "CtlWriteEids.h"
 #include "CtlWriteParams.h"
 
+#include <QIODevice>
 #include <QTextStream>
 
 #include <memory>
