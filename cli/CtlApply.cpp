@@ -7,18 +7,16 @@
 // from a task: a change only where there is a difference, and the
 // difference to show.
 
-#include "CtlFiles.h"
-#include "CtlIo.h"
-#include "CtlRunner.h"
-#include "CtlSet.h"
-#include "Korvelctl.h"
+#include "CtlApply.h"
+
+#include "CtlAssignments.h"
 #include "ModbusRtu.h"
-#include "ParamRegisters.h"
 
 #include <QJsonObject>
 #include <QSet>
 #include <QTextStream>
 
+#include <algorithm>
 
 namespace Korvelctl {
 
@@ -31,54 +29,78 @@ QString KeyOf(const CtlFiles::Difference &Change)
 
 } // namespace
 
-int Runner::ApplyParams()
+int ApplyCommand::Run()
+{
+    return Set.What == CtlCommands::Kind::Params ? RunParams() : RunEids();
+}
+
+int ApplyCommand::RunParams()
 {
     const bool FromFile = !Set.Input.isEmpty();
     if (FromFile == !Set.Assignments.isEmpty())
-        return Usage(FromFile ? QStringLiteral("apply params takes -i FILE or NAME=VALUE, not both")
-                              : QStringLiteral("apply params needs -i FILE or NAME=VALUE (e.g. RfFrequency=433)"));
-    int Code = Done;
+        return Ctl.Usage(FromFile ? QStringLiteral("apply params takes -i FILE or NAME=VALUE, not both")
+                                  : QStringLiteral("apply params needs -i FILE or NAME=VALUE (e.g. RfFrequency=433)"));
     ParamList Wanted;
     QString Error;
-    if (FromFile ? !ReadParamFile(&Wanted, WriteRange(), &Code)
-                 : !CtlSet::ParseAssignments(Set.Assignments, &Wanted, &Error, Set.OutOfRange))
-        return FromFile ? Code : Fail(BadUsage, Error);
+    if (FromFile) {
+        const Outcome Read = Ctl.ReadParamFile(&Wanted, Ctl.WriteRange());
+        if (!Read.Ok())
+            return Ctl.Fail(Read);
+    } else if (!CtlAssignments::Parse(Set.Assignments, &Wanted, &Error, Set.OutOfRange)) {
+        return Ctl.Fail(BadUsage, Error);
+    }
     const QString Unreachable = CtlFiles::AddressProblem(Wanted);
     if (!Unreachable.isEmpty())
-        return Fail(BadUsage, CtlIo::Shown(Set.Input) + QStringLiteral(": ") + Unreachable);
-    if (!OpenLine(&Code))
-        return Code;
+        return Ctl.Fail(BadUsage, CtlIo::Shown(Set.Input) + QStringLiteral(": ") + Unreachable);
+    const Outcome Opened = Ctl.OpenLine();
+    if (!Opened.Ok())
+        return Ctl.Fail(Opened);
     OpenedBaud = Set.Baud;
     ParamList Held = Wanted;
     if (!Exchange.ReadParams(&Held))
-        return DeviceFault();
+        return Ctl.DeviceFault();
     const QVector<CtlFiles::Difference> Changes = CtlFiles::ParamDifferences(Wanted, Held);
     if (Changes.isEmpty() || Set.Check)
         return ReportApplied(Changes, Set.Address, Set.Baud, Set.Baud);
-    QSet<QString> Differ;
-    for (const CtlFiles::Difference &Change : Changes)
-        Differ.insert(Change.Name);
     ParamList Changed;
     for (const ParamValue &Param : Wanted) {
-        if (Differ.contains(Param.Name))
+        if (std::any_of(Changes.begin(), Changes.end(),
+                        [&Param](const CtlFiles::Difference &Change) { return Change.Name == Param.Name; }))
             Changed.append(Param);
     }
     // apply always reads back: on a line whose speed is the server's, a
     // new speed is refused before anything is written.
-    if (Line.FixedSpeed() && (Code = CheckFixedSpeed(Changed, true)) != Done)
+    int Code = Done;
+    QString Committed;
+    if ((Line.FixedSpeed() && (Code = CheckFixedSpeed(Changed, true)) != Done)
+        || (Code = WriteChanged(Changed, Held, &Committed)) != Done)
         return Code;
+    const int Address = NewAddress(Changed, Set.Address);
+    const int Baud = NewBaud(Changed, OpenedBaud);
+    int Found = Baud;
+    if ((Code = VerifyFollowing(Wanted, Address, &Found, Committed)) != Done)
+        return Code;
+    return ReportApplied(Changes, Address, Baud, Found);
+}
+
+// Changed written and committed; *Committed begins what a verify reports.
+int ApplyCommand::WriteChanged(const ParamList &Changed, const ParamList &Held, QString *Committed)
+{
     // A value the device keeps other than the one sent must not be committed.
     Exchange.SetStrictEcho(true);
     ParamList Echoed = Changed;
-    QString Committed = QStringLiteral("the commit was sent; ");
+    *Committed = QStringLiteral("the commit was sent; ");
     // A lost or garbled reply to the commit: the device may have taken it,
     // and the read-back tells.
-    if (!Exchange.WriteParams(&Echoed) && CommitUncertain()) {
-        Committed = CommitLost(QStringLiteral("values"));
+    if (!Exchange.WriteParams(&Echoed) && Ctl.CommitUncertain()) {
+        *Committed = Ctl.CommitLost(QStringLiteral("values"));
     } else if (Exchange.Failure().Failed()) {
         // What was sent up to the fault, the failed write included (a
         // device may keep a value it echoes wrongly), goes back.
         const ExchangeFault Fault = Exchange.Failure();
+        QSet<QString> Differ;
+        for (const ParamValue &Param : Changed)
+            Differ.insert(Param.Name);
         ParamList Back;
         for (const ParamValue &Param : Held) {
             if (Differ.contains(Param.Name)
@@ -94,28 +116,25 @@ int Runner::ApplyParams()
             return true;
         });
     }
-    const int Address = NewAddress(Changed, Set.Address);
-    const int Baud = NewBaud(Changed, OpenedBaud);
-    int Found = Baud;
-    if ((Code = VerifyFollowing(Wanted, Address, &Found, Committed)) != Done)
-        return Code;
-    return ReportApplied(Changes, Address, Baud, Found);
+    return Done;
 }
 
-int Runner::ApplyEids()
+int ApplyCommand::RunEids()
 {
     if (Set.Input.isEmpty())
-        return Usage(QStringLiteral("apply eids needs -i FILE"));
-    int Code = Done;
+        return Ctl.Usage(QStringLiteral("apply eids needs -i FILE"));
     QVector<qint32> Eids;
-    if (!ReadEidFile(&Eids, WriteRange(), &Code) || !OpenLine(&Code))
-        return Code;
+    Outcome Ready = Ctl.ReadEidFile(&Eids, Ctl.WriteRange());
+    if (Ready.Ok())
+        Ready = Ctl.OpenLine();
+    if (!Ready.Ok())
+        return Ctl.Fail(Ready);
     // The whole list: the entries the file leaves out are 0, as write eids
     // writes them.
     const QVector<qint32> Wanted = CtlFiles::WholeList(Eids);
     QVector<qint32> Held;
     if (!Exchange.ReadEids(EidCount, &Held))
-        return DeviceFault();
+        return Ctl.DeviceFault();
     const QVector<CtlFiles::Difference> Changes = CtlFiles::EidDifferences(Wanted, Held);
     if (Changes.isEmpty() || Set.Check)
         return ReportApplied(Changes, Set.Address, Set.Baud, Set.Baud);
@@ -126,8 +145,8 @@ int Runner::ApplyEids()
             Blocks.append(Block);
     }
     QString Committed = QStringLiteral("the commit was sent; ");
-    if (!Exchange.WriteEidBlocks(Wanted, Blocks) && CommitUncertain()) {
-        Committed = CommitLost(QStringLiteral("list"));
+    if (!Exchange.WriteEidBlocks(Wanted, Blocks) && Ctl.CommitUncertain()) {
+        Committed = Ctl.CommitLost(QStringLiteral("list"));
     } else if (Exchange.Failure().Failed()) {
         const ExchangeFault Fault = Exchange.Failure();
         QVector<int> Sent;
@@ -139,14 +158,15 @@ int Runner::ApplyEids()
     }
     QVector<qint32> Back;
     if (!Exchange.ReadEids(EidCount, &Back))
-        return DeviceFault(Committed + QStringLiteral("verify: "));
+        return Ctl.DeviceFault(Committed + QStringLiteral("verify: "));
     const QVector<CtlFiles::Difference> Left = CtlFiles::EidDifferences(Wanted, Back);
     if (!Left.isEmpty())
-        return Fail(DeviceFailed, Committed + QStringLiteral("verify: entry %1 reads %2 after %3 was written")
-                                                  .arg(Left.first().Entry)
-                                                  .arg(QString::fromLatin1(CtlFiles::EidText(Left.first().Device)),
-                                                       QString::fromLatin1(CtlFiles::EidText(Left.first().File))),
-                    {{QStringLiteral("fault"), QStringLiteral("verify")}});
+        return Ctl.Fail(DeviceFailed,
+                        Committed + QStringLiteral("verify: entry %1 reads %2 after %3 was written")
+                                        .arg(Left.first().Entry)
+                                        .arg(QString::fromLatin1(CtlFiles::EidText(Left.first().Device)),
+                                             QString::fromLatin1(CtlFiles::EidText(Left.first().File))),
+                        {{QStringLiteral("fault"), QStringLiteral("verify")}});
     return ReportApplied(Changes, Set.Address, Set.Baud, Set.Baud);
 }
 
@@ -154,24 +174,25 @@ int Runner::ApplyEids()
 // the device's working registers, which reads return: the next apply would
 // find them there and commit nothing. They are written back, uncommitted,
 // before the fault is reported; the message says whether that worked.
-int Runner::UndoneFault(const ExchangeFault &Fault, const std::function<bool()> &PutBack)
+int ApplyCommand::UndoneFault(const ExchangeFault &Fault, const std::function<bool()> &PutBack)
 {
     // Nothing reaches a device whose line is gone or refused the bytes.
     if (Fault.Code == FaultCode::PortRefused || Fault.Code == FaultCode::InvalidRequest || !Line.Lost().isEmpty())
-        return DeviceFault();
+        return Ctl.DeviceFault();
     const QString Message = Describe(Fault);
     const QJsonObject Detail = FaultDetail(Fault);
     if (PutBack())
-        return Fail(DeviceFailed, Message + QStringLiteral("; the values sent were put back"), Detail);
-    return Fail(DeviceFailed, Message + QStringLiteral("; putting the values sent back failed too (%1): the device "
-                                                       "may hold them uncommitted until it restarts")
-                                            .arg(Describe(Exchange.Failure())),
-                Detail);
+        return Ctl.Fail(DeviceFailed, Message + QStringLiteral("; the values sent were put back"), Detail);
+    return Ctl.Fail(DeviceFailed,
+                    Message + QStringLiteral("; putting the values sent back failed too (%1): the device may hold "
+                                             "them uncommitted until it restarts")
+                                  .arg(Describe(Exchange.Failure())),
+                    Detail);
 }
 
 // Each change as "NAME: OLD -> NEW", then one line on what was done; or
 // the JSON document with the same in "before" and "after".
-int Runner::ReportApplied(const QVector<CtlFiles::Difference> &Changes, int Address, int Baud, int Found)
+int ApplyCommand::ReportApplied(const QVector<CtlFiles::Difference> &Changes, int Address, int Baud, int Found)
 {
     if (Set.Json) {
         QJsonObject Before;
@@ -185,7 +206,7 @@ int Runner::ReportApplied(const QVector<CtlFiles::Difference> &Changes, int Addr
                               {QStringLiteral("address"), Address}, {QStringLiteral("baud"), Found}};
         if (Found != Baud)
             Document.insert(QStringLiteral("baud_at_restart"), Baud);
-        return PrintJson(Document);
+        return Ctl.PrintJson(Document);
     }
     for (const CtlFiles::Difference &Change : Changes) {
         const QString What = Change.Name.isEmpty() ? QStringLiteral("entry %1").arg(Change.Entry) : Change.Name;

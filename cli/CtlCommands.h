@@ -74,6 +74,9 @@ struct Settings
     int LineWaitS = DefaultLineWaitS; // the wait for another run on the line
 };
 
+// The text --help prints (CtlHelp.cpp).
+extern const char *const HelpText;
+
 // "read params", "probe": the command as the messages name it.
 QString CommandText(const Settings &Set);
 

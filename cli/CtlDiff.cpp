@@ -1,25 +1,17 @@
-// diff: what the device holds against what a file says, nothing written;
-// and the JSON document that --json prints instead of lines.
-
-#include "CtlFiles.h"
-#include "CtlRunner.h"
-#include "Korvelctl.h"
+#include "CtlDiff.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
 
 namespace Korvelctl {
 
-int Runner::PrintJson(const QJsonObject &Document)
+int DiffCommand::Run()
 {
-    Out << QString::fromUtf8(QJsonDocument(Document).toJson(QJsonDocument::Indented));
-    Out.flush();
-    return Done;
+    return Set.What == CtlCommands::Kind::Params ? RunParams() : RunEids();
 }
 
-int Runner::ReportDifferences(const QVector<CtlFiles::Difference> &Found)
+int DiffCommand::ReportDifferences(const QVector<CtlFiles::Difference> &Found)
 {
     QJsonArray Listed;
     for (const CtlFiles::Difference &One : Found) {
@@ -38,35 +30,39 @@ int Runner::ReportDifferences(const QVector<CtlFiles::Difference> &Found)
         }
     }
     if (Set.Json)
-        PrintJson(QJsonObject {{QStringLiteral("differences"), Listed}});
+        Ctl.PrintJson(QJsonObject {{QStringLiteral("differences"), Listed}});
     Out.flush();
     return Found.isEmpty() ? Done : Differs;
 }
 
-int Runner::DiffParams()
+int DiffCommand::RunParams()
 {
-    int Code = Done;
     ParamList File;
     // Compared as they are: a file read from a device holding a value
     // outside the window's range says what it holds.
-    if (!ReadParamFile(&File, EidListFile::Range::Whole, &Code) || !OpenLine(&Code))
-        return Code;
+    Outcome Ready = Ctl.ReadParamFile(&File, EidListFile::Range::Whole);
+    if (Ready.Ok())
+        Ready = Ctl.OpenLine();
+    if (!Ready.Ok())
+        return Ctl.Fail(Ready);
     ParamList Device = File;
     if (!Exchange.ReadParams(&Device))
-        return DeviceFault();
+        return Ctl.DeviceFault();
     return ReportDifferences(CtlFiles::ParamDifferences(File, Device));
 }
 
-int Runner::DiffEids()
+int DiffCommand::RunEids()
 {
-    int Code = Done;
     QVector<qint32> Eids;
-    if (!ReadEidFile(&Eids, EidListFile::Range::Whole, &Code) || !OpenLine(&Code))
-        return Code;
+    Outcome Ready = Ctl.ReadEidFile(&Eids, EidListFile::Range::Whole);
+    if (Ready.Ok())
+        Ready = Ctl.OpenLine();
+    if (!Ready.Ok())
+        return Ctl.Fail(Ready);
     // The whole list, whatever the file leaves out: those entries are 0.
     QVector<qint32> Got;
     if (!Exchange.ReadEids(EidCount, &Got))
-        return DeviceFault();
+        return Ctl.DeviceFault();
     return ReportDifferences(CtlFiles::EidDifferences(Eids, Got));
 }
 

@@ -140,10 +140,11 @@ bool ParseParams(const QByteArray &Bytes, ParamList *Params, QString *Error, Ran
 QString AddressProblem(const ParamList &Params)
 {
     for (const ParamValue &Param : Params) {
-        if (Param.Register == ParamRegisters::Map[ParamRegisters::IndexOf("ModbusID")].Register
+        if (Param.Register == ParamRegisters::Map[IdIndex].Register
             && (Param.Value < CtlCommands::FirstAddress || Param.Value > CtlCommands::LastAddress))
-            return QStringLiteral("ModbusID %1 would put the device out of reach: an RS-485 address on a bus is %2 "
-                                  "to %3")
+            return QStringLiteral("%1 %2 would put the device out of reach: an RS-485 address on a bus is %3 "
+                                  "to %4")
+                .arg(NameOf(IdIndex))
                 .arg(Param.Value)
                 .arg(CtlCommands::FirstAddress)
                 .arg(CtlCommands::LastAddress);
@@ -188,10 +189,14 @@ ParamList AllParams()
     return Params;
 }
 
-ParamValue Param(const char *Name)
+QString NameOf(int Index)
 {
-    const ParamRegisters::Param &Row = ParamRegisters::Map[ParamRegisters::IndexOf(Name)];
-    return {QString::fromLatin1(Row.Name), Row.Register, 0};
+    return QString::fromLatin1(ParamRegisters::Map[Index].Name);
+}
+
+ParamValue Param(int Index)
+{
+    return {NameOf(Index), ParamRegisters::Map[Index].Register, 0};
 }
 
 QByteArray FormatParams(const ParamList &Params)

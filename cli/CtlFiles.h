@@ -11,6 +11,7 @@
 #include "DeviceExchange.h"
 #include "EidRegisters.h"
 #include "EidListFile.h"
+#include "ParamRegisters.h"
 
 #include <QByteArray>
 #include <QString>
@@ -47,8 +48,15 @@ QStringList RangeWarnings(const ParamList &Params);
 QStringList RangeWarnings(const QVector<qint32> &Eids);
 // Every parameter of the register map, values 0: what a read asks for.
 ParamList AllParams();
-// One parameter of the register map by name, value 0.
-ParamValue Param(const char *Name);
+// The parameters a device is followed by, its address and its speed, as
+// the register map names them.
+constexpr int IdIndex = ParamRegisters::IndexOf("ModbusID");
+constexpr int BaudIndex = ParamRegisters::IndexOf("BaudRate");
+static_assert(IdIndex >= 0 && BaudIndex >= 0, "the register map holds the address and the speed");
+// A parameter's name as the register map gives it.
+QString NameOf(int Index);
+// One parameter of the register map by its index there, value 0.
+ParamValue Param(int Index);
 // Parameters as a file, in the order given.
 QByteArray FormatParams(const ParamList &Params);
 

@@ -153,7 +153,7 @@ fault strict-echo-ignored exchange/DeviceExchange.cpp \
 fault port-refusal-unseen exchange/DeviceExchange.cpp \
     'const QString NotSent = Line.SendFailure();' 'const QString NotSent;' \
     'a request the port did not take is told as no reply'
-fault fault-exit-code cli/Korvelctl.cpp \
+fault fault-exit-code cli/CtlContext.cpp \
     '        Code = PortFailed;' '        Code = DeviceFailed;' \
     'korvelctl: a port that refused the bytes ends with the device'"'"'s exit code'
 fault short-told-as-crc exchange/ReplyCheck.cpp \
@@ -335,13 +335,13 @@ fault csv-empty-tail cli/EidListFile.cpp \
 fault csv-duplicate-none cli/EidListFile.cpp \
     'if (Eids[I] == 0 || Eids[I] == CtlFiles::EidNone)' 'if (Eids[I] == 0)' \
     'korvelctl: -1 at two entries warned of as a duplicate'
-fault ctl-column-ignored cli/Korvelctl.cpp \
+fault ctl-column-ignored cli/CtlContext.cpp \
     'ParseEids(Text, Eids, &Error, Set.EidColumn, &Warnings, Values)' 'ParseEids(Text, Eids, &Error, {}, &Warnings, Values)' \
     'korvelctl: --column ignored'
 fault ctl-diff-column cli/CtlCommands.cpp \
     'OptBaud | OptInput | OptJson | OptWait, OptColumn,' 'OptBaud | OptInput | OptJson | OptWait, 0,' \
     'korvelctl: diff eids refuses --column'
-fault ctl-csv-output cli/Korvelctl.cpp \
+fault ctl-csv-output cli/CtlReadEids.cpp \
     'Set.Csv ? EidListFile::FormatCsv(Eids)' 'false ? EidListFile::FormatCsv(Eids)' \
     'korvelctl: read eids --csv writes one EID a line'
 fault ctl-half-file cli/CtlIo.cpp \
@@ -374,13 +374,13 @@ fault ctl-blank-shifts cli/EidListFile.cpp \
 fault ctl-id-off-bus cli/CtlFiles.cpp \
     'Param.Value > CtlCommands::LastAddress)' 'Param.Value > 255)' \
     'korvelctl: a ModbusID of 248 to 255 written, out of reach of --address'
-fault ctl-commit-certain cli/Korvelctl.cpp \
+fault ctl-commit-certain cli/CtlContext.cpp \
     'if (!Fault.InTransaction || Fault.Where.What != Transaction::Kind::Commit)' 'if (true)' \
     'korvelctl: a lost reply to a commit reported as a refused commit, never verified'
-fault ctl-json-failure-silent cli/Korvelctl.cpp \
+fault ctl-json-failure-silent cli/CtlContext.cpp \
     'if (!Set.Json && !JsonAsked)' 'if (true)' \
     'korvelctl --json: a failure prints no JSON'
-fault ctl-late-reply-blamed cli/CtlBus.cpp \
+fault ctl-late-reply-blamed cli/CtlScan.cpp \
     'if (Failed.Code == FaultCode::OtherAddress && Failed.Got == Silent' 'if (false' \
     'korvelctl scan: a late reply blamed on the next address'
 fault ctl-eid-signed cli/CtlFiles.cpp \
@@ -425,33 +425,33 @@ fault net-rfc2217-early lines/NetLines.cpp \
 fault net-rfc2217-unconfirmed lines/NetLines.cpp \
     'if (Set != One.Value)' 'if (false)' \
     'korvelctl rfc2217://: a server that set another setting than asked taken'
-fault net-fixed-speed-followed cli/CtlCommission.cpp \
+fault net-fixed-speed-followed cli/CtlWriteParams.cpp \
     'if (Line.FixedSpeed() && (Code = CheckFixedSpeed(Wanted, Set.Verify)) != Done)' 'if (false)' \
     'korvelctl tcp://: a BaudRate written is followed on a line whose speed is the server'"'"'s'
-fault net-gateway-none-fault cli/CtlBus.cpp \
+fault net-gateway-none-fault cli/CtlScan.cpp \
     '} else if (GatewayFoundNone(Exchange.Failure())) {' '} else if (false) {' \
     'korvelctl scan: a gateway'"'"'s 0x0B taken for a fault on the bus'
 fault net-silence-unbounded lines/StreamLine.cpp \
     'if (Trying.elapsed() > WaitMs)' 'if (Trying.elapsed() > 20 * WaitMs)' \
     'korvelctl: a line that never falls silent holds a request twenty times its wait'
-fault ctl-probe-one-pass cli/CtlBus.cpp \
+fault ctl-probe-one-pass cli/CtlProbe.cpp \
     'for (const int Wait : {QuickWaitMs, StreamLine::ReplyLimitMs}) {' 'for (const int Wait : {StreamLine::ReplyLimitMs}) {' \
     'korvelctl probe: no quick pass, the full wait at every speed'
-fault ctl-probe-quick-only cli/CtlBus.cpp \
+fault ctl-probe-quick-only cli/CtlProbe.cpp \
     'for (const int Wait : {QuickWaitMs, StreamLine::ReplyLimitMs}) {' 'for (const int Wait : {QuickWaitMs}) {' \
     'korvelctl probe: a slow device is never found'
-fault ctl-scan-broadcast cli/CtlBus.cpp \
+fault ctl-scan-broadcast cli/CtlScan.cpp \
     'for (int Address = Set.From; Address <= Set.To; ++Address) {' 'for (int Address = Set.From - 1; Address <= Set.To; ++Address) {' \
     'korvelctl scan: the address below the range (0, the broadcast address) is scanned'
-fault ctl-scan-fault-unnamed cli/CtlBus.cpp \
+fault ctl-scan-fault-unnamed cli/CtlScan.cpp \
     '} else if (Line.Heard()) {' '} else if (false) {' \
     'korvelctl scan: a garbled reply or a stranger'"'"'s is not named'
 fault ctl-compare-part cli/CtlFiles.cpp \
     'for (int Slot = 0; Slot < File.size(); ++Slot) {' 'for (int Slot = 0; Slot < File.size() / 2; ++Slot) {' \
     'korvelctl diff and write --verify: only the first half of the EID list compared'
 fault ctl-diff-writes cli/CtlDiff.cpp \
-    $'    if (!Exchange.ReadParams(&Device))\n        return DeviceFault();\n    return Report' \
-    $'    if (!Exchange.WriteParams(&Device))\n        return DeviceFault();\n    return Report' \
+    $'    if (!Exchange.ReadParams(&Device))\n        return Ctl.DeviceFault();\n    return Report' \
+    $'    if (!Exchange.WriteParams(&Device))\n        return Ctl.DeviceFault();\n    return Report' \
     'korvelctl diff params: writes the file to the device instead of reading'
 fault ctl-diff-exit cli/CtlDiff.cpp \
     'return Found.isEmpty() ? Done : Differs;' 'return Done;' \

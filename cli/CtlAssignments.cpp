@@ -1,11 +1,9 @@
-// set: the parameters from the command line, checked whole before the port
-// is opened, then written as write params writes a file's.
+// The parameters from the command line, checked whole before the port is
+// opened.
 
-#include "CtlSet.h"
+#include "CtlAssignments.h"
 
 #include "CtlFiles.h"
-#include "CtlRunner.h"
-#include "Korvelctl.h"
 #include "ParamRegisters.h"
 #include "WholeNumber.h"
 
@@ -14,7 +12,7 @@
 #include <algorithm>
 #include <iterator>
 
-namespace CtlSet {
+namespace CtlAssignments {
 
 namespace {
 
@@ -29,7 +27,7 @@ QString ParamNames()
 // BaudRate as its item index or as the speed itself.
 bool ReadBaudRate(const QString &Text, int *Index)
 {
-    const ParamRegisters::Param &Row = ParamRegisters::Map[ParamRegisters::IndexOf("BaudRate")];
+    const ParamRegisters::Param &Row = ParamRegisters::Map[CtlFiles::BaudIndex];
     if (ParseWholeNumber(Text, Row.Min, Row.Max, Index))
         return true;
     int Speed = 0;
@@ -46,11 +44,11 @@ bool ReadBaudRate(const QString &Text, int *Index)
 
 QString RangeText(const ParamRegisters::Param &Row, const QString &Value)
 {
-    if (QLatin1String(Row.Name) == QLatin1String("BaudRate")) {
+    if (Row.Register == ParamRegisters::Map[CtlFiles::BaudIndex].Register) {
         QStringList Speeds = ParamRegisters::BaudRateTexts();
         const QString Last = Speeds.takeLast();
-        return QStringLiteral("\"BaudRate\" must be a speed of %1 or %2 Bd, or an item index from %3 to %4, not %5")
-            .arg(Speeds.join(QStringLiteral(", ")), Last)
+        return QStringLiteral("\"%1\" must be a speed of %2 or %3 Bd, or an item index from %4 to %5, not %6")
+            .arg(QString::fromLatin1(Row.Name), Speeds.join(QStringLiteral(", ")), Last)
             .arg(Row.Min)
             .arg(Row.Max)
             .arg(CtlFiles::Quoted(Value));
@@ -64,7 +62,7 @@ QString RangeText(const ParamRegisters::Param &Row, const QString &Value)
 
 } // namespace
 
-bool ParseAssignments(const QStringList &Words, ParamList *Params, QString *Error, bool AnyValue)
+bool Parse(const QStringList &Words, ParamList *Params, QString *Error, bool AnyValue)
 {
     if (Words.isEmpty()) {
         *Error = QStringLiteral("set needs NAME=VALUE, one or more, with names from %1").arg(ParamNames());
@@ -74,7 +72,8 @@ bool ParseAssignments(const QStringList &Words, ParamList *Params, QString *Erro
     for (const QString &Word : Words) {
         const int Equals = Word.indexOf(QLatin1Char('='));
         if (Equals < 0) {
-            *Error = QStringLiteral("%1 is not NAME=VALUE (e.g. ModbusID=33)").arg(CtlFiles::Quoted(Word));
+            *Error = QStringLiteral("%1 is not NAME=VALUE (e.g. %2=33)")
+                         .arg(CtlFiles::Quoted(Word), CtlFiles::NameOf(CtlFiles::IdIndex));
             return false;
         }
         const QString Name = Word.left(Equals);
@@ -90,7 +89,7 @@ bool ParseAssignments(const QStringList &Words, ParamList *Params, QString *Erro
             return false;
         }
         int Number = 0;
-        const bool Baud = Name == QLatin1String("BaudRate");
+        const bool Baud = Row->Register == ParamRegisters::Map[CtlFiles::BaudIndex].Register;
         const bool Taken = Baud ? ReadBaudRate(Value, &Number) : ParseWholeNumber(Value, Row->Min, Row->Max, &Number);
         if (!Taken && !(AnyValue && ParseWholeNumber(Value, 0, CtlFiles::RegisterMax, &Number))) {
             *Error = RangeText(*Row, Value);
@@ -105,17 +104,4 @@ bool ParseAssignments(const QStringList &Words, ParamList *Params, QString *Erro
     return Error->isEmpty();
 }
 
-} // namespace CtlSet
-
-namespace Korvelctl {
-
-int Runner::SetParams()
-{
-    ParamList Wanted;
-    QString Error;
-    if (!CtlSet::ParseAssignments(Set.Assignments, &Wanted, &Error, Set.OutOfRange))
-        return Fail(BadUsage, Error);
-    return WriteFollowing(Wanted);
-}
-
-} // namespace Korvelctl
+} // namespace CtlAssignments

@@ -1,0 +1,19 @@
+#ifndef KORVEL_CTLWRITEEIDS_H
+#define KORVEL_CTLWRITEEIDS_H
+
+// write eids: an EID file written and committed, with --verify read back.
+
+#include "CtlContext.h"
+
+namespace Korvelctl {
+
+class WriteEidsCommand : public CtlCommand
+{
+public:
+    using CtlCommand::CtlCommand;
+    int Run() override;
+};
+
+} // namespace Korvelctl
+
+#endif
