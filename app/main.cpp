@@ -1,4 +1,6 @@
 #include "AppMain.h"
+#include "Console.h"
+#include "Language.h"
 #include "LogFile.h"
 
 #include <QApplication>
@@ -14,14 +16,19 @@
 int main(int argc, char *argv[])
 {
     QApplication App(argc, argv);
+    Console::SetUp();
+    Language::Install(QStringLiteral("korvel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KORVEL_VERSION));
     QCommandLineParser Parser;
-    Parser.setApplicationDescription(QStringLiteral("Korvel: configures a LoRa radio over a serial port."));
+    Parser.setApplicationDescription(
+        QCoreApplication::translate("main", "Korvel: configures a LoRa radio over a serial port."));
     Parser.addHelpOption();
     Parser.addVersionOption();
     const QCommandLineOption LogOption(QStringLiteral("log"),
-        QStringLiteral("Write the debug log to FILE as well, each line behind the time it was written."),
-        QStringLiteral("FILE"));
+        QCoreApplication::translate("main", "Write the debug log to FILE as well, each line behind the time it was "
+                                            "written."),
+        //: The value of --log, as --help shows it.
+        QCoreApplication::translate("main", "FILE"));
     Parser.addOption(LogOption);
     Parser.process(App);
 
@@ -30,8 +37,10 @@ int main(int argc, char *argv[])
         Log.reset(new LogFile(Parser.value(LogOption)));
         // The window is wanted all the same.
         if (!Log->IsOpen())
-            std::fprintf(stderr, "korvel: cannot write the log to %s: %s\n",
-                         qPrintable(Parser.value(LogOption)), qPrintable(Log->ErrorString()));
+            std::fprintf(stderr, "korvel: %s\n",
+                         Console::Bytes(QCoreApplication::translate("main", "cannot write the log to %1: %2")
+                                            .arg(Parser.value(LogOption), Log->ErrorString()))
+                             .constData());
     }
     return RunMainWindow(App);
 }

@@ -13,6 +13,8 @@ if(TARGET korvel-devsim)
 endif()
 install(TARGETS korvelctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES packaging/bash-completion/korvelctl DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+# The Russian catalogues, where the programs look from ../share beside bin/.
+install(FILES ${KORVEL_QM_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/korvel/translations)
 
 # The Ansible collection korvel.radio, where ansible-core looks for
 # collections without configuration (with the prefix /usr).

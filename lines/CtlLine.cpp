@@ -42,18 +42,18 @@ bool CtlLine::Open(int Baud, QString *Error)
     Port.close();
     switch (PortStatus::FromOpenError(Why, Location)) {
     case PortStatus::Missing:
-        *Error = QStringLiteral("%1: no such port (korvelctl ports lists them)").arg(Name);
+        *Error = tr("%1: no such port (korvelctl ports lists them)").arg(Name);
         break;
     case PortStatus::NoAccess:
-        *Error = QStringLiteral("%1: no permission to open the port; the user must be in the "
-                                "dialout group (sudo usermod -aG dialout $USER, then log in again)")
+        *Error = tr("%1: no permission to open the port; the user must be in the "
+                    "dialout group (sudo usermod -aG dialout $USER, then log in again)")
                      .arg(Name);
         break;
     case PortStatus::Busy:
-        *Error = QStringLiteral("%1: the port is busy: another program holds it (%2)").arg(Name, Text);
+        *Error = tr("%1: the port is busy: another program holds it (%2)").arg(Name, Text);
         break;
     default:
-        *Error = QStringLiteral("%1: cannot open the port: %2").arg(Name, Text);
+        *Error = tr("%1: cannot open the port: %2").arg(Name, Text);
         break;
     }
     return false;
@@ -100,8 +100,8 @@ bool CtlLine::Gone() const
 QString CtlLine::GoneText() const
 {
     if (Port.error() == QSerialPort::ReadError)
-        return QStringLiteral("the port is gone (hung up)");
-    return QStringLiteral("the port is gone (%1)").arg(Port.errorString());
+        return tr("the port is gone (hung up)");
+    return tr("the port is gone (%1)").arg(Port.errorString());
 }
 
 QString CtlLine::GoneDuringWait() const

@@ -11,6 +11,8 @@
 
 class CtlLine : public StreamLine
 {
+    Q_DECLARE_TR_FUNCTIONS(CtlLine)
+
 public:
     explicit CtlLine(const QString &Name = QString());
 

@@ -30,7 +30,8 @@ bool ChosenLine::Open(const LineUrl &Url, int Baud, QString *Error)
         return false;
     Line = MakeLine(Url);
     if (!Line) {
-        *Error = QStringLiteral("%1: this korvelctl was built without lines to serial device servers")
+        *Error = QCoreApplication::translate("LineFactory",
+                                             "%1: this korvelctl was built without lines to serial device servers")
                      .arg(Url.Port);
         return false;
     }

@@ -1,5 +1,6 @@
 #include "LineLock.h"
 
+#include "Language.h"
 #include "LineUrl.h"
 
 #include <QDateTime>
@@ -22,6 +23,13 @@
 #endif
 
 namespace {
+
+// How long a run waited before it gave up the queue.
+QString GaveUp(int WaitMs)
+{
+    return WaitMs ? LineLock::tr("after %1 s").arg(Language::Decimal(WaitMs / 1000.0))
+                  : LineLock::tr("at once");
+}
 
 #ifdef Q_OS_UNIX
 
@@ -71,7 +79,8 @@ int OpenLockFile(const QByteArray &Path, QString *Why)
             return -1;
         }
     }
-    *Why = QStringLiteral("it keeps appearing and going");
+    //: Said of the lock file the runs queue on.
+    *Why = LineLock::tr("it keeps appearing and going");
     return -1;
 }
 
@@ -80,7 +89,7 @@ QString HolderOf(int Fd)
     char Text[512];
     const ssize_t Got = pread(Fd, Text, sizeof Text - 1, 0);
     const QString Holder = Got > 0 ? QString::fromUtf8(Text, int(Got)).trimmed() : QString();
-    return Holder.isEmpty() ? QStringLiteral("another program") : Holder;
+    return Holder.isEmpty() ? LineLock::tr("another program") : Holder;
 }
 
 void NoteHolder(int Fd, const QString &Command)
@@ -144,23 +153,23 @@ bool LineLock::Take(const LineUrl &Url, const QString &Command, int WaitMs, QStr
         QString Why;
         const int Fd = OpenLockFile(File, &Why);
         if (Fd < 0) {
-            qWarning("warning: %s: cannot queue for the line (%s: %s); going on without",
-                     qPrintable(LineName(Url)), qPrintable(Path), qPrintable(Why));
+            qWarning("%s", qUtf8Printable(LineLock::tr("warning: %1: cannot queue for the "
+                                                                             "line (%2: %3); going on without")
+                                              .arg(LineName(Url), Path, Why)));
             return true;
         }
         while (flock(Fd, LOCK_EX | LOCK_NB) != 0) {
             if (errno != EWOULDBLOCK && errno != EINTR) {
-                qWarning("warning: %s: cannot queue for the line (%s: %s); going on without",
-                         qPrintable(LineName(Url)), qPrintable(Path), std::strerror(errno));
+                qWarning("%s", qUtf8Printable(LineLock::tr("warning: %1: cannot queue for the "
+                                                                                 "line (%2: %3); going on without")
+                                                  .arg(LineName(Url), Path, QString::fromLocal8Bit(std::strerror(errno)))));
                 close(Fd);
                 return true;
             }
             const qint64 Left = WaitMs - Waited.elapsed();
             if (Left <= 0) {
-                const QString After = WaitMs ? QStringLiteral("after %1 s").arg(WaitMs / 1000.0)
-                                             : QStringLiteral("at once");
-                *Error = QStringLiteral("%1: the line is busy: %2 holds it; gave up %3 (--line-wait)")
-                             .arg(LineName(Url), HolderOf(Fd), After);
+                *Error = LineLock::tr("%1: the line is busy: %2 holds it; gave up %3 (--line-wait)")
+                             .arg(LineName(Url), HolderOf(Fd), GaveUp(WaitMs));
                 close(Fd);
                 return false;
             }
@@ -222,7 +231,9 @@ bool LineLock::Take(const LineUrl &Url, const QString &, int WaitMs, QString *Er
         return true;
     HANDLE Mutex = CreateMutexW(nullptr, FALSE, reinterpret_cast<const wchar_t *>(Name.utf16()));
     if (!Mutex) {
-        qWarning("warning: cannot queue for the line (%s); going on without", qPrintable(Name));
+        qWarning("%s", qUtf8Printable(LineLock::tr("warning: cannot queue for the line (%1); "
+                                                                         "going on without")
+                                          .arg(Name)));
         return true;
     }
     // An abandoned mutex is one whose holder ended without letting go:
@@ -234,11 +245,11 @@ bool LineLock::Take(const LineUrl &Url, const QString &, int WaitMs, QString *Er
     }
     CloseHandle(Mutex);
     const QString Host = Url.Host.contains(QLatin1Char(':')) ? QStringLiteral("[%1]").arg(Url.Host) : Url.Host;
-    const QString After = WaitMs ? QStringLiteral("after %1 s").arg(WaitMs / 1000.0) : QStringLiteral("at once");
-    *Error = QStringLiteral("%1:%2: the line is busy: another korvelctl holds it; gave up %3 (--line-wait)")
+    *Error = LineLock::tr("%1:%2: the line is busy: another korvelctl holds it; gave up %3 "
+                                                "(--line-wait)")
                  .arg(Host)
                  .arg(Url.TcpPort)
-                 .arg(After);
+                 .arg(GaveUp(WaitMs));
     return false;
 }
 

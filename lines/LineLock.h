@@ -21,12 +21,15 @@
 // however it ends; the holder is not named.
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 
 struct LineUrl;
 
 class LineLock
 {
+    Q_DECLARE_TR_FUNCTIONS(LineLock)
+
 public:
     LineLock() = default;
     ~LineLock();

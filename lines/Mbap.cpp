@@ -2,6 +2,8 @@
 
 #include "ModbusRtu.h"
 
+#include <QCoreApplication>
+
 namespace Mbap {
 
 namespace {
@@ -57,7 +59,7 @@ QByteArray Decoder::Feed(const QByteArray &In)
         const int Length = WordAt(Buffer, 4);
         if (Length < MinLength || Length > MaxLength) {
             // No frame can be found after a length that is none.
-            Refusal = QStringLiteral("a Modbus TCP header giving a length of %1, not %2 to %3")
+            Refusal = QCoreApplication::translate("Mbap", "a Modbus TCP header giving a length of %1, not %2 to %3")
                           .arg(Length)
                           .arg(MinLength)
                           .arg(MaxLength);
@@ -78,9 +80,9 @@ QByteArray Decoder::Feed(const QByteArray &In)
         }
         const quint8 From = quint8(Frame.at(HeaderLength - 1));
         if (Protocol != 0)
-            Refusal = QStringLiteral("a Modbus TCP reply with protocol identifier %1, not 0").arg(Protocol);
+            Refusal = QCoreApplication::translate("Mbap", "a Modbus TCP reply with protocol identifier %1, not 0").arg(Protocol);
         else if (From != Unit)
-            Refusal = QStringLiteral("a Modbus TCP reply from unit %1 instead of %2").arg(From).arg(Unit);
+            Refusal = QCoreApplication::translate("Mbap", "a Modbus TCP reply from unit %1 instead of %2").arg(From).arg(Unit);
         if (!Refusal.isEmpty()) {
             Buffer.clear();
             return QByteArray();

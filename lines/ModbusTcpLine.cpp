@@ -37,7 +37,7 @@ bool ModbusTcpLine::ReplyDone(const QByteArray &Reply, quint8 ExpectedLength) co
 void ModbusTcpLine::WaitEnded()
 {
     if (!Gateway.Done() && Gateway.Promised() > 0)
-        RefuseReply(QStringLiteral("the gateway's frame holds %1 of the %2 bytes its header gives")
+        RefuseReply(tr("the gateway's frame holds %1 of the %2 bytes its header gives")
                         .arg(Gateway.Pending())
                         .arg(Gateway.Promised()));
 }

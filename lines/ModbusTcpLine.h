@@ -15,6 +15,8 @@
 
 class ModbusTcpLine : public TcpLine
 {
+    Q_DECLARE_TR_FUNCTIONS(ModbusTcpLine)
+
 public:
     // The gateway keeps the silence between frames on its bus: none here.
     ModbusTcpLine(const QString &Host, quint16 Port) : TcpLine(Host, Port) { SetSilenceBaud(0); }

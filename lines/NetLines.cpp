@@ -14,7 +14,7 @@ TcpLine::TcpLine(const QString &Host, quint16 Port, int SilenceBaud) : Host(Host
 {
     SetSilenceBaud(SilenceBaud > 0 ? SilenceBaud : ParamRegisters::DefaultBaud);
     QObject::connect(&Socket, &QAbstractSocket::disconnected,
-                     [this] { MarkLost(QStringLiteral("%1 closed the connection").arg(Where())); });
+                     [this] { MarkLost(tr("%1 closed the connection").arg(Where())); });
 }
 
 TcpLine::~TcpLine()
@@ -35,7 +35,7 @@ bool TcpLine::Connect(QString *Error)
 {
     Socket.connectToHost(Host, Port);
     if (!Socket.waitForConnected(ConnectLimitMs)) {
-        *Error = QStringLiteral("%1: cannot connect: %2").arg(Where(), Socket.errorString());
+        *Error = tr("%1: cannot connect: %2").arg(Where(), Socket.errorString());
         Socket.abort();
         return false;
     }
@@ -101,15 +101,15 @@ bool Rfc2217Line::Open(int Baud, QString *Error)
         return Telnet.Refused() || Telnet.BinaryRefused() || (Telnet.Accepted() && Telnet.BinaryBothWays());
     }, ConnectLimitMs);
     if (Telnet.Refused() || (!Agreed && Telnet.BinaryBothWays()))
-        return Fail(QStringLiteral("the server refuses COM port control (RFC 2217); for a raw server use tcp://"),
+        return Fail(tr("the server refuses COM port control (RFC 2217); for a raw server use tcp://"),
                     Error);
     if (Telnet.BinaryRefused())
-        return Fail(QStringLiteral("the server refuses 8-bit data (Telnet BINARY), which would change the frames' "
-                                   "CR and 0xFF bytes; set it to binary or use tcp://"),
+        return Fail(tr("the server refuses 8-bit data (Telnet BINARY), which would change the frames' "
+                       "CR and 0xFF bytes; set it to binary or use tcp://"),
                     Error);
     if (!Agreed)
         return Fail(!Lost().isEmpty() ? Lost()
-                                      : QStringLiteral("the server did not agree to COM port control within %1 s")
+                                      : tr("the server did not agree to COM port control within %1 s")
                                             .arg(ConnectLimitMs / 1000),
                     Error);
     Opened = Settle(Rfc2217::LineSettings(quint32(Baud)), Baud, Error);
@@ -155,18 +155,17 @@ bool Rfc2217Line::Settle(const QVector<Rfc2217::Setting> &Settings, int Baud, QS
         return Telnet.Refused() || Confirmed();
     }, ConnectLimitMs);
     if (Telnet.Refused())
-        return Fail(QStringLiteral("the server withdrew COM port control (RFC 2217)"), Error);
+        return Fail(tr("the server withdrew COM port control (RFC 2217)"), Error);
     if (!Taken)
         return Fail(!Lost().isEmpty() ? Lost()
-                                      : QStringLiteral("the server did not take the line settings (RFC 2217) "
-                                                       "within %1 s")
+                                      : tr("the server did not take the line settings (RFC 2217) within %1 s")
                                             .arg(ConnectLimitMs / 1000),
                     Error);
     for (const Rfc2217::Setting &One : Settings) {
         // The server answers with what it set, which may be another.
         const QByteArray Set = Telnet.LastReply(One.Command);
         if (Set != One.Value)
-            return Fail(QStringLiteral("the server set %1, not %2")
+            return Fail(tr("the server set %1, not %2")
                             .arg(Rfc2217::SettingText(One.Command, Set),
                                  Rfc2217::SettingText(One.Command, One.Value)),
                         Error);
@@ -189,7 +188,7 @@ QByteArray Rfc2217Line::Receive()
     // A server may take COM port control back at any time: from then on
     // the line's settings are no longer its to keep.
     if (Telnet.Refused() && Opened)
-        MarkLost(Where() + QStringLiteral(": the server withdrew COM port control (RFC 2217)"));
+        MarkLost(tr("%1: the server withdrew COM port control (RFC 2217)").arg(Where()));
     return Data;
 }
 

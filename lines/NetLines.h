@@ -17,6 +17,8 @@
 
 class TcpLine : public StreamLine
 {
+    Q_DECLARE_TR_FUNCTIONS(TcpLine)
+
 public:
     // SilenceBaud 0: 9600.
     TcpLine(const QString &Host, quint16 Port, int SilenceBaud = 0);
@@ -32,7 +34,10 @@ protected:
     QIODevice &Device() override { return Socket; }
     QByteArray Receive() override;
     void Flush() override;
-    QString Carrier() const override { return QStringLiteral("connection"); }
+    QString ShortWrite(qint64 Taken, qint64 Size) const override
+    {
+        return tr("the connection took only %1 of %2 bytes").arg(Taken).arg(Size);
+    }
     // What arrived, acknowledged at once.
     QByteArray TakeArrived();
     // "HOST:PORT", an IPv6 address in brackets.
@@ -50,6 +55,8 @@ private:
 
 class Rfc2217Line : public TcpLine
 {
+    Q_DECLARE_TR_FUNCTIONS(Rfc2217Line)
+
 public:
     Rfc2217Line(const QString &Host, quint16 Port) : TcpLine(Host, Port) {}
 

@@ -1,5 +1,6 @@
 #include "PortStatus.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace PortStatus {
@@ -38,16 +39,19 @@ State FromOpenError(QSerialPort::SerialPortError Why, const QString &Location)
 QString Text(State Status)
 {
     switch (Status) {
+    //: A serial port's state in the list of korvelctl ports.
     case Free:
-        return QStringLiteral("free");
+        return QCoreApplication::translate("PortStatus", "free");
+    //: A serial port's state in the list of korvelctl ports.
     case Busy:
-        return QStringLiteral("busy");
+        return QCoreApplication::translate("PortStatus", "busy");
     case NoAccess:
     case Missing:
     case Failed:
         break;
     }
-    return QStringLiteral("no access");
+    //: A serial port's state in the list of korvelctl ports.
+    return QCoreApplication::translate("PortStatus", "no access");
 }
 
 } // namespace PortStatus

@@ -1,5 +1,7 @@
 #include "Rfc2217.h"
 
+#include <QCoreApplication>
+
 namespace Rfc2217 {
 
 QByteArray Escape(const QByteArray &Data)
@@ -70,15 +72,21 @@ QString SettingText(quint8 Command, const QByteArray &Value)
     for (const char C : Value)
         Number = Number << 8 | quint8(C);
     switch (Command) {
-    case SetBaudRate: return QStringLiteral("%1 Bd").arg(Number);
-    case SetDataSize: return QStringLiteral("%1 data bits").arg(Number);
+    case SetBaudRate: return QCoreApplication::translate("Rfc2217", "%1 Bd").arg(Number);
+    case SetDataSize: return QCoreApplication::translate("Rfc2217", "%1 data bits").arg(Number);
     case SetParity: {
-        const char *const Names[] = {"as it was", "none", "odd", "even", "mark", "space"};
-        return QStringLiteral("parity %1 (%2)").arg(Number).arg(QLatin1String(Number < 6 ? Names[Number] : "unknown"));
+        static const char *const Names[] = {
+            QT_TRANSLATE_NOOP("Rfc2217", "as it was"), QT_TRANSLATE_NOOP("Rfc2217", "none"),
+            QT_TRANSLATE_NOOP("Rfc2217", "odd"),       QT_TRANSLATE_NOOP("Rfc2217", "even"),
+            QT_TRANSLATE_NOOP("Rfc2217", "mark"),      QT_TRANSLATE_NOOP("Rfc2217", "space"),
+            QT_TRANSLATE_NOOP("Rfc2217", "unknown")};
+        return QCoreApplication::translate("Rfc2217", "parity %1 (%2)")
+            .arg(Number)
+            .arg(QCoreApplication::translate("Rfc2217", Names[qMin<quint32>(Number, 6)]));
     }
-    case SetStopSize: return QStringLiteral("stop size %1").arg(Number);
-    case SetControl: return QStringLiteral("flow control %1").arg(Number);
-    default: return QStringLiteral("command %1: %2").arg(Command).arg(Number);
+    case SetStopSize: return QCoreApplication::translate("Rfc2217", "stop size %1").arg(Number);
+    case SetControl: return QCoreApplication::translate("Rfc2217", "flow control %1").arg(Number);
+    default: return QCoreApplication::translate("Rfc2217", "command %1: %2").arg(Command).arg(Number);
     }
 }
 

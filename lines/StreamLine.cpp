@@ -1,5 +1,6 @@
 #include "StreamLine.h"
 
+#include "Language.h"
 #include "ModbusRtu.h"
 
 #include <QCoreApplication>
@@ -44,7 +45,7 @@ bool StreamLine::Send(const QByteArray &Frame, QString *Why)
         return true;
     }
     *Why = Taken < 0 ? Device().errorString()
-                     : QStringLiteral("the %1 took only %2 of %3 bytes").arg(Carrier()).arg(Taken).arg(Bytes.size());
+                     : ShortWrite(Taken, Bytes.size());
     return false;
 }
 
@@ -132,9 +133,8 @@ QByteArray StreamLine::Transact(const QByteArray &Request, quint8 ExpectedLength
         return Reply;
     }
     if (!Silent) {
-        SendProblem = QStringLiteral("the line did not fall silent within %1 s: something on it sends without "
-                                     "pause")
-                          .arg(WaitMs / 1000.0);
+        SendProblem = tr("the line did not fall silent within %1 s: something on it sends without pause")
+                          .arg(Language::Decimal(WaitMs / 1000.0));
         Trace('>', QByteArray(), SendProblem);
         return Reply;
     }

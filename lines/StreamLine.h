@@ -14,6 +14,7 @@
 
 #include "RequestLine.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLoggingCategory>
 #include <QString>
@@ -32,6 +33,8 @@ void ShowFrames(bool On);
 
 class StreamLine : public RequestLine
 {
+    Q_DECLARE_TR_FUNCTIONS(StreamLine)
+
 public:
     StreamLine() { Since.start(); }
 
@@ -73,8 +76,12 @@ protected:
     virtual QByteArray Encode(const QByteArray &Frame) { return Frame; }
     // Out now rather than when the event loop next looks at the device.
     virtual void Flush() {}
-    // What takes the bytes, as a short write names it: "port", "connection".
-    virtual QString Carrier() const { return QStringLiteral("port"); }
+    // A write that took only part of a request, said of what takes the
+    // bytes: the port, the connection.
+    virtual QString ShortWrite(qint64 Taken, qint64 Size) const
+    {
+        return tr("the port took only %1 of %2 bytes").arg(Taken).arg(Size);
+    }
     // Whether the reply is all there: the expected length, or a Modbus
     // exception reply, which a device sends instead of any reply and which
     // is shorter than all of them.

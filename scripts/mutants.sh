@@ -462,6 +462,13 @@ fault ctl-ports-busy lines/PortStatus.cpp \
 fault ctl-ports-file lines/PortStatus.cpp \
     'if (Why == QSerialPort::DeviceNotFoundError || !Device.exists())' 'if (Why == QSerialPort::DeviceNotFoundError)' \
     'korvelctl: a port whose device file is gone is not told as missing'
+# The operator's language.
+fault lang-c-ignored i18n/Language.cpp \
+    'if (IsC(Locale))' 'if (false)' \
+    'language: LANG=C does not hold over LANGUAGE'
+fault lang-json-translated cli/main.cpp \
+    'if (!Arguments.contains(QStringLiteral("--json")))' 'if (true)' \
+    'korvelctl: a --json run translated, its JSON differing by language'
 
 # --- options -----------------------------------------------------------------------
 suites='^tst_'

@@ -217,7 +217,7 @@ inroot wineserver -w
 programs="$work/prefix/drive_c/Program Files/Korvel"
 menu="$work/prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Корвел.lnk"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvel'
-for f in korvel.exe korvelctl.exe uninstall.exe Qt5Core.dll Qt5Network.dll platforms/qwindows.dll \
+for f in korvel.exe korvelctl.exe korvelctl_ru.qm uninstall.exe Qt5Core.dll Qt5Network.dll platforms/qwindows.dll \
          styles/qwindowsvistastyle.dll libwinpthread-1.dll README.txt; do
     [ -f "$programs/$f" ] || fail "not installed: Program Files\\Korvel\\$f"
 done
@@ -245,6 +245,19 @@ fi
 ctl probe --port COM5 >probe.txt || fail "korvelctl probe"
 grep -q 9600 probe.txt || { cat probe.txt >&2; fail "probe did not find 9600 baud"; }
 step "korvelctl ports, read params (into a Cyrillic file name) and eids, write params --verify, probe"
+
+# Russian where Windows speaks Russian: under Wine the UI language follows
+# the environment's locale. Into a file, not a console, korvelctl.exe
+# writes the OEM code page, which is 866 for Russian.
+if inroot env LC_ALL=ru_RU.UTF-8 LD_PRELOAD=/mnt/work/pty-modem-lines.so \
+    wine "C:\\Program Files\\Korvel\\korvelctl.exe" probe --port bogus://x >russian.txt 2>&1; then
+    fail "korvelctl.exe took bogus://x"
+fi
+if ! iconv -f CP866 -t UTF-8 russian.txt | grep -q 'неизвестная схема'; then
+    cat russian.txt >&2
+    fail "korvelctl.exe did not answer in Russian (code page 866)"
+fi
+step "korvelctl.exe answers in Russian under a Russian locale, in code page 866"
 
 # ---- korvelctl.exe through a serial device server ----------------------------------
 # A second simulator behind ser2net on the host's loopback, which the root

@@ -61,6 +61,7 @@ cmake -S "$root" -B "$build" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_PREFIX_PATH="$qt" -DCMAKE_BUILD_TYPE=Release \
     -DKORVEL_BUILD_TESTS="$([ "$run_tests" = 1 ] && echo ON || echo OFF)" \
+    -DKORVEL_LUPDATE=/usr/lib/qt5/bin/lupdate -DKORVEL_LRELEASE=/usr/lib/qt5/bin/lrelease \
     "${launcher[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 echo "windows: built in $((SECONDS - start)) s"
@@ -87,6 +88,13 @@ rm -rf "$stage" "$out/$name.zip" "$out/$name-setup.exe"
 mkdir -p "$stage/platforms" "$stage/styles" "$stage/licenses"
 
 cp "$build/korvel.exe" "$build/cli/korvelctl.exe" "$stage/"
+# The Russian catalogues beside the programs, made by the build machine's
+# lrelease (the Qt for MinGW brings no tools that run here); Qt's own
+# catalogue too, where that Qt carries one.
+cp "$build/translations/korvelctl_ru.qm" "$build/translations/korvel_ru.qm" "$stage/"
+if [ -f "$qt/translations/qtbase_ru.qm" ]; then
+    cp "$qt/translations/qtbase_ru.qm" "$stage/"
+fi
 # korvelctl.exe reaches serial servers and Modbus TCP gateways: Network.
 for module in Core Gui Widgets SerialPort Network; do
     cp "$qt/bin/Qt5$module.dll" "$stage/"

@@ -115,6 +115,9 @@ expect_entry() {
 expect_entry '-rwxr-xr-x' /usr/bin/korvel
 expect_entry '-rwxr-xr-x' /usr/bin/korvelctl
 expect_entry '-rw-r--r--' /usr/share/bash-completion/completions/korvelctl
+for catalogue in korvelctl korvel korvel-devsim; do
+    expect_entry '-rw-r--r--' "/usr/share/korvel/translations/${catalogue}_ru.qm"
+done
 if [ "$with_devsim" = 1 ]; then
     expect_entry '-rwxr-xr-x' /usr/bin/korvel-devsim
 fi
@@ -252,6 +255,13 @@ if [ -x "$root/usr/bin/korvelctl" ]; then
         pass "korvelctl --version: $out"
     else
         fail "korvelctl --version printed '$out'"
+    fi
+    # The installed program finds its catalogue in ../share/korvel.
+    out="$(env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG=ru_RU.UTF-8 "$root/usr/bin/korvelctl" probe --port bogus://x 2>&1 || true)"
+    if grep -Fq 'неизвестная схема' <<<"$out"; then
+        pass "korvelctl speaks Russian under ru_RU.UTF-8"
+    else
+        fail "korvelctl under ru_RU.UTF-8 printed '$out'"
     fi
 fi
 

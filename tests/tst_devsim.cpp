@@ -6,6 +6,7 @@
 
 #include "DeviceCore.h"
 #include "Expected.h"
+#include "LocaleRun.h"
 #include "ModbusRtu.h"
 #include "MySerialPort.h"
 
@@ -182,6 +183,7 @@ private slots:
     void takesSpeedOverAtCommit();
     void devicesShareTheLine();
     void busKeepsEachDevicesState();
+    void speaksTheOperatorsLanguage();
 };
 
 void tst_devsim::mbpollReadsAndWrites()
@@ -491,6 +493,22 @@ void tst_devsim::busKeepsEachDevicesState()
     QCOMPARE(Refused.Code, 2);
     QVERIFY2(Refused.Out.contains("\"Devices\" must hold 3 states"), qPrintable(Refused.Out));
     QCOMPARE(ReadBytes(State), Kept);
+}
+
+// The help and the refusals in the operator's language, the exit status
+// the same in both.
+void tst_devsim::speaksTheOperatorsLanguage()
+{
+    const QStringList Bad {"--pty", "--baud", "x"};
+    const LocaleRun Russian = RunUnder(QStringLiteral("ru_RU.UTF-8"), DevsimPath, Bad);
+    const LocaleRun English = RunUnder(QStringLiteral("C"), DevsimPath, Bad);
+    QVERIFY2(Russian.Err.contains(QStringLiteral("--baud требует целое число от 50 до 4000000, а не 'x'")),
+             qPrintable(Russian.Err));
+    QVERIFY2(English.Err.contains(QStringLiteral("--baud needs a whole number")), qPrintable(English.Err));
+    QCOMPARE(Russian.Code, 2);
+    QCOMPARE(English.Code, 2);
+    const LocaleRun Help = RunUnder(QStringLiteral("ru_RU.UTF-8"), DevsimPath, {"--help"});
+    QVERIFY2(Help.Out.startsWith(QStringLiteral("Использование: korvel-devsim")), qPrintable(Help.Out));
 }
 
 QTEST_GUILESS_MAIN(tst_devsim)

@@ -9,6 +9,7 @@
 #include "CtlFiles.h"
 #include "CtlRun.h"
 #include "Korvelctl.h"
+#include "LocaleRun.h"
 #include "PortStatus.h"
 #include "PtyPair.h"
 #include "SimPeer.h"
@@ -153,6 +154,7 @@ private slots:
     void echoDiffers();
     void portGone();
     void portStatus();
+    void speaksTheOperatorsLanguage();
 
 private:
     QString File(const char *Name) const { return Dir.filePath(QString::fromLatin1(Name)); }
@@ -915,6 +917,28 @@ void TestKorvelctl::portStatus()
     QCOMPARE(PortStatus::FromOpenError(QSerialPort::OpenError, Path), PortStatus::Failed);
     for (const PortStatus::State Refused : {PortStatus::Missing, PortStatus::Failed, PortStatus::NoAccess})
         QCOMPARE(PortStatus::Text(Refused), QStringLiteral("no access"));
+}
+
+// Russian under a Russian locale, English under C, the same exit status;
+// with --json not a word of it changes, stderr included.
+void TestKorvelctl::speaksTheOperatorsLanguage()
+{
+    const QString Program = QStringLiteral(KORVELCTL);
+    const QStringList Bad {"probe", "--port", "bogus://x"};
+    const LocaleRun Russian = RunUnder(QStringLiteral("ru_RU.UTF-8"), Program, Bad);
+    const LocaleRun English = RunUnder(QStringLiteral("C"), Program, Bad);
+    QVERIFY2(Russian.Err.contains(QStringLiteral("неизвестная схема 'bogus'")), qPrintable(Russian.Err));
+    QVERIFY2(English.Err.contains(QStringLiteral("unknown scheme 'bogus'")), qPrintable(English.Err));
+    QCOMPARE(Russian.Code, English.Code);
+    QVERIFY(English.Code != 0);
+
+    const QStringList Json = QStringList {"probe", "--port", "tcp://[::1", "--json"};
+    const LocaleRun RussianJson = RunUnder(QStringLiteral("ru_RU.UTF-8"), Program, Json);
+    const LocaleRun EnglishJson = RunUnder(QStringLiteral("C"), Program, Json);
+    QVERIFY2(EnglishJson.Out.contains(QStringLiteral("give a serial port")), qPrintable(EnglishJson.Out));
+    QCOMPARE(RussianJson.Out, EnglishJson.Out);
+    QCOMPARE(RussianJson.Err, EnglishJson.Err);
+    QCOMPARE(RussianJson.Code, EnglishJson.Code);
 }
 
 QTEST_MAIN(TestKorvelctl)

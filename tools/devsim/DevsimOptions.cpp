@@ -5,6 +5,7 @@
 #include "WholeNumber.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <iterator>
@@ -23,19 +24,19 @@ bool SetPort(const QString &Value, DevsimSettings &Out, QString *Error)
 {
     Out.UsePort = true;
     Out.PortPath = Value;
-    return !Value.isEmpty() || Refuse(Error, QStringLiteral("--port needs a path"));
+    return !Value.isEmpty() || Refuse(Error, QCoreApplication::translate("DevsimOptions", "--port needs a path"));
 }
 
 bool SetBaud(const QString &Value, DevsimSettings &Out, QString *Error)
 {
     return ParseWholeNumber(Value, 50, 4000000, &Out.Line.Baud)
-        || Refuse(Error, QStringLiteral("--baud needs a whole number from 50 to 4000000, not '%1'").arg(Value));
+        || Refuse(Error, QCoreApplication::translate("DevsimOptions", "--baud needs a whole number from 50 to 4000000, not '%1'").arg(Value));
 }
 
 bool SetTurnaround(const QString &Value, DevsimSettings &Out, QString *Error)
 {
     return ParseWholeNumber(Value, 0, 60000, &Out.Line.TurnaroundMs)
-        || Refuse(Error, QStringLiteral("--turnaround needs a whole number of milliseconds from 0 to 60000, not '%1'")
+        || Refuse(Error, QCoreApplication::translate("DevsimOptions", "--turnaround needs a whole number of milliseconds from 0 to 60000, not '%1'")
                              .arg(Value));
 }
 
@@ -48,7 +49,7 @@ bool SetDeviceBaud(const QString &Value, DevsimSettings &Out, QString *Error)
         Out.Line.DeviceBaud = Baud;
         return true;
     }
-    return Refuse(Error, QStringLiteral("--device-baud needs one of %1, not '%2'")
+    return Refuse(Error, QCoreApplication::translate("DevsimOptions", "--device-baud needs one of %1, not '%2'")
                              .arg(ParamRegisters::BaudRateTexts().join(QStringLiteral(", ")), Value));
 }
 
@@ -57,7 +58,7 @@ bool SetDevices(const QString &Value, DevsimSettings &Out, QString *Error)
     for (const QString &Text : Value.split(QLatin1Char(','))) {
         int Address = 0;
         if (!ParseWholeNumber(Text, 1, 247, &Address))
-            return Refuse(Error, QStringLiteral("--devices needs addresses from 1 to 247, separated by commas, not '%1'")
+            return Refuse(Error, QCoreApplication::translate("DevsimOptions", "--devices needs addresses from 1 to 247, separated by commas, not '%1'")
                                      .arg(Value));
         Out.Addresses << Address;
     }
@@ -67,7 +68,7 @@ bool SetDevices(const QString &Value, DevsimSettings &Out, QString *Error)
 bool SetState(const QString &Value, DevsimSettings &Out, QString *Error)
 {
     Out.Line.StatePath = Value;
-    return !Value.isEmpty() || Refuse(Error, QStringLiteral("--state needs a file name"));
+    return !Value.isEmpty() || Refuse(Error, QCoreApplication::translate("DevsimOptions", "--state needs a file name"));
 }
 
 bool AddFault(const QString &Value, DevsimSettings &Out, QString *Error)
@@ -153,7 +154,7 @@ bool ApplyRule(const OptionRule &Rule, const QCommandLineParser &Parser, DevsimS
         return Rule.Set(QString(), Out, Error);
     const QStringList Values = Parser.values(Name);
     if (!Rule.Repeatable && Values.size() > 1)
-        return Refuse(Error, QStringLiteral("--%1 given more than once").arg(Name));
+        return Refuse(Error, QCoreApplication::translate("DevsimOptions", "--%1 given more than once").arg(Name));
     for (const QString &Value : Values) {
         if (!Rule.Set(Value, Out, Error))
             return false;
@@ -165,20 +166,20 @@ bool ApplyRule(const OptionRule &Rule, const QCommandLineParser &Parser, DevsimS
 bool CheckTogether(DevsimSettings &Out, QString *Error)
 {
     if (Out.UsePty == Out.UsePort)
-        return Refuse(Error, QStringLiteral("give either --pty or --port PATH"));
+        return Refuse(Error, QCoreApplication::translate("DevsimOptions", "give either --pty or --port PATH"));
     SerialLine::Options &Line = Out.Line;
     if (Out.UsePort && Line.Baud && SerialLine::SpeedConstant(Line.Baud) == 0)
-        return Refuse(Error, QStringLiteral("--baud %1 is no speed a serial line can be set to "
+        return Refuse(Error, QCoreApplication::translate("DevsimOptions", "--baud %1 is no speed a serial line can be set to "
                                             "(1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 230400 ...)")
                                  .arg(Line.Baud));
     if (Out.UsePort && Line.DeviceBaud) {
         // A serial device's line has one speed, which the device listens at.
         if (Line.Baud && Line.Baud != Line.DeviceBaud)
-            return Refuse(Error, QStringLiteral("with --port, --baud and --device-baud must be the same speed"));
+            return Refuse(Error, QCoreApplication::translate("DevsimOptions", "with --port, --baud and --device-baud must be the same speed"));
         Line.Baud = Line.DeviceBaud;
     }
     if (Line.BaudAfterRestart && !Line.DeviceBaud)
-        return Refuse(Error, QStringLiteral("--baud-after-restart needs --device-baud"));
+        return Refuse(Error, QCoreApplication::translate("DevsimOptions", "--baud-after-restart needs --device-baud"));
     return true;
 }
 
@@ -197,7 +198,7 @@ bool ParseDevsimArguments(const QStringList &Arguments, DevsimSettings &Out, QSt
     if (Out.Help || Out.Version)
         return true;
     if (!Parser.positionalArguments().isEmpty())
-        return Refuse(Error, QStringLiteral("unexpected argument '%1'").arg(Parser.positionalArguments().first()));
+        return Refuse(Error, QCoreApplication::translate("DevsimOptions", "unexpected argument '%1'").arg(Parser.positionalArguments().first()));
     for (const OptionRule &Rule : Rules) {
         if (!ApplyRule(Rule, Parser, Out, Error))
             return false;
@@ -212,7 +213,7 @@ namespace {
 // Usage and the options.
 QString OptionsHelp()
 {
-    return QStringLiteral(
+    return QCoreApplication::translate("DevsimOptions",
         "Usage: korvel-devsim (--pty | --port PATH) [options]\n"
         "\n"
         "Stands in for the LoRa radio device on a serial line: a Modbus RTU slave\n"
@@ -265,7 +266,7 @@ QString DeviceHelp()
     QString Starts;
     for (const DeviceCore::Param &P : DeviceCore::Params())
         Starts += QStringLiteral("    %1 %2 = %3\n").arg(P.Register).arg(QString::fromLatin1(P.Name), -16).arg(P.Start);
-    return QStringLiteral(
+    return QCoreApplication::translate("DevsimOptions",
                "\n"
                "Device:\n"
                "  Holding registers, numbered as they go on the wire (no base subtracted):\n"

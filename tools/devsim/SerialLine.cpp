@@ -21,7 +21,7 @@ bool MakeRaw(int Fd, int Baud, QString *Error)
     termios Mode {};
     if (tcgetattr(Fd, &Mode) != 0) {
         if (Error)
-            *Error = QStringLiteral("not a serial line: %1").arg(QString::fromLocal8Bit(strerror(errno)));
+            *Error = SerialLine::tr("not a serial line: %1").arg(QString::fromLocal8Bit(strerror(errno)));
         return false;
     }
     // 8N1, no echo, no line editing, no translation, no flow control.
@@ -38,7 +38,7 @@ bool MakeRaw(int Fd, int Baud, QString *Error)
     }
     if (tcsetattr(Fd, TCSANOW, &Mode) != 0) {
         if (Error)
-            *Error = QStringLiteral("cannot set the line to raw 8N1: %1")
+            *Error = SerialLine::tr("cannot set the line to raw 8N1: %1")
                          .arg(QString::fromLocal8Bit(strerror(errno)));
         return false;
     }
@@ -123,7 +123,7 @@ bool SerialLine::OpenPty(QString *SlavePath, QString *Error)
     const int Master = posix_openpt(O_RDWR | O_NOCTTY);
     if (Master < 0 || grantpt(Master) != 0 || unlockpt(Master) != 0) {
         if (Error)
-            *Error = QStringLiteral("cannot create a pseudo-terminal: %1")
+            *Error = tr("cannot create a pseudo-terminal: %1")
                          .arg(QString::fromLocal8Bit(strerror(errno)));
         if (Master >= 0)
             ::close(Master);
@@ -133,7 +133,7 @@ bool SerialLine::OpenPty(QString *SlavePath, QString *Error)
     const int Slave = Name ? ::open(Name, O_RDWR | O_NOCTTY) : -1;
     if (Slave < 0) {
         if (Error)
-            *Error = QStringLiteral("cannot open the pseudo-terminal's slave: %1")
+            *Error = tr("cannot open the pseudo-terminal's slave: %1")
                          .arg(QString::fromLocal8Bit(strerror(errno)));
         ::close(Master);
         return false;
@@ -157,7 +157,7 @@ bool SerialLine::OpenPort(const QString &Path, QString *Error)
     const int Port = ::open(QFile::encodeName(Path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (Port < 0) {
         if (Error)
-            *Error = QStringLiteral("cannot open %1: %2").arg(Path, QString::fromLocal8Bit(strerror(errno)));
+            *Error = tr("cannot open %1: %2").arg(Path, QString::fromLocal8Bit(strerror(errno)));
         return false;
     }
     fcntl(Port, F_SETFD, FD_CLOEXEC);
@@ -215,9 +215,8 @@ void SerialLine::OnReadable()
         if (Got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
             break;
         // End of file or an error: the adapter is gone.
-        const QString Why = Got == 0 ? QStringLiteral("end of file")
-                                     : QString::fromLocal8Bit(strerror(errno));
-        std::fprintf(stderr, "korvel-devsim: the line is lost (%s)\n", Why.toLocal8Bit().constData());
+        const QString Why = Got == 0 ? tr("end of file") : QString::fromLocal8Bit(strerror(errno));
+        std::fprintf(stderr, "korvel-devsim: %s\n", tr("the line is lost (%1)").arg(Why).toLocal8Bit().constData());
         Close();
         emit Finished(1);
         return;
@@ -392,7 +391,12 @@ void SerialLine::Retune(int Baud)
     tcdrain(Fd);
     if (Speed == 0 || tcgetattr(Fd, &Mode) != 0 || cfsetispeed(&Mode, Speed) != 0 || cfsetospeed(&Mode, Speed) != 0
         || tcsetattr(Fd, TCSADRAIN, &Mode) != 0)
-        std::fprintf(stderr, "korvel-devsim: cannot set the line to %d Bd: %s\n", Baud, std::strerror(errno));
+        std::fprintf(stderr, "korvel-devsim: %s\n",
+                     tr("cannot set the line to %1 Bd: %2")
+                         .arg(Baud)
+                         .arg(QString::fromLocal8Bit(std::strerror(errno)))
+                         .toLocal8Bit()
+                         .constData());
 }
 
 void SerialLine::LogFrame(char Direction, const QByteArray &Bytes, const QString &Remark) const

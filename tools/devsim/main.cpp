@@ -1,8 +1,10 @@
 // korvel-devsim: stands in for the LoRa radio device on a serial line.
 
+#include "Console.h"
 #include "DeviceBus.h"
 #include "DeviceState.h"
 #include "DevsimOptions.h"
+#include "Language.h"
 #include "SerialLine.h"
 
 #include <QCoreApplication>
@@ -28,15 +30,17 @@ void OnSignal(int)
 
 int BadStateFile(const QString &Path, const QString &Error)
 {
-    std::fprintf(stderr, "%s: state file %s: %s\n", Program, Path.toLocal8Bit().constData(),
-                 Error.toLocal8Bit().constData());
+    std::fprintf(stderr, "%s: %s\n", Program,
+                 Console::Bytes(QCoreApplication::translate("main", "state file %1: %2").arg(Path, Error)).constData());
     return 2;
 }
 
 int BadArguments(const QString &Message)
 {
-    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", Program,
-                 Message.toLocal8Bit().constData(), Program);
+    std::fprintf(stderr, "%s: %s\n%s\n", Program, Console::Bytes(Message).constData(),
+                 Console::Bytes(QCoreApplication::translate("main", "Try '%1 --help' for more information.")
+                                    .arg(QLatin1String(Program)))
+                     .constData());
     return 2;
 }
 
@@ -122,6 +126,10 @@ void Announce(DeviceBus &Bus, const DevsimSettings &Settings)
 int main(int argc, char *argv[])
 {
     QCoreApplication App(argc, argv);
+    // The operator's language for the help and the refusals; the log
+    // lines and the state file stay English.
+    Console::SetUp();
+    Language::Install(QString::fromLatin1(Program));
     QCoreApplication::setApplicationName(QString::fromLatin1(Program));
     QCoreApplication::setApplicationVersion(QStringLiteral(KORVEL_DEVSIM_VERSION));
 
@@ -130,7 +138,7 @@ int main(int argc, char *argv[])
     if (!ParseDevsimArguments(QCoreApplication::arguments(), Settings, &Error))
         return BadArguments(Error);
     if (Settings.Help) {
-        std::fputs(DevsimHelpText().toLocal8Bit().constData(), stdout);
+        std::fputs(Console::Bytes(DevsimHelpText()).constData(), stdout);
         return 0;
     }
     if (Settings.Version) {
