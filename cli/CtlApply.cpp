@@ -108,9 +108,9 @@ int ApplyCommand::WriteChanged(const ParamList &Changed, const ParamList &Held, 
                 Back.append(Param);
         }
         return UndoneFault(Fault, [&] {
-            Exchange.SetStrictEcho(false);
             for (ParamValue &Param : Back) {
-                if (!Exchange.WriteParam(&Param))
+                // A value put back that the device echoes otherwise was still written.
+                if (!Exchange.WriteParam(&Param) && Exchange.Failure().Code != FaultCode::WrongEcho)
                     return false;
             }
             return true;

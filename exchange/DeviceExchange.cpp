@@ -125,20 +125,13 @@ bool DeviceExchange::WriteParam(ParamValue *Param)
 {
     LogParam(*Param);
     QByteArray Answer;
-    const Transaction Where = ParamTransaction(Kind::ParamWrite, *Param);
+    Transaction Where = ParamTransaction(Kind::ParamWrite, *Param);
+    Where.Value = Param->Value;
+    Where.StrictEcho = StrictEcho;
     if (!Transact(ModbusRtu::BuildParamWrite(Param->Register, Param->Value, Address), Where, &Answer))
         return false;
     // What the device kept is what it echoed, not what was sent.
-    const int Echo = ModbusRtu::ParamWriteEchoValue(Answer);
-    if (StrictEcho && Echo != quint16(Param->Value)) {
-        LastFailure.Code = FaultCode::WrongEcho;
-        LastFailure.Where = Where;
-        LastFailure.InTransaction = true;
-        LastFailure.Got = Echo;
-        LastFailure.Expected = Param->Value;
-        return false;
-    }
-    Param->Value = Echo;
+    Param->Value = ModbusRtu::ParamWriteEchoValue(Answer);
     return true;
 }
 

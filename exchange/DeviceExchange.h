@@ -33,15 +33,17 @@ public:
                             const QLoggingCategory &Log = *QLoggingCategory::defaultCategory());
 
     // The device's own RS-485 address (1 to 247): requests go to it and a
-    // reply from any other address is refused. Without it requests go to
-    // 0x00 and the address byte of a reply is not read.
+    // reply must come from it, with the request's function and a write's
+    // register and value echoed. Without it requests go to 0x00 and a reply
+    // is held to the window's tests (ReplyCheck::Check).
     void SetAddress(quint8 Address);
     quint8 TargetAddress() const { return Address; }
     // A transaction whose reply fails its tests is sent again up to this
     // many times (default 0).
     void SetRetries(int Retries);
-    // A write whose echo holds another value than was sent fails with
-    // WrongEcho; by default what the device echoed is what it keeps.
+    // At 0x00 too, a write whose echo holds another value than was sent
+    // fails with WrongEcho; by default there what the device echoed is what
+    // it keeps. A device named by its own address always fails so.
     void SetStrictEcho(bool Strict);
 
     // Each returns true only when every transaction passed; the first

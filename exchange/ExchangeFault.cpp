@@ -25,12 +25,25 @@ QString CountText(const ExchangeFault &Fault)
     return QStringLiteral("wrong count: ") + InsteadOf("byte count", Fault.Got, Fault.Expected);
 }
 
+// A function or exception code as Modbus tools print it: "0x03", "0x90".
+QString CodeText(int Code)
+{
+    return QStringLiteral("0x") + QString::number(Code, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+}
+
+QString EchoText(const ExchangeFault &Fault)
+{
+    if (Fault.EchoOfRegister)
+        return QStringLiteral("wrong echo: ") + InsteadOf("register", Fault.Got, Fault.Expected);
+    // A single write echoed otherwise ends the exchange before its commit.
+    return QStringLiteral("sent %1, the device echoed %2; nothing committed").arg(Fault.Expected).arg(Fault.Got);
+}
+
 QString ExceptionText(int Code)
 {
     const QString Meaning = ModbusRtu::ExceptionMeaning(quint8(Code));
-    return QStringLiteral("Modbus exception 0x%1%2")
-        .arg(QString::number(Code, 16).toUpper().rightJustified(2, QLatin1Char('0')),
-             Meaning.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(Meaning));
+    return QStringLiteral("Modbus exception %1%2")
+        .arg(CodeText(Code), Meaning.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(Meaning));
 }
 
 } // namespace
@@ -48,6 +61,7 @@ QString FaultName(FaultCode Code)
     case FaultCode::Exception: return QStringLiteral("exception");
     case FaultCode::OtherAddress: return QStringLiteral("other-address");
     case FaultCode::WrongCount: return QStringLiteral("wrong-count");
+    case FaultCode::WrongFunction: return QStringLiteral("wrong-function");
     case FaultCode::WrongEcho: return QStringLiteral("wrong-echo");
     case FaultCode::CommitRefused: return QStringLiteral("commit-refused");
     case FaultCode::Unreadable: return QStringLiteral("unreadable");
@@ -106,11 +120,10 @@ QString FaultText(const ExchangeFault &Fault)
     case FaultCode::Exception: return ExceptionText(Fault.Got);
     case FaultCode::OtherAddress: return QStringLiteral("reply from ") + InsteadOf("address", Fault.Got, Fault.Expected);
     case FaultCode::WrongCount: return CountText(Fault);
-    case FaultCode::WrongEcho:
-        // A single write echoed otherwise ends the exchange before its commit.
-        if (Fault.Where.What == Transaction::Kind::ParamWrite)
-            return QStringLiteral("sent %1, the device echoed %2; nothing committed").arg(Fault.Expected).arg(Fault.Got);
-        return QStringLiteral("wrong echo: ") + InsteadOf("function", Fault.Got, Fault.Expected);
+    case FaultCode::WrongFunction:
+        return QStringLiteral("wrong function: %1 instead of %2")
+            .arg(CodeText(Fault.Got), CodeText(Fault.Expected));
+    case FaultCode::WrongEcho: return EchoText(Fault);
     case FaultCode::CommitRefused: return QStringLiteral("wrong echo: ") + InsteadOf("code", Fault.Got, Fault.Expected);
     case FaultCode::Unreadable: return QStringLiteral("reply of %1 bytes refused").arg(Fault.Got);
     case FaultCode::Framing: return Fault.Reason;

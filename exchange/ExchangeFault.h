@@ -16,7 +16,12 @@ struct Transaction
     int Register = 0; // the parameter's, the block's first, or the command register
     int Count = 1;    // the EIDs of a block; the code of a commit
     int Block = 0;    // a block's number, from 0
+    int Value = 0;    // the value a parameter write sends
     QString Name;     // a parameter's name
+    // A parameter write's echo must hold Value even at 0x00, where the
+    // window takes what the device echoes as what it keeps. A device
+    // addressed by its own address is always held to it.
+    bool StrictEcho = false;
 
     bool IsWrite() const { return What == Kind::ParamWrite || What == Kind::EidWrite; }
 };
@@ -32,7 +37,8 @@ enum class FaultCode {
     Exception,      // a Modbus exception reply; Got is its code
     OtherAddress,   // a reply from another device; Got is its address
     WrongCount,     // a byte count or register count other than asked for
-    WrongEcho,      // a write echoed with another function or value
+    WrongFunction,  // a reply with another function code than the request's
+    WrongEcho,      // a write echoed with another register or value
     CommitRefused,  // the commit echoed with another code
     Unreadable,     // a whole frame too short to hold its fields
     Framing,        // the line refused the reply's framing (a gateway's header); Reason says how
@@ -43,8 +49,9 @@ struct ExchangeFault
     FaultCode Code = FaultCode::None;
     Transaction Where;
     bool InTransaction = false; // false for a request refused before sending
-    int Got = 0;                // what arrived (bytes, address, count, code, echo)
+    int Got = 0;                // what arrived (bytes, address, count, code, function, echo)
     int Expected = 0;           // what the reply had to hold
+    bool EchoOfRegister = false; // WrongEcho: the register differs, not the value
     int WaitMs = 0;             // the longest the line waited
     QString Reason;             // the request's or the line's own words
 

@@ -1,8 +1,8 @@
 #ifndef KORVEL_MODBUSRTU_H
 #define KORVEL_MODBUSRTU_H
 
-// Modbus RTU frames as the tool puts them on the wire, and the tests its
-// replies must pass. Pure functions: no widget, no port.
+// Modbus RTU frames as the tool puts them on the wire, and the values its
+// replies carry (ReplyCheck judges them). Pure functions: no widget, no port.
 
 #include <QByteArray>
 #include <QString>
@@ -65,18 +65,12 @@ QByteArray BuildEidRead(int FirstRegister, int Count, quint8 Address = DeviceAdd
 QByteArray BuildEidWrite(int FirstRegister, const QVector<qint32> &Values,
                          quint8 Address = DeviceAddress);
 
-// Whether a reply passes its tests (ReplyCheck::Check, to a device
-// addressed as DeviceAddress), and the values it carries.
-bool ParamReadReplyOk(const QByteArray &Reply);
+// The values a reply carries, read whether or not it passed its tests.
 quint16 ParamReadValue(const QByteArray &Reply);      // bytes 3..4
-bool ParamWriteReplyOk(const QByteArray &Reply);
 quint16 ParamWriteEchoValue(const QByteArray &Reply); // bytes 4..5
-bool CommitReplyOk(const QByteArray &Reply, quint16 Code);
-bool EidReadReplyOk(const QByteArray &Reply, int Count);
 // EID m of a block read reply, most significant byte first; positions past
 // the end of the reply read as 0.
 qint32 EidReadValue(const QByteArray &Reply, int Index);
-bool EidWriteReplyOk(const QByteArray &Reply, int Count);
 
 // A Modbus exception reply: five bytes, the function with its top bit set,
 // the exception code, a good CRC. Every request kind may get one instead of

@@ -50,7 +50,8 @@ ExchangeFault CrcFault(const QByteArray &Reply, int Expected)
     return Fault(FaultCode::BadCrc);
 }
 
-// The tests of each kind up to the address, which is the same for all.
+// The window's tests of each kind: the length, the CRC and the counts its
+// replies are documented to pass.
 ExchangeFault ContentFault(const QByteArray &Reply, const Transaction &Where)
 {
     const int Expected = ExpectedLength(Where);
@@ -87,7 +88,7 @@ ExchangeFault ContentFault(const QByteArray &Reply, const Transaction &Where)
         if (Reply.size() <= 1)
             return Fault(FaultCode::Unreadable, Reply.size());
         if (ByteAt(Reply, 1) != ModbusRtu::FuncWriteMultiple)
-            return Refused(FaultCode::WrongEcho, ByteAt(Reply, 1), ModbusRtu::FuncWriteMultiple);
+            return Refused(FaultCode::WrongFunction, ByteAt(Reply, 1), ModbusRtu::FuncWriteMultiple);
         if (Reply.size() <= 4)
             return Fault(FaultCode::Unreadable, Reply.size());
         // A 5-byte reply has no byte 5; it reads as 0 rather than past the end.
@@ -96,6 +97,66 @@ ExchangeFault ContentFault(const QByteArray &Reply, const Transaction &Where)
         break;
     }
     return Fault(FaultCode::None);
+}
+
+quint8 FunctionOf(Kind What)
+{
+    switch (What) {
+    case Kind::ParamRead:
+    case Kind::EidRead: return ModbusRtu::FuncReadHolding;
+    case Kind::ParamWrite:
+    case Kind::Commit: return ModbusRtu::FuncWriteSingle;
+    case Kind::EidWrite: return ModbusRtu::FuncWriteMultiple;
+    }
+    return 0;
+}
+
+// A single write's echoed value; a commit's value is its code, tested with
+// the content.
+ExchangeFault ValueFault(const QByteArray &Reply, const Transaction &Where)
+{
+    if (Where.What == Kind::ParamWrite && WordAt(Reply, 4) != quint16(Where.Value))
+        return Fault(FaultCode::WrongEcho, WordAt(Reply, 4), Where.Value);
+    return Fault(FaultCode::None);
+}
+
+// A device asked by its own address is held to answering that request:
+// from that address, with its function (or that function's exception), a
+// write's register echoed, the counts, the length asked, a write's value.
+// Content is the window's verdict on the same reply; a reply it cannot read
+// as a whole frame stays refused as such.
+ExchangeFault AnswerFault(const QByteArray &Reply, const Transaction &Where, quint8 Address,
+                          const ExchangeFault &Content)
+{
+    switch (Content.Code) {
+    case FaultCode::NoReply:
+    case FaultCode::Short:
+    case FaultCode::TooLong:
+    case FaultCode::BadCrc:
+    case FaultCode::Unreadable: return Content;
+    default: break;
+    }
+    const int From = int(ByteAt(Reply, 0));
+    if (From != Address)
+        return Fault(FaultCode::OtherAddress, From, Address);
+    const int Function = FunctionOf(Where.What);
+    const int Answered = int(ByteAt(Reply, 1));
+    if (ModbusRtu::IsExceptionReply(Reply) && Answered == (Function | 0x80))
+        return Fault(FaultCode::Exception, ModbusRtu::ExceptionCode(Reply));
+    if (Answered != Function)
+        return Fault(FaultCode::WrongFunction, Answered, Function);
+    const bool Read = Where.What == Kind::ParamRead || Where.What == Kind::EidRead;
+    if (!Read && WordAt(Reply, 2) != quint16(Where.Register)) {
+        ExchangeFault Found = Fault(FaultCode::WrongEcho, WordAt(Reply, 2), quint16(Where.Register));
+        Found.EchoOfRegister = true;
+        return Found;
+    }
+    if (Content.Failed())
+        return Content;
+    const int Expected = ExpectedLength(Where);
+    if (Reply.size() != Expected)
+        return LengthFault(Reply, Expected);
+    return ValueFault(Reply, Where);
 }
 
 } // namespace
@@ -112,56 +173,20 @@ quint8 ExpectedLength(const Transaction &Where)
     return 0;
 }
 
+// At 0x00 a reply is held to the window's documented tests and no more:
+// the radio answers a request to 0x00 with its own ModbusID or a fixed byte
+// where the address goes, so that byte names nobody, and the operator's
+// radio is known to pass those tests; more would refuse radios that work.
+// A device named by its own address answers as any Modbus server does.
 ExchangeFault Check(const QByteArray &Reply, const Transaction &Where, quint8 Address)
 {
     ExchangeFault Found = ContentFault(Reply, Where);
-    // Only a device addressed by its own address is held to answering as it.
-    const int From = int(ByteAt(Reply, 0));
-    if (!Found.Failed() && Address != ModbusRtu::DeviceAddress && From != Address)
-        Found = Fault(FaultCode::OtherAddress, From, Address);
+    if (Address != ModbusRtu::DeviceAddress)
+        Found = AnswerFault(Reply, Where, Address, Found);
+    else if (!Found.Failed() && Where.StrictEcho)
+        Found = ValueFault(Reply, Where);
     Found.Where = Where;
     return Found;
 }
 
 } // namespace ReplyCheck
-
-namespace ModbusRtu {
-
-namespace {
-
-bool Passes(const QByteArray &Reply, Transaction::Kind What, int Count)
-{
-    Transaction Where;
-    Where.What = What;
-    Where.Count = Count;
-    return !ReplyCheck::Check(Reply, Where, DeviceAddress).Failed();
-}
-
-} // namespace
-
-bool ParamReadReplyOk(const QByteArray &Reply)
-{
-    return Passes(Reply, Transaction::Kind::ParamRead, 1);
-}
-
-bool ParamWriteReplyOk(const QByteArray &Reply)
-{
-    return Passes(Reply, Transaction::Kind::ParamWrite, 1);
-}
-
-bool CommitReplyOk(const QByteArray &Reply, quint16 Code)
-{
-    return Passes(Reply, Transaction::Kind::Commit, Code);
-}
-
-bool EidReadReplyOk(const QByteArray &Reply, int Count)
-{
-    return Passes(Reply, Transaction::Kind::EidRead, Count);
-}
-
-bool EidWriteReplyOk(const QByteArray &Reply, int Count)
-{
-    return Passes(Reply, Transaction::Kind::EidWrite, Count);
-}
-
-} // namespace ModbusRtu

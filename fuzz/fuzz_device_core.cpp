@@ -10,6 +10,7 @@
 #include "DeviceCore.h"
 #include "FuzzSupport.h"
 #include "ModbusRtu.h"
+#include "ReplyCheck.h"
 
 #include <QStringList>
 
@@ -34,8 +35,10 @@ void CheckPlainAnswer(const QByteArray &Request, const DeviceReply &Reply)
         const unsigned Count = (ByteAt(Request, 4) << 8) | ByteAt(Request, 5);
         Check(ByteAt(Bytes, 2) == 2 * Count && Bytes.size() == static_cast<int>(5 + 2 * Count),
               "read answer length");
+        // A parameter read, as korvelctl checks it at the request's address.
         if (Count == 1)
-            Check(ModbusRtu::ParamReadReplyOk(Bytes), "single read answer passes the tool's test");
+            Check(!ReplyCheck::Check(Bytes, Transaction(), quint8(Request.at(0))).Failed(),
+                  "single read answer passes the tool's test");
     } else {
         Check(Bytes.size() == 8 && Bytes.left(6) == Request.left(6), "write echo");
     }

@@ -63,6 +63,21 @@ fault eid-write-function exchange/ReplyCheck.cpp \
     'if (ByteAt(Reply, 1) != ModbusRtu::FuncWriteMultiple)' \
     'if (false)' \
     'EID write reply: function code not tested'
+fault reply-function-unchecked exchange/ReplyCheck.cpp \
+    'if (Answered != Function)' 'if (false)' \
+    'korvelctl --address: a reply with another function code taken'
+fault reply-exception-function exchange/ReplyCheck.cpp \
+    '&& Answered == (Function | 0x80))' ')' \
+    'korvelctl --address: an exception to another function told as the request'"'"'s'
+fault reply-register-unchecked exchange/ReplyCheck.cpp \
+    'if (!Read && WordAt(Reply, 2) != quint16(Where.Register)) {' 'if (false) {' \
+    'korvelctl --address: a write echoed with another register taken'
+fault reply-value-unchecked exchange/ReplyCheck.cpp \
+    'return ValueFault(Reply, Where);' 'return Fault(FaultCode::None);' \
+    'korvelctl --address: a write echoed with another value taken'
+fault reply-length-unchecked exchange/ReplyCheck.cpp \
+    $'    if (Reply.size() != Expected)\n        return LengthFault(Reply, Expected);\n    return ValueFault' '    return ValueFault' \
+    'korvelctl --address: an EID block with bytes beyond its count taken'
 fault eid-reply-length exchange/ModbusRtu.cpp \
     'return static_cast<quint8>(4 * N + 5);' 'return static_cast<quint8>(4 * N + 4);' \
     'EID read waits for a reply one byte short (the wait runs out every block)'
@@ -86,8 +101,8 @@ fault protocol-sees-window exchange/ReplyCheck.cpp \
     $'#include "ModbusRtu.h"\n#include "ConfigDocument.h"' \
     'the protocol includes a document header of the window'
 fault echo-ignored exchange/DeviceExchange.cpp \
-    'Param->Value = Echo;' \
-    'Q_UNUSED(Echo);' \
+    'Param->Value = ModbusRtu::ParamWriteEchoValue(Answer);' \
+    'Q_UNUSED(Answer);' \
     'the device'"'"'s echo ignored: the sent value is shown'
 fault param-commit-ignored exchange/DeviceExchange.cpp \
     'return Commit(ModbusRtu::CommitParamCode);' \
@@ -148,7 +163,7 @@ fault ctl-param-commit-ignored exchange/DeviceExchange.cpp \
     'return Commit(ModbusRtu::CommitParamCode);' $'Commit(ModbusRtu::CommitParamCode);\n    return true;' \
     'korvelctl: a refused parameter commit reported as success'
 fault strict-echo-ignored exchange/DeviceExchange.cpp \
-    'if (StrictEcho && Echo != quint16(Param->Value))' 'if (false)' \
+    'Where.StrictEcho = StrictEcho;' 'Where.StrictEcho = false;' \
     'korvelctl: a write echoed with another value is committed'
 fault port-refusal-unseen exchange/DeviceExchange.cpp \
     'const QString NotSent = Line.SendFailure();' 'const QString NotSent;' \
@@ -305,9 +320,12 @@ fault ctl-no-silence lines/StreamLine.cpp \
     'if (LeftNs <= 0 ||' 'if (true ||' \
     'korvelctl: no 3.5-character silence before a request'
 fault ctl-address-unchecked exchange/ReplyCheck.cpp \
-    'if (!Found.Failed() && Address != ModbusRtu::DeviceAddress && From != Address)' \
+    'if (From != Address)' \
     'if (false)' \
     'korvelctl --address: a reply from another address taken'
+fault ctl-putback-echo-refused cli/CtlApply.cpp \
+    '&& Exchange.Failure().Code != FaultCode::WrongEcho)' ')' \
+    'korvelctl apply: a value put back and echoed otherwise ends the putting back as failed'
 fault ctl-param-range cli/CtlFiles.cpp \
     'Number > Row->Max)' 'Number > Row->Max + 1)' \
     'korvelctl: a parameter file value one above its range accepted'

@@ -448,7 +448,7 @@ void TestCtlFiles::commitToldAsItHappened()
 void TestCtlFiles::failuresAsJson_data()
 {
     QTest::addColumn<QStringList>("Arguments");
-    QTest::addColumn<int>("Silent"); // the device's first silent request, 0: none
+    QTest::addColumn<int>("Silent"); // the device's first silent request, 0: none; -1 echoes, -2 functions differ
     QTest::addColumn<int>("Code");
     QTest::addColumn<QString>("Fault");
     QTest::addColumn<QJsonObject>("Transaction"); // its kind and register, or empty
@@ -465,6 +465,11 @@ void TestCtlFiles::failuresAsJson_data()
                                           << 2 << 1 << "no-reply" << Kind("param-write", 40304);
     QTest::newRow("set, echo differs") << QStringList {"set", "RfSf=8", "--json"} << -1 << 1 << "wrong-echo"
                                        << Kind("param-write", 40304);
+    QTest::newRow("set at 17, echo differs") << QStringList {"set", "RfSf=8", "--address", "17", "--json"} << -1 << 1
+                                             << "wrong-echo" << Kind("param-write", 40304);
+    QTest::newRow("diff at 17, function 0x04")
+        << QStringList {"diff", "params", "-i", "GOOD", "--address", "17", "--json"} << -2 << 1 << "wrong-function"
+        << Kind("param-read", 40003);
     QTest::newRow("diff, silent") << QStringList {"diff", "eids", "-i", "LIST", "--json", "--wait", "30"} << 3 << 1
                                   << "no-reply" << Kind("eid-read", 47101);
     QTest::newRow("scan, nobody") << QStringList {"scan", "--from", "30", "--to", "31", "--wait", "10", "--json"} << 0
@@ -486,8 +491,14 @@ void TestCtlFiles::failuresAsJson()
     Arguments.replaceInStrings(QStringLiteral("LIST"), File("list.txt"));
     if (Silent > 0)
         Device->Core().AddFault({DeviceFault::Silence, Silent});
-    if (Silent < 0)
+    if (Silent == -1)
         Device->Core().AddFault({DeviceFault::EchoValue, 1});
+    if (Silent == -2) {
+        Device->SetReplyHook([](DeviceReply &Reply) {
+            if (!Reply.Chunks.isEmpty())
+                Reply.Chunks = {Expected::Altered(Reply.Bytes(), 1, 0x04)};
+        });
+    }
     const Result R = Ctl(On(Arguments));
     QCOMPARE(R.Code, Code);
     // One object and nothing else on standard output.

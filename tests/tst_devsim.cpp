@@ -9,6 +9,7 @@
 #include "LocaleRun.h"
 #include "ModbusRtu.h"
 #include "MySerialPort.h"
+#include "ReplyCheck.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -39,6 +40,33 @@ bool Traced(const QString &Log, const QString &Text)
     const QRegularExpression Line(QStringLiteral("^\\d+\\.\\d{3} ") + QRegularExpression::escape(Text) + QStringLiteral("$"),
                                   QRegularExpression::MultilineOption);
     return Line.match(Log).hasMatch();
+}
+
+// The tool's verdict on Reply to Request, a frame of ModbusRtu's: the
+// transaction read back from the request, checked as korvelctl checks a
+// device at the request's address.
+bool Taken(const QByteArray &Request, const QByteArray &Reply)
+{
+    using ModbusRtu::WordAt;
+    using Kind = Transaction::Kind;
+    Transaction Where;
+    Where.Register = int(WordAt(Request, 2));
+    const int Word = int(WordAt(Request, 4));
+    const bool Command = Where.Register == ModbusRtu::CommandRegister;
+    switch (ModbusRtu::ByteAt(Request, 1)) {
+    case ModbusRtu::FuncReadHolding: Where.What = Word == 1 ? Kind::ParamRead : Kind::EidRead; break;
+    case ModbusRtu::FuncWriteSingle: Where.What = Command ? Kind::Commit : Kind::ParamWrite; break;
+    default: Where.What = Kind::EidWrite; break;
+    }
+    Where.Count = Where.What == Kind::Commit ? Word : qMax(1, Word / 2);
+    Where.Value = Word;
+    return !ReplyCheck::Check(Reply, Where, quint8(Request.at(0))).Failed();
+}
+
+// A write or a commit sent, and its reply of 8 bytes taken.
+bool Answered(MySerialPort &Port, const QByteArray &Request)
+{
+    return Taken(Request, Port.SendAndWait(Request, 8));
 }
 
 // The program, started with --pty and the given options.
@@ -297,9 +325,9 @@ void tst_devsim::programPlaysFaults()
     // 2: the CRC fails the residue test.
     QByteArray Reply = Port.SendAndWait(ModbusRtu::BuildParamRead(40302), 7);
     QCOMPARE(Reply.size(), 7);
-    QVERIFY(!ModbusRtu::ParamReadReplyOk(Reply));
+    QVERIFY(!Taken(ModbusRtu::BuildParamRead(40302), Reply));
     // 3: the commit is echoed with another code.
-    QVERIFY(!ModbusRtu::CommitReplyOk(Port.SendAndWait(ModbusRtu::BuildCommit(6), 8), 6));
+    QVERIFY(!Answered(Port, ModbusRtu::BuildCommit(6)));
     // 4: noise and a frame with a bad CRC are dropped; the request after them is answered.
     QByteArray Broken = ModbusRtu::BuildParamWrite(40302, 433);
     Broken[7] = char(Broken[7] ^ 0x40);
@@ -328,13 +356,13 @@ void tst_devsim::stateSurvivesRestart()
         QVERIFY(Device.Start({QStringLiteral("--state"), State}));
         MySerialPort Port;
         QVERIFY(Device.Open(Port));
-        QVERIFY(ModbusRtu::ParamWriteReplyOk(Port.SendAndWait(ModbusRtu::BuildParamWrite(40302, 433), 8)));
-        QVERIFY(ModbusRtu::CommitReplyOk(Port.SendAndWait(ModbusRtu::BuildCommit(6), 8), 6));
+        QVERIFY(Answered(Port, ModbusRtu::BuildParamWrite(40302, 433)));
+        QVERIFY(Answered(Port, ModbusRtu::BuildCommit(6)));
         // Kept after the commit already, before the program ends.
         QCOMPARE(ReadState(State).value("Parameters").toObject().value("40302").toInt(), 433);
         // Not committed: lost at the restart.
-        QVERIFY(ModbusRtu::ParamWriteReplyOk(Port.SendAndWait(ModbusRtu::BuildParamWrite(40303, 2), 8)));
-        QVERIFY(ModbusRtu::EidWriteReplyOk(Port.SendAndWait(EidWrite, 8), 1));
+        QVERIFY(Answered(Port, ModbusRtu::BuildParamWrite(40303, 2)));
+        QVERIFY(Answered(Port, EidWrite));
         Port.ClosePort();
         QCOMPARE(Device.Stop(SIGTERM), 0);
     }
@@ -346,8 +374,8 @@ void tst_devsim::stateSurvivesRestart()
         QVERIFY(Device.Open(Port));
         QCOMPARE(int(ModbusRtu::ParamReadValue(Port.SendAndWait(ModbusRtu::BuildParamRead(40302), 7))), 433);
         QCOMPARE(int(ModbusRtu::ParamReadValue(Port.SendAndWait(ModbusRtu::BuildParamRead(40303), 7))), 1);
-        QVERIFY(ModbusRtu::EidWriteReplyOk(Port.SendAndWait(EidWrite, 8), 1));
-        QVERIFY(ModbusRtu::CommitReplyOk(Port.SendAndWait(ModbusRtu::BuildCommit(8), 8), 8));
+        QVERIFY(Answered(Port, EidWrite));
+        QVERIFY(Answered(Port, ModbusRtu::BuildCommit(8)));
         Port.ClosePort();
         QCOMPARE(Device.Stop(SIGINT), 0);
     }
@@ -379,7 +407,7 @@ void tst_devsim::takesAddressOverAtCommit()
         QVERIFY(Device.Start(Options));
         MySerialPort Port;
         QVERIFY(Device.Open(Port));
-        QVERIFY(ModbusRtu::ParamWriteReplyOk(Port.SendAndWait(ModbusRtu::BuildParamWrite(40003, 33, 17), 8)));
+        QVERIFY(Answered(Port, ModbusRtu::BuildParamWrite(40003, 33, 17)));
         // Written, not yet taken over; the commit's reply still comes from 17.
         QCOMPARE(Port.SendAndWait(ReadAt(17, 40003), 7), Expected::Crc("11 03 02 0021"));
         QCOMPARE(Port.SendAndWait(ModbusRtu::BuildCommit(6, 17), 8), Expected::Crc("11 06 9C41 0006"));
@@ -418,7 +446,7 @@ void tst_devsim::takesSpeedOverAtCommit()
         MySerialPort Port;
         QVERIFY(OpenAt(Port, Device.Path, 9600));
         QCOMPARE(Port.SendAndWait(Read, 7), Expected::Crc("11 03 02 0001"));
-        QVERIFY(ModbusRtu::ParamWriteReplyOk(Port.SendAndWait(ModbusRtu::BuildParamWrite(40005, 5, 17), 8)));
+        QVERIFY(Answered(Port, ModbusRtu::BuildParamWrite(40005, 5, 17)));
         QCOMPARE(Port.SendAndWait(ModbusRtu::BuildCommit(6, 17), 8), Expected::Crc("11 06 9C41 0006"));
         // The next request is heard at one speed only: the new one, or the
         // old one until a restart.
@@ -468,8 +496,8 @@ void tst_devsim::busKeepsEachDevicesState()
         QVERIFY(Device.Start(Options));
         MySerialPort Port;
         QVERIFY(Device.Open(Port));
-        QVERIFY(ModbusRtu::ParamWriteReplyOk(Port.SendAndWait(ModbusRtu::BuildParamWrite(40302, 433, 9), 8)));
-        QVERIFY(ModbusRtu::CommitReplyOk(Port.SendAndWait(ModbusRtu::BuildCommit(6, 9), 8), 6));
+        QVERIFY(Answered(Port, ModbusRtu::BuildParamWrite(40302, 433, 9)));
+        QVERIFY(Answered(Port, ModbusRtu::BuildCommit(6, 9)));
         Port.ClosePort();
         QCOMPARE(Device.Stop(), 0);
     }

@@ -29,6 +29,19 @@ QJsonObject Doc(const char *Json)
 enum Test { ParamRead, ParamWrite, Commit, EidRead, EidWrite };
 const int NotExamined = INT_MIN;
 
+// The transaction a row's reply answers: register 40302 (a write sends
+// 433 to it), the command register, or the EID block from 47001; Count is
+// the block's EIDs or the commit's code.
+Transaction Asked(int Test, int Count)
+{
+    Transaction Where;
+    Where.What = Transaction::Kind(Test);
+    Where.Count = Count;
+    Where.Register = Test == Commit ? CommandRegister : (Test >= EidRead ? 47001 : 40302);
+    Where.Value = 433;
+    return Where;
+}
+
 } // namespace
 
 class tst_frames : public QObject
@@ -110,6 +123,8 @@ void tst_frames::replies_data()
     QTest::newRow("read, exception") << int(ParamRead) << Crc("00 83 02") << 0 << false << NotExamined;
 
     QTest::newRow("write echo 433") << int(ParamWrite) << Crc("00 06 9D 6E 01 B1") << 0 << true << 433;
+    QTest::newRow("write, function, register and value not compared") << int(ParamWrite) << Crc("00 03 9D 6F 01 B2")
+                                                                       << 0 << true << 434;
     QTest::newRow("write, bad crc") << int(ParamWrite) << Hex("00 06 9C 43 00 01 96 5E") << 0 << false << 1;
     QTest::newRow("write, seven bytes") << int(ParamWrite) << Crc("00 06 9C 43 00") << 0 << false << NotExamined;
     QTest::newRow("write, exception") << int(ParamWrite) << Crc("00 86 02") << 0 << false << NotExamined;
@@ -143,21 +158,14 @@ void tst_frames::replies()
     QFETCH(int, count);
     QFETCH(bool, ok);
     QFETCH(int, value);
-    switch (test) {
-    case ParamRead:
-        QCOMPARE(ParamReadReplyOk(reply), ok);
-        if (value != NotExamined)
-            QCOMPARE(int(ParamReadValue(reply)), value);
-        break;
-    case ParamWrite:
-        QCOMPARE(ParamWriteReplyOk(reply), ok);
-        if (value != NotExamined)
-            QCOMPARE(int(ParamWriteEchoValue(reply)), value);
-        break;
-    case Commit: QCOMPARE(CommitReplyOk(reply, quint16(count)), ok); break;
-    case EidRead: QCOMPARE(EidReadReplyOk(reply, count), ok); break;
-    case EidWrite: QCOMPARE(EidWriteReplyOk(reply, count), ok); break;
-    }
+    // At 0x00, the window's tests.
+    QCOMPARE(!ReplyCheck::Check(reply, Asked(test, count), DeviceAddress).Failed(), ok);
+    if (value == NotExamined)
+        return;
+    if (test == ParamRead)
+        QCOMPARE(int(ParamReadValue(reply)), value);
+    if (test == ParamWrite)
+        QCOMPARE(int(ParamWriteEchoValue(reply)), value);
 }
 
 // The first test a reply fails names the fault, in the words korvelctl
@@ -192,11 +200,39 @@ void tst_frames::faults_data()
     QTest::newRow("eid read, cut short") << int(EidRead) << Hex("00 03 04 FF FF") << 1 << 0 << "only 5 of 9 bytes within 1.5 s";
     QTest::newRow("eid read, exception") << int(EidRead) << Crc("00 83 02") << 25 << 0 << Exception02;
     QTest::newRow("eid write, function 0x90") << int(EidWrite) << Crc("00 90 B7 99 00 32") << 25 << 0
-                                              << "wrong echo: function 144 instead of 16";
+                                              << "wrong function: 0x90 instead of 0x10";
     QTest::newRow("eid write, 49 registers") << int(EidWrite) << Crc("00 10 B7 99 00 31") << 25 << 0
                                              << "wrong count: echo of 49 registers instead of 50";
     QTest::newRow("eid write, four bytes") << int(EidWrite) << Crc("00 10") << 1 << 0 << "reply of 4 bytes refused";
     QTest::newRow("eid write, exception") << int(EidWrite) << Crc("00 90 02") << 25 << 0 << Exception02;
+
+    // At its own address a device answers the request itself: its function
+    // (or that function's exception), a write's register and value, a whole
+    // frame of the length asked; the address is read first.
+    QTest::newRow("17: read, function 0x04") << int(ParamRead) << Crc("11 04 02 00 01") << 1 << 17
+                                             << "wrong function: 0x04 instead of 0x03";
+    QTest::newRow("17: read, exception") << int(ParamRead) << Crc("11 83 02") << 1 << 17 << Exception02;
+    QTest::newRow("17: read, a write's exception") << int(ParamRead) << Crc("11 86 02") << 1 << 17
+                                                   << "wrong function: 0x86 instead of 0x03";
+    QTest::newRow("17: write") << int(ParamWrite) << Crc("11 06 9D 6E 01 B1") << 1 << 17 << "";
+    QTest::newRow("17: write, echo 434") << int(ParamWrite) << Crc("11 06 9D 6E 01 B2") << 1 << 17
+                                         << "sent 433, the device echoed 434; nothing committed";
+    QTest::newRow("17: write, register 40303") << int(ParamWrite) << Crc("11 06 9D 6F 01 B1") << 1 << 17
+                                               << "wrong echo: register 40303 instead of 40302";
+    QTest::newRow("17: write, function 0x03") << int(ParamWrite) << Crc("11 03 9D 6E 01 B1") << 1 << 17
+                                              << "wrong function: 0x03 instead of 0x06";
+    QTest::newRow("17: commit, register 40002") << int(Commit) << Crc("11 06 9C 42 00 06") << 6 << 17
+                                                << "wrong echo: register 40002 instead of 40001";
+    QTest::newRow("17: eid read, function 0x04") << int(EidRead) << Crc("11 04 04 00 00 00 05") << 1 << 17
+                                                 << "wrong function: 0x04 instead of 0x03";
+    QTest::newRow("17: eid read, exception 0x04 for one EID") << int(EidRead) << Crc("11 83 04") << 1 << 17
+                                                              << "Modbus exception 0x04 (server device failure)";
+    QTest::newRow("17: eid read, data beyond its count") << int(EidRead) << Crc("11 03 04 00 00 00 05 00 00") << 1
+                                                         << 17 << "11 bytes instead of 9";
+    QTest::newRow("17: eid write, register 47051") << int(EidWrite) << Crc("11 10 B7 CB 00 32") << 25 << 17
+                                                   << "wrong echo: register 47051 instead of 47001";
+    QTest::newRow("17: exception from 18") << int(EidWrite) << Crc("12 90 02") << 25 << 17
+                                           << "reply from address 18 instead of 17";
 }
 
 void tst_frames::faults()
@@ -206,10 +242,7 @@ void tst_frames::faults()
     QFETCH(int, count);
     QFETCH(int, address);
     QFETCH(QString, fault);
-    Transaction Where;
-    Where.What = Transaction::Kind(test);
-    Where.Count = count;
-    ExchangeFault Found = ReplyCheck::Check(reply, Where, quint8(address));
+    ExchangeFault Found = ReplyCheck::Check(reply, Asked(test, count), quint8(address));
     Found.WaitMs = 1500;
     QCOMPARE(FaultText(Found), fault);
     QCOMPARE(Found.Failed(), !fault.isEmpty());

@@ -479,30 +479,31 @@ void TestKorvelctl::deviceFaultNamed()
 void TestKorvelctl::address_data()
 {
     QTest::addColumn<QStringList>("Options");
-    QTest::addColumn<int>("ReplyFrom");
+    QTest::addColumn<int>("Pos");  // the reply byte changed, -1: none
+    QTest::addColumn<int>("Byte"); // what it becomes
     QTest::addColumn<int>("Code");
     QTest::addColumn<QString>("Message");
 
-    QTest::newRow("own address") << QStringList {"--address", "17"} << -1 << 0 << QString();
-    QTest::newRow("reply from another") << QStringList {"--address", "17"} << 18 << 1
+    QTest::newRow("own address") << QStringList {"--address", "17"} << -1 << 0 << 0 << QString();
+    QTest::newRow("reply from another") << QStringList {"--address", "17"} << 0 << 18 << 1
         << "korvelctl: reading ModbusID (register 40003): reply from address 18 instead of 17\n";
-    QTest::newRow("0x00 reads no address") << QStringList() << 18 << 0 << QString();
+    QTest::newRow("0x00 reads no address") << QStringList() << 0 << 18 << 0 << QString();
+    QTest::newRow("own address, function 0x04") << QStringList {"--address", "17"} << 1 << 4 << 1
+        << "korvelctl: reading ModbusID (register 40003): wrong function: 0x04 instead of 0x03\n";
+    QTest::newRow("0x00 reads no function") << QStringList() << 1 << 4 << 0 << QString();
 }
 
 void TestKorvelctl::address()
 {
     QFETCH(QStringList, Options);
-    QFETCH(int, ReplyFrom);
+    QFETCH(int, Pos);
+    QFETCH(int, Byte);
     QFETCH(int, Code);
     QFETCH(QString, Message);
-    if (ReplyFrom >= 0) {
-        Device->SetReplyHook([ReplyFrom](DeviceReply &Reply) {
-            if (Reply.Chunks.isEmpty())
-                return;
-            QByteArray Frame = Reply.Bytes();
-            Frame.chop(2);
-            Frame[0] = char(ReplyFrom);
-            Reply.Chunks = {Expected::WithCrc(Frame)};
+    if (Pos >= 0) {
+        Device->SetReplyHook([Pos, Byte](DeviceReply &Reply) {
+            if (!Reply.Chunks.isEmpty())
+                Reply.Chunks = {Expected::Altered(Reply.Bytes(), Pos, Byte)};
         });
     }
     const Result R = Ctl(On(QStringList {"read", "params"} + Options));

@@ -155,6 +155,11 @@ void TestKorvelctlApply::params_data()
         << "korvelctl: writing RfFrequency (register 40302): sent 433, the device echoed 434; nothing committed; "
            "the values sent were put back\n"
         << 470;
+    QTest::newRow("echo differs, and to the putting back") << QStringList {"RfFrequency=433"}
+        << "echo-value@2;echo-value@3" << 1 << Frames {Read(Frequency), Write(Frequency, 433), Write(Frequency, 470)}
+        << "korvelctl: writing RfFrequency (register 40302): sent 433, the device echoed 434; nothing committed; "
+           "the values sent were put back\n"
+        << 470;
     QTest::newRow("commit refused: put back") << QStringList {"RfFrequency=433", "RfSf=7"} << "exception@5" << 1
         << Frames {Read(Frequency), Read(Sf), Write(Frequency, 433), Write(Sf, 7), Expected::Commit(6),
                    Write(Frequency, 470), Write(Sf, 9)}

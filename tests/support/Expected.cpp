@@ -28,6 +28,13 @@ QByteArray Crc(const char *Hex)
     return WithCrc(QByteArray::fromHex(QByteArray(Hex).replace(' ', "")));
 }
 
+QByteArray Altered(QByteArray Frame, int Pos, int Byte)
+{
+    Frame.chop(2);
+    Frame[Pos] = char(Byte);
+    return WithCrc(Frame);
+}
+
 static void PutWord(QByteArray &Frame, int Word)
 {
     Frame.append(char((Word >> 8) & 0xFF)).append(char(Word & 0xFF));

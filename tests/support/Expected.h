@@ -20,6 +20,9 @@ namespace Expected {
 QByteArray WithCrc(QByteArray Body);
 // Hex digits, spaces allowed, with the CRC appended.
 QByteArray Crc(const char *Hex);
+// A frame with byte Pos set to Byte and its CRC made good again: a reply
+// no fault of the simulator produces.
+QByteArray Altered(QByteArray Frame, int Pos, int Byte);
 
 // The frames of the device protocol, CRC included.
 QByteArray Frame(int Function, int Register, int Word); // read one, write one, commit
