@@ -563,7 +563,7 @@ busy after --line-wait is 3.
     </message>
     <message>
         <source>%1: the line is blank; write 0 for an unused entry or -1 for none (blank lines are taken only before the first EID and after the last)</source>
-        <translation>%1: строка пуста; запишите 0 для неиспользуемой позиции или -1 для позиции без EID (пустые строки допускаются только перед первым EID и после последнего)</translation>
+        <translation>%1: пусто; запишите 0 для неиспользуемой позиции или -1 для позиции без EID (пустые строки допускаются только перед первым EID и после последнего)</translation>
     </message>
     <message>
         <source>%1: %2 is no EID; an EID is a whole number from 0 to %3, or -1 for none</source>
