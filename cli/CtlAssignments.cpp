@@ -7,6 +7,7 @@
 #include "ParamRegisters.h"
 #include "WholeNumber.h"
 
+#include <QCoreApplication>
 #include <QMap>
 
 #include <algorithm>
@@ -47,13 +48,15 @@ QString RangeText(const ParamRegisters::Param &Row, const QString &Value)
     if (Row.Register == ParamRegisters::Map[CtlFiles::BaudIndex].Register) {
         QStringList Speeds = ParamRegisters::BaudRateTexts();
         const QString Last = Speeds.takeLast();
-        return QStringLiteral("\"%1\" must be a speed of %2 or %3 Bd, or an item index from %4 to %5, not %6")
+        return QCoreApplication::translate("CtlAssignments",
+                                           "\"%1\" must be a speed of %2 or %3 Bd, or an item index from %4 to %5, "
+                                           "not %6")
             .arg(QString::fromLatin1(Row.Name), Speeds.join(QStringLiteral(", ")), Last)
             .arg(Row.Min)
             .arg(Row.Max)
             .arg(CtlFiles::Quoted(Value));
     }
-    return QStringLiteral("\"%1\" must be a whole number from %2 to %3, not %4")
+    return QCoreApplication::translate("CtlAssignments", "\"%1\" must be a whole number from %2 to %3, not %4")
         .arg(QLatin1String(Row.Name))
         .arg(Row.Min)
         .arg(Row.Max)
@@ -65,14 +68,15 @@ QString RangeText(const ParamRegisters::Param &Row, const QString &Value)
 bool Parse(const QStringList &Words, ParamList *Params, QString *Error, bool AnyValue)
 {
     if (Words.isEmpty()) {
-        *Error = QStringLiteral("set needs NAME=VALUE, one or more, with names from %1").arg(ParamNames());
+        *Error = QCoreApplication::translate("CtlAssignments", "set needs NAME=VALUE, one or more, with names from %1")
+                     .arg(ParamNames());
         return false;
     }
     QMap<int, ParamValue> Given; // by register: the register map's order
     for (const QString &Word : Words) {
         const int Equals = Word.indexOf(QLatin1Char('='));
         if (Equals < 0) {
-            *Error = QStringLiteral("%1 is not NAME=VALUE (e.g. %2=33)")
+            *Error = QCoreApplication::translate("CtlAssignments", "%1 is not NAME=VALUE (e.g. %2=33)")
                          .arg(CtlFiles::Quoted(Word), CtlFiles::NameOf(CtlFiles::IdIndex));
             return false;
         }
@@ -80,12 +84,12 @@ bool Parse(const QStringList &Words, ParamList *Params, QString *Error, bool Any
         const QString Value = Word.mid(Equals + 1);
         const ParamRegisters::Param *Row = ParamRegisters::Find(Name);
         if (!Row) {
-            *Error = QStringLiteral("%1 is no parameter; the parameters are %2")
+            *Error = QCoreApplication::translate("CtlAssignments", "%1 is no parameter; the parameters are %2")
                          .arg(CtlFiles::Quoted(Name), ParamNames());
             return false;
         }
         if (Given.contains(Row->Register)) {
-            *Error = QStringLiteral("\"%1\" is given twice").arg(Name);
+            *Error = QCoreApplication::translate("CtlAssignments", "\"%1\" is given twice").arg(Name);
             return false;
         }
         int Number = 0;

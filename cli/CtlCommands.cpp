@@ -4,6 +4,7 @@
 #include "WholeNumber.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QTextStream>
 
 #include <algorithm>
@@ -145,20 +146,21 @@ public:
 bool ReadWords(QStringList Words, const CommandRow **Row, Settings *Set, QString *Error)
 {
     if (Words.isEmpty()) {
-        *Error = QStringLiteral("no command given");
+        *Error = QCoreApplication::translate("CtlCommands", "no command given");
         return false;
     }
     const QString Word = Words.takeFirst();
     *Row = FindCommand(Word);
     if (!*Row) {
-        *Error = QStringLiteral("unknown command '%1'").arg(Word);
+        *Error = QCoreApplication::translate("CtlCommands", "unknown command '%1'").arg(Word);
         return false;
     }
     Set->Which = (*Row)->Which;
     if ((*Row)->TakesKind) {
         const QString KindWord = Words.isEmpty() ? QString() : Words.takeFirst();
         if (KindWord != QLatin1String("params") && KindWord != QLatin1String("eids")) {
-            *Error = QStringLiteral("%1 needs 'params' or 'eids'").arg(Word);
+            //: %1 is a command (read, write, diff, apply); params and eids are words of the command line.
+            *Error = QCoreApplication::translate("CtlCommands", "%1 needs 'params' or 'eids'").arg(Word);
             return false;
         }
         Set->What = KindWord == QLatin1String("params") ? Kind::Params : Kind::Eids;
@@ -168,7 +170,7 @@ bool ReadWords(QStringList Words, const CommandRow **Row, Settings *Set, QString
         return true;
     }
     if (!Words.isEmpty()) {
-        *Error = QStringLiteral("unexpected argument '%1'").arg(Words.first());
+        *Error = QCoreApplication::translate("CtlCommands", "unexpected argument '%1'").arg(Words.first());
         return false;
     }
     return true;
@@ -181,7 +183,9 @@ bool CheckOptions(const Reader &Given, const CommandRow &Row, const Settings &Se
         | (Set.What == Kind::Params ? Row.TakesForParams : 0u);
     for (int I = 0; I < OptionCount; ++I) {
         if (!(Takes & Options[I].Bit) && Given.IsSet(I)) {
-            *Error = QStringLiteral("%1 takes no %2").arg(CommandText(Set), LongDashed(Options[I]));
+            //: %1 is a command ("read params"), %2 an option ("--verify").
+            *Error = QCoreApplication::translate("CtlCommands", "%1 takes no %2")
+                         .arg(CommandText(Set), LongDashed(Options[I]));
             return false;
         }
     }
@@ -189,7 +193,9 @@ bool CheckOptions(const Reader &Given, const CommandRow &Row, const Settings &Se
         if ((Row.Needs & Options[I].Bit) && Given.Value(I).isEmpty()) {
             // The port is named for the command word alone, as it always was.
             const QString Who = Options[I].Bit == OptPort ? QLatin1String(Row.Word) : CommandText(Set);
-            *Error = QStringLiteral("%1 needs %2").arg(Who, QLatin1String(Options[I].Needed));
+            //: %1 is a command ("read params"), %2 an option it needs ("--port PORT", "-i FILE").
+            *Error = QCoreApplication::translate("CtlCommands", "%1 needs %2")
+                         .arg(Who, QLatin1String(Options[I].Needed));
             return false;
         }
     }
@@ -224,14 +230,15 @@ bool ReadLine(const Reader &Given, Settings *Set, QString *Error)
         return false;
     if (Set->Line.Type == LineUrl::Kind::ModbusTcp) {
         if (Given.IsSet(IndexOf(OptBaud))) {
-            *Error = QStringLiteral("--baud cannot be used with modbus-tcp://: the gateway's own setting fixes "
-                                    "the bus's speed");
+            *Error = QCoreApplication::translate("CtlCommands", "--baud cannot be used with modbus-tcp://: the "
+                                                                "gateway's own setting fixes the bus's speed");
             return false;
         }
         if (Set->Which == Command::Probe) {
-            *Error = QStringLiteral("probe cannot run through a Modbus TCP gateway (modbus-tcp://): the "
-                                    "gateway's own setting fixes the bus's speed, which no request can change; "
-                                    "scan finds the radios' addresses");
+            *Error = QCoreApplication::translate("CtlCommands", "probe cannot run through a Modbus TCP gateway "
+                                                                "(modbus-tcp://): the gateway's own setting fixes "
+                                                                "the bus's speed, which no request can change; scan "
+                                                                "finds the radios' addresses");
             return false;
         }
         return true;
@@ -239,13 +246,15 @@ bool ReadLine(const Reader &Given, Settings *Set, QString *Error)
     if (Set->Line.Type != LineUrl::Kind::Tcp)
         return true;
     if (Given.IsSet(IndexOf(OptBaud))) {
-        *Error = QStringLiteral("--baud cannot be used with tcp://: the server's own setting fixes the "
-                                "line's speed (rfc2217:// sets it; tcp://HOST:PORT?baud=N only tells it)");
+        *Error = QCoreApplication::translate("CtlCommands", "--baud cannot be used with tcp://: the server's own "
+                                                            "setting fixes the line's speed (rfc2217:// sets it; "
+                                                            "tcp://HOST:PORT?baud=N only tells it)");
         return false;
     }
     if (Set->Which == Command::Probe) {
-        *Error = QStringLiteral("probe cannot change the speed over a raw connection (tcp://): the "
-                                "server's own setting fixes it; use rfc2217:// or read at that speed");
+        *Error = QCoreApplication::translate("CtlCommands", "probe cannot change the speed over a raw connection "
+                                                            "(tcp://): the server's own setting fixes it; use "
+                                                            "rfc2217:// or read at that speed");
         return false;
     }
     return true;
@@ -264,7 +273,7 @@ bool ReadValues(const Reader &Given, Settings *Set, QString *Error)
     Set->OutOfRange = Given.IsSet(IndexOf(OptOutOfRange));
     Set->Check = Given.IsSet(IndexOf(OptCheck));
     if (Given.IsSet(IndexOf(OptOutput)) && Set->Output.isEmpty()) {
-        *Error = QStringLiteral("-o needs a file name");
+        *Error = QCoreApplication::translate("CtlCommands", "-o needs a file name");
         return false;
     }
     if (Set->Output == QLatin1String("-"))
@@ -273,7 +282,7 @@ bool ReadValues(const Reader &Given, Settings *Set, QString *Error)
     if (Given.IsSet(Baud) && !ReadBaud(Given.Value(Baud), &Set->Baud)) {
         QStringList Speeds = ParamRegisters::BaudRateTexts();
         const QString Last = Speeds.takeLast();
-        *Error = QStringLiteral("--baud must be %1 or %2, not '%3'")
+        *Error = QCoreApplication::translate("CtlCommands", "--baud must be %1 or %2, not '%3'")
                      .arg(Speeds.join(QStringLiteral(", ")), Last, Given.Value(Baud));
         return false;
     }
@@ -282,7 +291,8 @@ bool ReadValues(const Reader &Given, Settings *Set, QString *Error)
     for (const NumberRow &Row : Numbers) {
         const int I = IndexOf(Row.Bit);
         if (Given.IsSet(I) && !ParseWholeNumber(Given.Value(I), Row.Min, Row.Max, &(Set->*Row.Field))) {
-            *Error = QStringLiteral("%1 must be a whole number from %2 to %3, not '%4'")
+            //: %1 is an option ("--address").
+            *Error = QCoreApplication::translate("CtlCommands", "%1 must be a whole number from %2 to %3, not '%4'")
                          .arg(LongDashed(Options[I]))
                          .arg(Row.Min)
                          .arg(Row.Max)
@@ -292,15 +302,16 @@ bool ReadValues(const Reader &Given, Settings *Set, QString *Error)
     }
     const int Column = IndexOf(OptColumn);
     if (Given.IsSet(Column) && !EidListFile::ParseColumn(Given.Value(Column), &Set->EidColumn)) {
-        *Error = QStringLiteral("--column must be a column number from 1 or a heading, not '%1'")
+        *Error = QCoreApplication::translate("CtlCommands",
+                                             "--column must be a column number from 1 or a heading, not '%1'")
                      .arg(Given.Value(Column));
         return false;
     }
     if (Set->Which != Command::Scan && !Given.IsSet(IndexOf(OptWait)))
         Set->WaitMs = 1500;
     if (Set->From > Set->To) {
-        *Error = QStringLiteral("--from %1 is above --to %2; the addresses run up from --from to --to, "
-                                "within %3 to %4")
+        *Error = QCoreApplication::translate("CtlCommands", "--from %1 is above --to %2; the addresses run up from "
+                                                            "--from to --to, within %3 to %4")
                      .arg(Set->From)
                      .arg(Set->To)
                      .arg(FirstAddress)
@@ -330,7 +341,7 @@ Parsed ParseArguments(const QStringList &Arguments, Settings *Set, QTextStream &
         return Parsed::Bad;
     }
     if (Given.Parser.isSet(Given.Help)) {
-        Out << HelpText;
+        Out << HelpText();
         return Parsed::Done;
     }
     if (Given.Parser.isSet(Given.Version)) {
@@ -339,7 +350,9 @@ Parsed ParseArguments(const QStringList &Arguments, Settings *Set, QTextStream &
     }
     for (int I = 0; I < OptionCount; ++I) {
         if (Options[I].Value && Given.Repeated(I)) {
-            *Error = QStringLiteral("%1 is given more than once").arg(LongDashed(Options[I]));
+            //: %1 is an option ("--port").
+            *Error = QCoreApplication::translate("CtlCommands", "%1 is given more than once")
+                         .arg(LongDashed(Options[I]));
             return Parsed::Bad;
         }
     }

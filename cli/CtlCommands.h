@@ -74,8 +74,8 @@ struct Settings
     int LineWaitS = DefaultLineWaitS; // the wait for another run on the line
 };
 
-// The text --help prints (CtlHelp.cpp).
-extern const char *const HelpText;
+// The text --help prints, in the operator's language (CtlHelp.cpp).
+QString HelpText();
 
 // "read params", "probe": the command as the messages name it.
 QString CommandText(const Settings &Set);

@@ -7,6 +7,7 @@
 #include "EidRegisters.h"
 #include "ParamRegisters.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -66,6 +67,18 @@ QString JsonText(const QJsonValue &Value)
     return QString::fromUtf8(Array.mid(1, Array.size() - 2));
 }
 
+// A whole number out of the window's range may still be meant: the
+// option that takes it is named.
+QString RangeError(const QString &Key, int Min, int Max, const QJsonValue &Value, bool Whole)
+{
+    const QString Text = Whole ? QCoreApplication::translate("CtlFiles", "\"%1\" must be a whole number from %2 to "
+                                                                         "%3, not %4; --out-of-range writes a value "
+                                                                         "outside that range as it is")
+                               : QCoreApplication::translate("CtlFiles", "\"%1\" must be a whole number from %2 to "
+                                                                         "%3, not %4");
+    return Text.arg(Key).arg(Min).arg(Max).arg(JsonText(Value));
+}
+
 } // namespace
 
 QString Quoted(const QString &Text)
@@ -87,11 +100,14 @@ bool ParseParams(const QByteArray &Bytes, ParamList *Params, QString *Error, Ran
     QJsonParseError Parse;
     const QJsonDocument Document = QJsonDocument::fromJson(Text, &Parse);
     if (Parse.error != QJsonParseError::NoError) {
-        *Error = QStringLiteral("not JSON: %1 at offset %2").arg(Parse.errorString()).arg(Parse.offset);
+        *Error = QCoreApplication::translate("CtlFiles", "not JSON: %1 at offset %2")
+                     .arg(Parse.errorString())
+                     .arg(Parse.offset);
         return false;
     }
     if (!Document.isObject()) {
-        *Error = QStringLiteral("not a JSON object; give {\"NAME\": VALUE, ...} with names from %1")
+        *Error = QCoreApplication::translate("CtlFiles",
+                                             "not a JSON object; give {\"NAME\": VALUE, ...} with names from %1")
                      .arg(ParamNames());
         return false;
     }
@@ -100,11 +116,12 @@ bool ParseParams(const QByteArray &Bytes, ParamList *Params, QString *Error, Ran
     for (const QString &Key : TopLevelKeys(Text)) {
         const ParamRegisters::Param *Row = ParamRegisters::Find(Key);
         if (!Row) {
-            *Error = QStringLiteral("%1 is no parameter; the parameters are %2").arg(Quoted(Key), ParamNames());
+            *Error = QCoreApplication::translate("CtlFiles", "%1 is no parameter; the parameters are %2")
+                         .arg(Quoted(Key), ParamNames());
             return false;
         }
         if (Seen.contains(Key)) {
-            *Error = QStringLiteral("\"%1\" is given twice").arg(Key);
+            *Error = QCoreApplication::translate("CtlFiles", "\"%1\" is given twice").arg(Key);
             return false;
         }
         Seen.insert(Key);
@@ -112,18 +129,14 @@ bool ParseParams(const QByteArray &Bytes, ParamList *Params, QString *Error, Ran
         const double Number = Value.toDouble();
         const bool Whole = Value.isDouble() && std::floor(Number) == Number && Number >= 0 && Number <= RegisterMax;
         if (!Whole || (Values == Range::Window && (Number < Row->Min || Number > Row->Max))) {
-            *Error = QStringLiteral("\"%1\" must be a whole number from %2 to %3, not %4")
-                         .arg(Key)
-                         .arg(Values == Range::Window ? Row->Min : 0)
-                         .arg(Values == Range::Window ? Row->Max : RegisterMax)
-                         .arg(JsonText(Value));
-            if (Whole)
-                *Error += QStringLiteral("; --out-of-range writes a value outside that range as it is");
+            *Error = Values == Range::Window ? RangeError(Key, Row->Min, Row->Max, Value, Whole)
+                                             : RangeError(Key, 0, RegisterMax, Value, Whole);
             return false;
         }
     }
     if (Seen.isEmpty()) {
-        *Error = QStringLiteral("names no parameter; give one or more of %1").arg(ParamNames());
+        *Error = QCoreApplication::translate("CtlFiles", "names no parameter; give one or more of %1")
+                     .arg(ParamNames());
         return false;
     }
 
@@ -142,8 +155,8 @@ QString AddressProblem(const ParamList &Params)
     for (const ParamValue &Param : Params) {
         if (Param.Register == ParamRegisters::Map[IdIndex].Register
             && (Param.Value < CtlCommands::FirstAddress || Param.Value > CtlCommands::LastAddress))
-            return QStringLiteral("%1 %2 would put the device out of reach: an RS-485 address on a bus is %3 "
-                                  "to %4")
+            return QCoreApplication::translate("CtlFiles", "%1 %2 would put the device out of reach: an RS-485 "
+                                                           "address on a bus is %3 to %4")
                 .arg(NameOf(IdIndex))
                 .arg(Param.Value)
                 .arg(CtlCommands::FirstAddress)
@@ -158,7 +171,9 @@ QStringList RangeWarnings(const ParamList &Params)
     for (const ParamValue &Param : Params) {
         const ParamRegisters::Param *Row = ParamRegisters::Find(Param.Register);
         if (Row && (Param.Value < Row->Min || Param.Value > Row->Max))
-            Warnings << QStringLiteral("%1 is %2, outside the range %3 to %4 that the window and write take")
+            Warnings << QCoreApplication::translate("CtlFiles",
+                                                    "%1 is %2, outside the range %3 to %4 that the window and write "
+                                                    "take")
                             .arg(Param.Name)
                             .arg(Param.Value)
                             .arg(Row->Min)
@@ -172,8 +187,8 @@ QStringList RangeWarnings(const QVector<qint32> &Eids)
     QStringList Warnings;
     for (int I = 0; I < Eids.size(); ++I) {
         if (!EidInRange(Eids[I]))
-            Warnings << QStringLiteral("entry %1 holds EID %2, outside the range 0 to %3 that the window and write "
-                                       "take")
+            Warnings << QCoreApplication::translate("CtlFiles", "entry %1 holds EID %2, outside the range 0 to %3 "
+                                                                "that the window and write take")
                             .arg(I + 1)
                             .arg(QString::fromLatin1(EidText(Eids[I])))
                             .arg(EidMax);

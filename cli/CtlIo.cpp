@@ -2,6 +2,7 @@
 
 #include "InputText.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #ifdef Q_OS_WIN
@@ -126,7 +127,7 @@ bool ReadFile(const QString &Name, qint64 Limit, QByteArray *Bytes, QString *Err
 {
     Bytes->clear();
     const auto Refuse = [&](const QString &Reason) {
-        *Error = QStringLiteral("cannot read %1: %2").arg(Shown(Name), Reason);
+        *Error = QCoreApplication::translate("CtlIo", "cannot read %1: %2").arg(Shown(Name), Reason);
         return false;
     };
 #ifdef Q_OS_WIN
@@ -164,7 +165,8 @@ bool ReadFile(const QString &Name, qint64 Limit, QByteArray *Bytes, QString *Err
 #endif
     if (Bytes->size() > Limit) {
         Bytes->clear();
-        *Error = QStringLiteral("%1: longer than %2 bytes; no parameter or EID file is that long")
+        *Error = QCoreApplication::translate("CtlIo",
+                                             "%1: longer than %2 bytes; no parameter or EID file is that long")
                      .arg(Shown(Name), QString::number(Limit));
         return false;
     }
@@ -193,7 +195,7 @@ bool OutputFile::Open(const QString &Name, QString *Error)
     D->File.setFileName(Name);
     if (D->File.open(QIODevice::WriteOnly))
         return true;
-    *Error = QStringLiteral("cannot write %1: %2").arg(Name, D->File.errorString());
+    *Error = QCoreApplication::translate("CtlIo", "cannot write %1: %2").arg(Name, D->File.errorString());
     return false;
 }
 
@@ -201,7 +203,7 @@ bool OutputFile::Commit(const QByteArray &Bytes, QString *Error)
 {
     if (D->File.write(Bytes) == Bytes.size() && D->File.commit())
         return true;
-    *Error = QStringLiteral("cannot write %1: %2").arg(D->Name, D->File.errorString());
+    *Error = QCoreApplication::translate("CtlIo", "cannot write %1: %2").arg(D->Name, D->File.errorString());
     D->File.cancelWriting();
     return false;
 }
@@ -245,7 +247,7 @@ bool OutputFile::Open(const QString &Name, QString *Error)
     D->Name = Name;
     D->Place = NativeName(Name);
     const auto Refuse = [&](int Reason) {
-        *Error = QStringLiteral("cannot write %1: %2").arg(Shown(Name), SystemReason(Reason));
+        *Error = QCoreApplication::translate("CtlIo", "cannot write %1: %2").arg(Shown(Name), SystemReason(Reason));
         D->Discard();
         return false;
     };
@@ -304,9 +306,11 @@ bool OutputFile::Commit(const QByteArray &Bytes, QString *Error)
         D->Temp.clear();
     if (Written)
         return true;
-    *Error = QStringLiteral("cannot write %1: %2").arg(Shown(D->Name), SystemReason(Reason ? Reason : EBADF));
-    if (!InPlace && D->Existed)
-        *Error += QStringLiteral("; the file that was there is kept");
+    // The old file is untouched until the new one takes its name.
+    *Error = (!InPlace && D->Existed)
+        ? QCoreApplication::translate("CtlIo", "cannot write %1: %2; the file that was there is kept")
+        : QCoreApplication::translate("CtlIo", "cannot write %1: %2");
+    *Error = Error->arg(Shown(D->Name), SystemReason(Reason ? Reason : EBADF));
     D->Discard();
     return false;
 }

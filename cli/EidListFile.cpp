@@ -5,6 +5,7 @@
 #include "InputText.h"
 #include "WholeNumber.h"
 
+#include <QCoreApplication>
 #include <QHash>
 
 #include <limits>
@@ -130,7 +131,9 @@ bool SplitCsv(const QString &Text, QChar Delimiter, QVector<Row> *Rows, QString 
         }
     }
     if (Quoted) {
-        *Error = QStringLiteral("line %1, column %2: the quote is not closed").arg(QuoteLine).arg(Current.Cells.size() + 1);
+        *Error = QCoreApplication::translate("EidListFile", "line %1, column %2: the quote is not closed")
+                     .arg(QuoteLine)
+                     .arg(Current.Cells.size() + 1);
         return false;
     }
     if (!Cell.isEmpty() || !Current.Cells.isEmpty()) {
@@ -199,7 +202,8 @@ bool ChooseColumn(const QVector<Row> &Rows, const Column &Choice, Layout *Where,
     const int Named = HeadingIndex(First, Choice.Name.isEmpty() ? EidHeading : Choice.Name);
     if (!Choice.Name.isEmpty() || (Choice.Number == 0 && Named >= 0)) {
         if (Named < 0) {
-            *Error = QStringLiteral("line %1: no column is headed \"%2\"; the headings are %3")
+            *Error = QCoreApplication::translate("EidListFile", "line %1: no column is headed \"%2\"; the headings "
+                                                                "are %3")
                          .arg(First.Line)
                          .arg(Choice.Name, Headings(First));
             return false;
@@ -210,14 +214,16 @@ bool ChooseColumn(const QVector<Row> &Rows, const Column &Choice, Layout *Where,
     }
     Where->Index = qMax(Choice.Number, 1) - 1;
     if (!Where->Csv && Where->Index > 0) {
-        *Error = QStringLiteral("there is no column %1: the file is one column (no comma, semicolon or tab)")
+        *Error = QCoreApplication::translate("EidListFile", "there is no column %1: the file is one column (no "
+                                                            "comma, semicolon or tab)")
                      .arg(Choice.Number);
         return false;
     }
     const QString Cell = First.Cells.value(Where->Index).trimmed();
     Where->Heading = !Cell.isEmpty() && !BeginsAsNumber(Cell);
     if (Where->Heading && Choice.Number == 0 && First.Cells.size() > 1)
-        *Warnings << QStringLiteral("no column is headed \"EID\"; the EIDs are read from column 1, %1")
+        *Warnings << QCoreApplication::translate("EidListFile",
+                                                 "no column is headed \"EID\"; the EIDs are read from column 1, %1")
                          .arg(Shown(Cell));
     return true;
 }
@@ -227,30 +233,40 @@ bool ReadValues(const QVector<Row> &Rows, const Layout &Where, QVector<qint32> *
 {
     for (int R = Where.Heading ? 1 : 0; R < Rows.size(); ++R) {
         const Row &Row = Rows[R];
-        const QString Place = Where.Csv ? QStringLiteral("line %1, column %2").arg(Row.Line).arg(Where.Index + 1)
-                                        : QStringLiteral("line %1").arg(Row.Line);
+        const QString Place = Where.Csv ? QCoreApplication::translate("EidListFile", "line %1, column %2")
+                                              .arg(Row.Line)
+                                              .arg(Where.Index + 1)
+                                        : QCoreApplication::translate("EidListFile", "line %1").arg(Row.Line);
         if (Eids->size() == EidCount) {
-            *Error = QStringLiteral("line %1: more than %2 EIDs; the list holds %2").arg(Row.Line).arg(EidCount);
+            *Error = QCoreApplication::translate("EidListFile", "line %1: more than %2 EIDs; the list holds %2")
+                         .arg(Row.Line)
+                         .arg(EidCount);
             return false;
         }
         const QString Cell = Row.Cells.value(Where.Index);
         qint64 Value = 0;
         if (Cell.trimmed().isEmpty()) {
-            *Error = Place + (Where.Csv ? QStringLiteral(": the cell is empty") : QStringLiteral(": the line is blank"))
-                + QStringLiteral("; write 0 for an unused entry or -1 for none (blank lines are taken only "
-                                 "before the first EID and after the last)");
+            *Error = (Where.Csv ? QCoreApplication::translate("EidListFile", "%1: the cell is empty; write 0 for an "
+                                                                             "unused entry or -1 for none (blank "
+                                                                             "lines are taken only before the first "
+                                                                             "EID and after the last)")
+                                : QCoreApplication::translate("EidListFile", "%1: the line is blank; write 0 for an "
+                                                                             "unused entry or -1 for none (blank "
+                                                                             "lines are taken only before the first "
+                                                                             "EID and after the last)"))
+                         .arg(Place);
             return false;
         }
         if (!ParseWholeNumber(Cell, CtlFiles::EidNone, CtlFiles::EidWordMax, &Value)) {
-            *Error = Place + QStringLiteral(": %1 is no EID; an EID is a whole number from 0 to %2, or -1 for none")
-                                 .arg(Shown(Cell), QString::number(CtlFiles::EidMax));
+            *Error = QCoreApplication::translate("EidListFile", "%1: %2 is no EID; an EID is a whole number from 0 "
+                                                                "to %3, or -1 for none")
+                         .arg(Place, Shown(Cell), QString::number(CtlFiles::EidMax));
             return false;
         }
         if (!Where.WholeRange && !CtlFiles::EidInRange(qint32(quint32(Value)))) {
-            *Error = Place + QStringLiteral(": EID %1 is outside 0 to %2, -1 for none; --out-of-range writes "
-                                            "it as it is")
-                                 .arg(Value)
-                                 .arg(CtlFiles::EidMax);
+            *Error = QCoreApplication::translate("EidListFile", "%1: EID %2 is outside 0 to %3, -1 for none; "
+                                                                "--out-of-range writes it as it is")
+                         .arg(Place, QString::number(Value), QString::number(CtlFiles::EidMax));
             return false;
         }
         Eids->append(qint32(quint32(Value)));
@@ -271,7 +287,8 @@ QStringList Duplicates(const QVector<qint32> &Eids, const QVector<int> &Lines)
             FirstAt.insert(Eids[I], I);
             continue;
         }
-        Warnings << QStringLiteral("EID %1 is at entry %2 (line %3) and at entry %4 (line %5)")
+        Warnings << QCoreApplication::translate("EidListFile",
+                                                "EID %1 is at entry %2 (line %3) and at entry %4 (line %5)")
                         .arg(Eids[I])
                         .arg(*Seen + 1)
                         .arg(Lines[*Seen])
@@ -316,8 +333,9 @@ bool Read(const QByteArray &Bytes, const Column &Choice, Range Values, QVector<q
     // Nothing in the file is no list of zeros: an export that came out
     // empty must not wipe the device.
     if (Eids->isEmpty()) {
-        *Error = QStringLiteral("holds no EID; to empty the list, give a file holding the one line 0 (the entries "
-                                "a file leaves out are written as 0)");
+        *Error = QCoreApplication::translate("EidListFile", "holds no EID; to empty the list, give a file holding "
+                                                            "the one line 0 (the entries a file leaves out are "
+                                                            "written as 0)");
         return false;
     }
     *Warnings += Duplicates(*Eids, Lines);

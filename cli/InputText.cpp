@@ -1,5 +1,7 @@
 #include "InputText.h"
 
+#include <QCoreApplication>
+
 namespace InputText {
 
 namespace {
@@ -9,17 +11,13 @@ bool StartsWith(const QByteArray &Bytes, const char *Mark, int Size)
     return Bytes.size() >= Size && Bytes.left(Size) == QByteArray(Mark, Size);
 }
 
-QString LineText(int Line)
-{
-    return QStringLiteral("line %1: ").arg(Line);
-}
-
 // UTF-16 code units to text; a lone half of a pair is refused.
 bool FromUtf16(const QByteArray &Bytes, bool BigEndian, QString *Text, QString *Error)
 {
     const char *const Name = BigEndian ? "UTF-16 BE" : "UTF-16 LE";
     if (Bytes.size() % 2) {
-        *Error = QStringLiteral("an odd number of bytes in a %1 file: it ends in half a character")
+        *Error = QCoreApplication::translate("InputText",
+                                             "an odd number of bytes in a %1 file: it ends in half a character")
                      .arg(QLatin1String(Name));
         return false;
     }
@@ -41,7 +39,9 @@ bool FromUtf16(const QByteArray &Bytes, bool BigEndian, QString *Text, QString *
             continue;
         }
         if (C.isSurrogate()) {
-            *Error = LineText(Line) + QStringLiteral("half of a %1 character pair").arg(QLatin1String(Name));
+            *Error = QCoreApplication::translate("InputText", "line %1: half of a %2 character pair")
+                         .arg(Line)
+                         .arg(QLatin1String(Name));
             return false;
         }
         Line += C == QLatin1Char('\n') ? 1 : 0;
@@ -58,8 +58,10 @@ bool FromUtf8(const QByteArray &Bytes, QString *Text, QString *Error)
         uint CodePoint = 0;
         const int Length = Utf8Sequence(Bytes, I, &CodePoint);
         if (!Length) {
-            *Error = LineText(Line) + QStringLiteral("byte 0x%1 is no UTF-8; save the file as UTF-8 or UTF-16")
-                                           .arg(uchar(Bytes.at(I)), 2, 16, QLatin1Char('0'));
+            *Error = QCoreApplication::translate("InputText",
+                                                 "line %1: byte 0x%2 is no UTF-8; save the file as UTF-8 or UTF-16")
+                         .arg(Line)
+                         .arg(uchar(Bytes.at(I)), 2, 16, QLatin1Char('0'));
             return false;
         }
         Line += CodePoint == '\n' ? 1 : 0;
@@ -79,8 +81,9 @@ bool Lines(const QString &Raw, QString *Text, QString *Error)
     for (int I = 0; I < Raw.size(); ++I) {
         const QChar C = Raw.at(I);
         if (C.isNull()) {
-            *Error = LineText(Line) + QStringLiteral("a NUL byte; a text file holds none (UTF-16 needs its byte "
-                                                     "order mark)");
+            *Error = QCoreApplication::translate("InputText", "line %1: a NUL byte; a text file holds none "
+                                                              "(UTF-16 needs its byte order mark)")
+                         .arg(Line);
             return false;
         }
         if (C == QLatin1Char('\r') && I + 1 < Raw.size() && Raw.at(I + 1) == QLatin1Char('\n'))
@@ -131,7 +134,7 @@ bool Decode(const QByteArray &Bytes, QString *Text, QString *Error)
 {
     QString Raw;
     if (StartsWith(Bytes, "\xFF\xFE\0\0", 4) || StartsWith(Bytes, "\0\0\xFE\xFF", 4)) {
-        *Error = QStringLiteral("a UTF-32 file; save it as UTF-8 or UTF-16");
+        *Error = QCoreApplication::translate("InputText", "a UTF-32 file; save it as UTF-8 or UTF-16");
         return false;
     }
     bool Decoded = false;

@@ -940,6 +940,34 @@ void TestKorvelctl::speaksTheOperatorsLanguage()
     QCOMPARE(RussianJson.Out, EnglishJson.Out);
     QCOMPARE(RussianJson.Err, EnglishJson.Err);
     QCOMPARE(RussianJson.Code, EnglishJson.Code);
+
+    // A usage error, an input file's fault and the help, each with the
+    // same status in either language and the same --json document.
+    const QString Blank = File("blank.txt");
+    WriteFile(Blank, "1\n\n2\n");
+    const struct
+    {
+        QStringList Arguments;
+        const char *Russian;
+        const char *English;
+    } Rows[] = {
+        {{"scan", "--port", "x", "--from", "9", "--to", "3"}, "--from 9 больше, чем --to 3", "--from 9 is above --to 3"},
+        {{"diff", "eids", "--port", "x", "-i", Blank}, "строка 2: пусто; запишите 0", "line 2: the line is blank"},
+        {{"--help"}, "Коды возврата: 0 выполнено;", "Exit status: 0 done;"},
+    };
+    for (const auto &Row : Rows) {
+        const LocaleRun InRussian = RunUnder(QStringLiteral("ru_RU.UTF-8"), Program, Row.Arguments);
+        const LocaleRun InEnglish = RunUnder(QStringLiteral("C"), Program, Row.Arguments);
+        QVERIFY2((InRussian.Err + InRussian.Out).contains(QString::fromUtf8(Row.Russian)), qPrintable(InRussian.Err));
+        QVERIFY2((InEnglish.Err + InEnglish.Out).contains(QLatin1String(Row.English)), qPrintable(InEnglish.Err));
+        QCOMPARE(InRussian.Code, InEnglish.Code);
+        const QStringList WithJson = Row.Arguments + QStringList {"--json"};
+        const LocaleRun RussianDocument = RunUnder(QStringLiteral("ru_RU.UTF-8"), Program, WithJson);
+        const LocaleRun EnglishDocument = RunUnder(QStringLiteral("C"), Program, WithJson);
+        QCOMPARE(RussianDocument.Out, EnglishDocument.Out);
+        QCOMPARE(RussianDocument.Err, EnglishDocument.Err);
+        QCOMPARE(RussianDocument.Code, EnglishDocument.Code);
+    }
 }
 
 QTEST_MAIN(TestKorvelctl)
