@@ -920,17 +920,48 @@ void TestKorvelctl::portStatus()
 }
 
 // Russian under a Russian locale, English under C, the same exit status;
-// with --json not a word of it changes, stderr included.
+// with --json not a word of it changes, stderr included. The rows cover a
+// usage error with its hint, a line of a diff and a count in a summary
+// (Russian's "few" form).
 void TestKorvelctl::speaksTheOperatorsLanguage()
 {
     const QString Program = QStringLiteral(KORVELCTL);
-    const QStringList Bad {"probe", "--port", "bogus://x"};
-    const LocaleRun Russian = RunUnder(QStringLiteral("ru_RU.UTF-8"), Program, Bad);
-    const LocaleRun English = RunUnder(QStringLiteral("C"), Program, Bad);
-    QVERIFY2(Russian.Err.contains(QStringLiteral("неизвестная схема 'bogus'")), qPrintable(Russian.Err));
-    QVERIFY2(English.Err.contains(QStringLiteral("unknown scheme 'bogus'")), qPrintable(English.Err));
-    QCOMPARE(Russian.Code, English.Code);
-    QVERIFY(English.Code != 0);
+    SimProgram Sim({});
+    QVERIFY(!Sim.Port.isEmpty());
+    WriteFile(File("rfsf.json"), "{\"RfSf\": 7}");
+    const QStringList At {"--port", Sim.Port, "--address", "17"};
+    struct Row
+    {
+        QStringList Arguments;
+        int Exit;
+        QString Russian;
+        QString English;
+    };
+    const Row Rows[] = {
+        {{"probe", "--port", "bogus://x"}, 2, "неизвестная схема 'bogus'", "unknown scheme 'bogus'"},
+        {QStringList {"apply", "params"} + At, 2, "требует -i FILE или NAME=VALUE (например, RfFrequency=433)\nПодробнее: korvelctl --help.",
+         "needs -i FILE or NAME=VALUE (e.g. RfFrequency=433)\nTry 'korvelctl --help' for more information."},
+        {QStringList {"diff", "params", "-i", File("rfsf.json")} + At, 4, "RfSf: устройство 9, файл 7\n",
+         "RfSf: device 9, file 7\n"},
+        {QStringList {"apply", "params", "RfSf=7", "RfTxPower=10", "--check"} + At, 0,
+         "2 параметра были бы записаны и зафиксированы; ничего не записано (--check)\n",
+         "2 parameters would be written and committed; nothing written (--check)\n"},
+    };
+    for (const Row &Each : Rows) {
+        const LocaleRun Russian = RunUnder(QStringLiteral("ru_RU.UTF-8"), Program, Each.Arguments);
+        const LocaleRun English = RunUnder(QStringLiteral("C"), Program, Each.Arguments);
+        QVERIFY2((Russian.Out + Russian.Err).contains(Each.Russian), qPrintable(Russian.Out + Russian.Err));
+        QVERIFY2((English.Out + English.Err).contains(Each.English), qPrintable(English.Out + English.Err));
+        QCOMPARE(Russian.Code, Each.Exit);
+        QCOMPARE(English.Code, Each.Exit);
+        const QStringList Json = Each.Arguments + QStringList {"--json"};
+        const LocaleRun RussianJson = RunUnder(QStringLiteral("ru_RU.UTF-8"), Program, Json);
+        const LocaleRun EnglishJson = RunUnder(QStringLiteral("C"), Program, Json);
+        QVERIFY(!EnglishJson.Out.isEmpty());
+        QCOMPARE(RussianJson.Out, EnglishJson.Out);
+        QCOMPARE(RussianJson.Err, EnglishJson.Err);
+        QCOMPARE(RussianJson.Code, EnglishJson.Code);
+    }
 
     const QStringList Json = QStringList {"probe", "--port", "tcp://[::1", "--json"};
     const LocaleRun RussianJson = RunUnder(QStringLiteral("ru_RU.UTF-8"), Program, Json);
@@ -939,6 +970,7 @@ void TestKorvelctl::speaksTheOperatorsLanguage()
     QCOMPARE(RussianJson.Out, EnglishJson.Out);
     QCOMPARE(RussianJson.Err, EnglishJson.Err);
     QCOMPARE(RussianJson.Code, EnglishJson.Code);
+    Sim.Stop();
 }
 
 QTEST_MAIN(TestKorvelctl)
