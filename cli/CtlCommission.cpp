@@ -55,17 +55,18 @@ QString PlaceText(int Address, int Baud)
 // English has the one form for 1 alone; the catalogue gives each its forms.
 QString ParamsWritten(int Count)
 {
-    return Count == 1 ? QCoreApplication::translate("FollowingCommand", "%n parameter written and committed", nullptr, Count)
-                      : QCoreApplication::translate("FollowingCommand", "%n parameters written and committed", nullptr,
-                                                    Count);
+    if (Count == 1)
+        return QCoreApplication::translate("FollowingCommand", "%n parameter written and committed", nullptr, Count);
+    return QCoreApplication::translate("FollowingCommand", "%n parameters written and committed", nullptr, Count);
 }
 
 QString VerifiedAt(const QString &Done, int Address, int Baud, int Found)
 {
     if (Found == Baud)
-        return QCoreApplication::translate("FollowingCommand", "%1, verified at %2").arg(Done, PlaceText(Address, Baud));
-    return QCoreApplication::translate("FollowingCommand",
-                                       "%1, verified at %2 (the old speed; %3 Bd once the device takes it over at a restart)")
+        return QCoreApplication::translate("FollowingCommand", "%1, verified at %2")
+            .arg(Done, PlaceText(Address, Baud));
+    return QCoreApplication::translate("FollowingCommand", "%1, verified at %2 (the old speed; %3 Bd once the device "
+                                                           "takes it over at a restart)")
         .arg(Done, PlaceText(Address, Found), QString::number(Baud));
 }
 

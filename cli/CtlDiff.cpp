@@ -27,7 +27,9 @@ int DiffCommand::ReportDifferences(const QVector<CtlFiles::Difference> &Found)
         if (!Set.Json) {
             //: An entry of the EID list.
             const QString What = Eid ? tr("entry %1").arg(One.Entry) : One.Name;
-            Out << tr("%1: device %2, file %3").arg(What, QString::number(Value(One.Device)), QString::number(Value(One.File))) << '\n';
+            Out << tr("%1: device %2, file %3")
+                       .arg(What, QString::number(Value(One.Device)), QString::number(Value(One.File)))
+                << '\n';
         }
     }
     if (Set.Json)

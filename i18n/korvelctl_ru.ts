@@ -33,11 +33,11 @@
     </message>
     <message>
         <source>%1; the values sent were put back</source>
-        <translation>%1; отправленные значения записаны обратно</translation>
+        <translation>%1; прежние значения восстановлены</translation>
     </message>
     <message>
         <source>%1; putting the values sent back failed too (%2): the device may hold them uncommitted until it restarts</source>
-        <translation>%1; записать отправленные значения обратно тоже не удалось (%2): устройство может хранить их незафиксированными до перезапуска</translation>
+        <translation>%1; восстановить прежние значения тоже не удалось (%2): устройство может хранить отправленные значения незафиксированными до перезапуска</translation>
     </message>
     <message>
         <source>entry %1</source>
@@ -519,7 +519,7 @@
     </message>
     <message>
         <source>replied after the wait of %1 ms</source>
-        <translation>ответ пришёл после ожидания в %1 мс</translation>
+        <translation>ответ пришёл после окончания ожидания (%1 мс)</translation>
     </message>
     <message>
         <source>no device answered a read of %1 (register %2) at addresses %3 to %4</source>

@@ -939,7 +939,8 @@ void TestKorvelctl::speaksTheOperatorsLanguage()
     };
     const Row Rows[] = {
         {{"probe", "--port", "bogus://x"}, 2, "неизвестная схема 'bogus'", "unknown scheme 'bogus'"},
-        {QStringList {"apply", "params"} + At, 2, "требует -i FILE или NAME=VALUE (например, RfFrequency=433)\nПодробнее: korvelctl --help.",
+        {QStringList {"apply", "params"} + At, 2,
+         "требует -i FILE или NAME=VALUE (например, RfFrequency=433)\nПодробнее: korvelctl --help.",
          "needs -i FILE or NAME=VALUE (e.g. RfFrequency=433)\nTry 'korvelctl --help' for more information."},
         {QStringList {"diff", "params", "-i", File("rfsf.json")} + At, 4, "RfSf: устройство 9, файл 7\n",
          "RfSf: device 9, file 7\n"},
