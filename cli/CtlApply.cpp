@@ -38,8 +38,8 @@ int ApplyCommand::RunParams()
 {
     const bool FromFile = !Set.Input.isEmpty();
     if (FromFile == !Set.Assignments.isEmpty())
-        return Ctl.Usage(FromFile ? QStringLiteral("apply params takes -i FILE or NAME=VALUE, not both")
-                                  : QStringLiteral("apply params needs -i FILE or NAME=VALUE (e.g. RfFrequency=433)"));
+        return Ctl.Usage(FromFile ? tr("apply params takes -i FILE or NAME=VALUE, not both")
+                                  : tr("apply params needs -i FILE or NAME=VALUE (e.g. RfFrequency=433)"));
     ParamList Wanted;
     QString Error;
     if (FromFile) {
@@ -89,11 +89,11 @@ int ApplyCommand::WriteChanged(const ParamList &Changed, const ParamList &Held, 
     // A value the device keeps other than the one sent must not be committed.
     Exchange.SetStrictEcho(true);
     ParamList Echoed = Changed;
-    *Committed = QStringLiteral("the commit was sent; ");
+    *Committed = Context::CommitSent();
     // A lost or garbled reply to the commit: the device may have taken it,
     // and the read-back tells.
     if (!Exchange.WriteParams(&Echoed) && Ctl.CommitUncertain()) {
-        *Committed = Ctl.CommitLost(QStringLiteral("values"));
+        *Committed = Ctl.CommitLost(tr("reading the values back"));
     } else if (Exchange.Failure().Failed()) {
         // What was sent up to the fault, the failed write included (a
         // device may keep a value it echoes wrongly), goes back.
@@ -122,7 +122,7 @@ int ApplyCommand::WriteChanged(const ParamList &Changed, const ParamList &Held, 
 int ApplyCommand::RunEids()
 {
     if (Set.Input.isEmpty())
-        return Ctl.Usage(QStringLiteral("apply eids needs -i FILE"));
+        return Ctl.Usage(tr("apply eids needs -i FILE"));
     QVector<qint32> Eids;
     Outcome Ready = Ctl.ReadEidFile(&Eids, Ctl.WriteRange());
     if (Ready.Ok())
@@ -144,9 +144,9 @@ int ApplyCommand::RunEids()
         if (!Blocks.contains(Block))
             Blocks.append(Block);
     }
-    QString Committed = QStringLiteral("the commit was sent; ");
+    QString Committed = Context::CommitSent();
     if (!Exchange.WriteEidBlocks(Wanted, Blocks) && Ctl.CommitUncertain()) {
-        Committed = Ctl.CommitLost(QStringLiteral("list"));
+        Committed = Ctl.CommitLost(tr("reading the list back"));
     } else if (Exchange.Failure().Failed()) {
         const ExchangeFault Fault = Exchange.Failure();
         QVector<int> Sent;
@@ -158,11 +158,11 @@ int ApplyCommand::RunEids()
     }
     QVector<qint32> Back;
     if (!Exchange.ReadEids(EidCount, &Back))
-        return Ctl.DeviceFault(Committed + QStringLiteral("verify: "));
+        return Ctl.DeviceFault(Committed + tr("verify: "));
     const QVector<CtlFiles::Difference> Left = CtlFiles::EidDifferences(Wanted, Back);
     if (!Left.isEmpty())
         return Ctl.Fail(DeviceFailed,
-                        Committed + QStringLiteral("verify: entry %1 reads %2 after %3 was written")
+                        Committed + tr("verify: entry %1 reads %2 after %3 was written")
                                         .arg(Left.first().Entry)
                                         .arg(QString::fromLatin1(CtlFiles::EidText(Left.first().Device)),
                                              QString::fromLatin1(CtlFiles::EidText(Left.first().File))),
@@ -182,11 +182,11 @@ int ApplyCommand::UndoneFault(const ExchangeFault &Fault, const std::function<bo
     const QString Message = Describe(Fault);
     const QJsonObject Detail = FaultDetail(Fault);
     if (PutBack())
-        return Ctl.Fail(DeviceFailed, Message + QStringLiteral("; the values sent were put back"), Detail);
+        return Ctl.Fail(DeviceFailed, tr("%1; the values sent were put back").arg(Message), Detail);
     return Ctl.Fail(DeviceFailed,
-                    Message + QStringLiteral("; putting the values sent back failed too (%1): the device may hold "
-                                             "them uncommitted until it restarts")
-                                  .arg(Describe(Exchange.Failure())),
+                    tr("%1; putting the values sent back failed too (%2): the device may hold them uncommitted until "
+                       "it restarts")
+                        .arg(Message, Describe(Exchange.Failure())),
                     Detail);
 }
 
@@ -209,24 +209,35 @@ int ApplyCommand::ReportApplied(const QVector<CtlFiles::Difference> &Changes, in
         return Ctl.PrintJson(Document);
     }
     for (const CtlFiles::Difference &Change : Changes) {
-        const QString What = Change.Name.isEmpty() ? QStringLiteral("entry %1").arg(Change.Entry) : Change.Name;
+        //: An entry of the EID list.
+        const QString What = Change.Name.isEmpty() ? tr("entry %1").arg(Change.Entry) : Change.Name;
         Out << What << ": " << Change.Device << " -> " << Change.File << '\n';
     }
-    const bool Eids = Set.What == CtlCommands::Kind::Eids;
-    const int Count = Changes.size();
-    const QString Counted = Eids ? QStringLiteral("%1 %2").arg(Count).arg(Count == 1 ? "EID entry" : "EID entries")
-                                 : QStringLiteral("%1 %2").arg(Count).arg(Count == 1 ? "parameter" : "parameters");
-    if (Changes.isEmpty())
-        Out << "unchanged: the device holds these values; nothing written\n";
-    else if (Set.Check)
-        Out << Counted << " would be written and committed; nothing written (--check)\n";
-    else if (Found == Baud)
-        Out << Counted << " written and committed, verified at " << PlaceText(Address, Baud) << '\n';
-    else
-        Out << Counted << " written and committed, verified at " << PlaceText(Address, Found) << " (the old speed; "
-            << Baud << " Bd once the device takes it over at a restart)\n";
+    Out << Summary(Changes.size(), Address, Baud, Found) << '\n';
     Out.flush();
     return Done;
+}
+
+// The line on what was done. English has the one form for 1 alone; the
+// catalogue gives each its forms.
+QString ApplyCommand::Summary(int Count, int Address, int Baud, int Found) const
+{
+    if (Count == 0)
+        return tr("unchanged: the device holds these values; nothing written");
+    const bool Eids = Set.What == CtlCommands::Kind::Eids;
+    if (Set.Check && Eids)
+        return Count == 1 ? tr("%n EID entry would be written and committed; nothing written (--check)", nullptr, Count)
+                          : tr("%n EID entries would be written and committed; nothing written (--check)", nullptr,
+                               Count);
+    if (Set.Check)
+        return Count == 1 ? tr("%n parameter would be written and committed; nothing written (--check)", nullptr, Count)
+                          : tr("%n parameters would be written and committed; nothing written (--check)", nullptr,
+                               Count);
+    if (!Eids)
+        return VerifiedAt(ParamsWritten(Count), Address, Baud, Found);
+    return VerifiedAt(Count == 1 ? tr("%n EID entry written and committed", nullptr, Count)
+                                 : tr("%n EID entries written and committed", nullptr, Count),
+                      Address, Baud, Found);
 }
 
 } // namespace Korvelctl

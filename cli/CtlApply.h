@@ -12,6 +12,8 @@ namespace Korvelctl {
 
 class ApplyCommand : public FollowingCommand
 {
+    Q_DECLARE_TR_FUNCTIONS(ApplyCommand)
+
 public:
     using FollowingCommand::FollowingCommand;
     int Run() override;
@@ -22,6 +24,7 @@ private:
     int WriteChanged(const ParamList &Changed, const ParamList &Held, QString *Committed);
     int UndoneFault(const ExchangeFault &Fault, const std::function<bool()> &PutBack);
     int ReportApplied(const QVector<CtlFiles::Difference> &Changes, int Address, int Baud, int Found);
+    QString Summary(int Count, int Address, int Baud, int Found) const;
 };
 
 } // namespace Korvelctl

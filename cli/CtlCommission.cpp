@@ -6,6 +6,7 @@
 #include "CtlFiles.h"
 #include "ParamRegisters.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 #include <QTextStream>
 
@@ -47,7 +48,26 @@ int NewBaud(const ParamList &Wanted, int Baud)
 QString PlaceText(int Address, int Baud)
 {
     const QString At = Address ? QString::number(Address) : QStringLiteral("0x00");
-    return QStringLiteral("address %1, %2 Bd").arg(At).arg(Baud);
+    //: Where a device answers; it follows "at" ("verified at address 33, 115200 Bd").
+    return QCoreApplication::translate("FollowingCommand", "address %1, %2 Bd").arg(At).arg(Baud);
+}
+
+// English has the one form for 1 alone; the catalogue gives each its forms.
+QString ParamsWritten(int Count)
+{
+    if (Count == 1)
+        return QCoreApplication::translate("FollowingCommand", "%n parameter written and committed", nullptr, Count);
+    return QCoreApplication::translate("FollowingCommand", "%n parameters written and committed", nullptr, Count);
+}
+
+QString VerifiedAt(const QString &Done, int Address, int Baud, int Found)
+{
+    if (Found == Baud)
+        return QCoreApplication::translate("FollowingCommand", "%1, verified at %2")
+            .arg(Done, PlaceText(Address, Baud));
+    return QCoreApplication::translate("FollowingCommand", "%1, verified at %2 (the old speed; %3 Bd once the device "
+                                                           "takes it over at a restart)")
+        .arg(Done, PlaceText(Address, Found), QString::number(Baud));
 }
 
 // A line whose speed is a server's own setting (a raw server, a Modbus TCP
@@ -73,12 +93,12 @@ int FollowingCommand::CheckFixedSpeed(const ParamList &Wanted, bool Verifying)
     if (Wants == OpenedBaud)
         return Done;
     if (Verifying)
-        return Ctl.Fail(BadUsage, QStringLiteral("%1 %2 Bd would take the radio off the server's speed, %3 Bd, "
-                                                 "which korvelctl cannot change over %4; nothing was written: write "
-                                                 "without --verify, set the server to %2 Bd, then read or diff")
+        return Ctl.Fail(BadUsage, tr("%1 %2 Bd would take the radio off the server's speed, %3 Bd, which korvelctl "
+                                     "cannot change over %4; nothing was written: write without --verify, set the "
+                                     "server to %2 Bd, then read or diff")
                                       .arg(CtlFiles::NameOf(CtlFiles::BaudIndex), QString::number(Wants),
-                                           OpenedBaud ? QString::number(OpenedBaud) : QStringLiteral("unknown"),
-                                           Set.Port));
+                                           //: The server's speed where the radio's is not known.
+                                           OpenedBaud ? QString::number(OpenedBaud) : tr("unknown"), Set.Port));
     ServerSpeed = Wants;
     return Done;
 }
@@ -96,7 +116,7 @@ int FollowingCommand::VerifyFollowing(const ParamList &Wanted, int Address, int 
     int LineBaud = OpenedBaud;
     for (const int Speed : Speeds) {
         if (Speed != LineBaud && !Line.SetBaud(Speed))
-            return Ctl.Fail(PortFailed, QStringLiteral("%1: cannot set the speed %2").arg(Set.Port).arg(Speed));
+            return Ctl.Fail(PortFailed, tr("%1: cannot set the speed %2").arg(Set.Port).arg(Speed));
         LineBaud = Speed;
         ParamList Back = Wanted;
         Tried << PlaceText(Address, Speed);
@@ -107,7 +127,7 @@ int FollowingCommand::VerifyFollowing(const ParamList &Wanted, int Address, int 
                 return Done;
             const CtlFiles::Difference &First = Differ.first();
             return Ctl.Fail(DeviceFailed,
-                            Committed + QStringLiteral("verify: %1 (register %2) reads %3 after %4 was written")
+                            Committed + tr("verify: %1 (register %2) reads %3 after %4 was written")
                                             .arg(First.Name)
                                             .arg(ParamRegisters::Find(First.Name)->Register)
                                             .arg(First.Device)
@@ -116,10 +136,10 @@ int FollowingCommand::VerifyFollowing(const ParamList &Wanted, int Address, int 
         }
         const ExchangeFault &Fault = Exchange.Failure();
         if (Fault.Code != FaultCode::NoReply || Fault.Where.Register != Wanted.first().Register)
-            return Ctl.DeviceFault(Committed + QStringLiteral("verify at %1: ").arg(Tried.last()));
+            return Ctl.DeviceFault(Committed + tr("verify at %1: ").arg(Tried.last()));
     }
-    return Ctl.DeviceFault(Committed + QStringLiteral("verify: "),
-                           QStringLiteral(" at ") + Tried.join(QStringLiteral(", nor at ")));
+    //: The places a verify found no device at: " at address 33, 115200 Bd, nor at address 33, 9600 Bd".
+    return Ctl.DeviceFault(Committed + tr("verify: "), tr(" at %1").arg(Tried.join(tr(", nor at "))));
 }
 
 } // namespace Korvelctl

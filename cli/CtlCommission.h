@@ -18,10 +18,17 @@ namespace Korvelctl {
 int NewAddress(const ParamList &Wanted, int Address);
 int NewBaud(const ParamList &Wanted, int Baud);
 QString PlaceText(int Address, int Baud);
+// "2 parameters written and committed", the head of a write's summary.
+QString ParamsWritten(int Count);
+// Done, then where a verify found the device: at Baud, or still at Found,
+// its old speed, with Baud to come at a restart.
+QString VerifiedAt(const QString &Done, int Address, int Baud, int Found);
 
 // A command that writes parameters and follows the device.
 class FollowingCommand : public CtlCommand
 {
+    Q_DECLARE_TR_FUNCTIONS(FollowingCommand)
+
 public:
     using CtlCommand::CtlCommand;
 

@@ -56,7 +56,7 @@ QJsonObject FaultDetail(const ExchangeFault &Fault)
 
 int Context::Usage(const QString &Message)
 {
-    Say(Message + QStringLiteral("\nTry 'korvelctl --help' for more information."));
+    Say(Message + QLatin1Char('\n') + tr("Try 'korvelctl --help' for more information."));
     return Fail(BadUsage, Message, {{QStringLiteral("quiet"), true}});
 }
 
@@ -89,7 +89,7 @@ int Context::Fail(const Outcome &Failed)
 void Context::Warn(const QString &Where, const QStringList &Warnings)
 {
     for (const QString &Warning : Warnings)
-        Say(QStringLiteral("warning: ") + (Where.isEmpty() ? QString() : Where + QStringLiteral(": ")) + Warning);
+        Say(Where.isEmpty() ? tr("warning: %1").arg(Warning) : tr("warning: %1: %2").arg(Where, Warning));
 }
 
 int Context::PrintJson(const QJsonObject &Document)
@@ -126,12 +126,16 @@ bool Context::CommitUncertain() const
         && Fault.Code != FaultCode::PortRefused;
 }
 
-QString Context::CommitLost(const QString &What)
+QString Context::CommitLost(const QString &ReadingBack)
 {
-    const QString Said =
-        QStringLiteral("the reply to the commit was lost or garbled (%1); ").arg(FaultText(Exchange.Failure()));
-    Say(Said + QStringLiteral("reading the %1 back").arg(What));
+    const QString Said = tr("the reply to the commit was lost or garbled (%1); ").arg(FaultText(Exchange.Failure()));
+    Say(Said + ReadingBack);
     return Said;
+}
+
+QString Context::CommitSent()
+{
+    return tr("the commit was sent; ");
 }
 
 Outcome Context::OpenLine()

@@ -13,6 +13,7 @@
 #include "Korvelctl.h"
 #include "LineFactory.h"
 
+#include <QCoreApplication>
 #include <QJsonObject>
 
 class QTextStream;
@@ -39,6 +40,8 @@ QJsonObject FaultDetail(const ExchangeFault &Fault);
 
 class Context
 {
+    Q_DECLARE_TR_FUNCTIONS(Context)
+
 public:
     Context(QTextStream &Out, QTextStream &Err) : Out(Out), Err(Err) {}
 
@@ -65,9 +68,11 @@ public:
     EidListFile::Range WriteRange() const;
     // A commit's reply lost or garbled: the device may have taken it.
     bool CommitUncertain() const;
-    // Says that the commit's reply was lost or garbled and What is read
-    // back; the prefix of what a verify then reports.
-    QString CommitLost(const QString &What);
+    // Says that the commit's reply was lost or garbled and that the values
+    // are read back (ReadingBack); the prefix of what a verify then reports.
+    QString CommitLost(const QString &ReadingBack);
+    // The prefix of what a verify reports after a commit that was answered.
+    static QString CommitSent();
 
     QTextStream &Out;
     QTextStream &Err;

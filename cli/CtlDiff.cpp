@@ -25,8 +25,11 @@ int DiffCommand::ReportDifferences(const QVector<CtlFiles::Difference> &Found)
             Entry.insert(QStringLiteral("parameter"), One.Name);
         Listed.append(Entry);
         if (!Set.Json) {
-            const QString What = Eid ? QStringLiteral("entry %1").arg(One.Entry) : One.Name;
-            Out << What << ": device " << Value(One.Device) << ", file " << Value(One.File) << '\n';
+            //: An entry of the EID list.
+            const QString What = Eid ? tr("entry %1").arg(One.Entry) : One.Name;
+            Out << tr("%1: device %2, file %3")
+                       .arg(What, QString::number(Value(One.Device)), QString::number(Value(One.File)))
+                << '\n';
         }
     }
     if (Set.Json)

@@ -10,6 +10,8 @@ namespace Korvelctl {
 
 class DiffCommand : public CtlCommand
 {
+    Q_DECLARE_TR_FUNCTIONS(DiffCommand)
+
 public:
     using CtlCommand::CtlCommand;
     int Run() override;

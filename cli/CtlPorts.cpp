@@ -2,6 +2,7 @@
 
 #include "PortStatus.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QSerialPortInfo>
@@ -10,6 +11,20 @@
 namespace Korvelctl {
 
 namespace {
+
+// The table's headings; --json names its keys by the English ones.
+const char *const Headings[] = {
+    //: A heading of the table korvelctl ports prints.
+    QT_TRANSLATE_NOOP("PortsCommand", "PORT"),
+    //: A heading of the table korvelctl ports prints.
+    QT_TRANSLATE_NOOP("PortsCommand", "STATE"),
+    //: A heading of the table korvelctl ports prints.
+    QT_TRANSLATE_NOOP("PortsCommand", "DESCRIPTION"),
+    //: A heading of the table korvelctl ports prints.
+    QT_TRANSLATE_NOOP("PortsCommand", "MANUFACTURER"),
+    //: A heading of the table korvelctl ports prints.
+    QT_TRANSLATE_NOOP("PortsCommand", "SERIAL"),
+};
 
 // The rows of the ports table under its lower-cased headings; a field the
 // table shows as "-" is empty.
@@ -31,11 +46,12 @@ int PortsCommand::Run()
 {
     const QList<QSerialPortInfo> Found = QSerialPortInfo::availablePorts();
     if (Found.isEmpty()) {
-        Ctl.Say(QStringLiteral("no serial ports found"));
+        Ctl.Say(tr("no serial ports found"));
         return Set.Json ? Ctl.PrintJson(QJsonObject {{QStringLiteral("ports"), QJsonArray()}}) : Done;
     }
-    QVector<QStringList> Rows {{QStringLiteral("PORT"), QStringLiteral("STATE"), QStringLiteral("DESCRIPTION"),
-                                QStringLiteral("MANUFACTURER"), QStringLiteral("SERIAL")}};
+    QVector<QStringList> Rows(1);
+    for (const char *Heading : Headings)
+        Rows[0] << QString::fromLatin1(Heading);
     for (const QSerialPortInfo &Info : Found) {
         const QString State = PortStatus::Text(PortStatus::Probe(Info.systemLocation()));
         const auto Or = [](const QString &Text) { return Text.isEmpty() ? QStringLiteral("-") : Text; };
@@ -44,6 +60,8 @@ int PortsCommand::Run()
     }
     if (Set.Json)
         return Ctl.PrintJson(PortsJson(Rows));
+    for (int C = 0; C < Rows[0].size(); ++C)
+        Rows[0][C] = QCoreApplication::translate("PortsCommand", Headings[C]);
     QVector<int> Width(Rows.first().size(), 0);
     for (const QStringList &Row : Rows) {
         for (int C = 0; C < Row.size(); ++C)

@@ -10,6 +10,8 @@ namespace Korvelctl {
 
 class PortsCommand : public CtlCommand
 {
+    Q_DECLARE_TR_FUNCTIONS(PortsCommand)
+
 public:
     using CtlCommand::CtlCommand;
     int Run() override;

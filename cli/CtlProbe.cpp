@@ -41,14 +41,14 @@ int ProbeCommand::Run()
         Exchange.SetRetries(Wait == QuickWaitMs ? 0 : Set.Retries);
         for (const int Rate : Rates) {
             if (!Line.SetBaud(Rate))
-                return Ctl.Fail(PortFailed, QStringLiteral("%1: cannot set the speed %2").arg(Set.Port).arg(Rate));
+                return Ctl.Fail(PortFailed, tr("%1: cannot set the speed %2").arg(Set.Port).arg(Rate));
             ParamValue Id = CtlFiles::Param(CtlFiles::IdIndex);
             if (!Exchange.ReadParam(&Id))
                 continue;
             if (Set.Json)
                 return Ctl.PrintJson(
                     QJsonObject {{QStringLiteral("baud"), Rate}, {QStringLiteral("address"), Id.Value}});
-            Out << Rate << " Bd, RS-485 address " << Id.Value << '\n';
+            Out << tr("%1 Bd, RS-485 address %2").arg(Rate).arg(Id.Value) << '\n';
             return Done;
         }
     }
@@ -56,7 +56,7 @@ int ProbeCommand::Run()
     for (const int Rate : Rates)
         Tried << QString::number(Rate);
     const ParamRegisters::Param &IdRow = ParamRegisters::Map[CtlFiles::IdIndex];
-    return Ctl.Fail(DeviceFailed, QStringLiteral("no device answered a read of %1 (register %2) at %3 Bd")
+    return Ctl.Fail(DeviceFailed, tr("no device answered a read of %1 (register %2) at %3 Bd")
                                       .arg(QString::fromLatin1(IdRow.Name))
                                       .arg(IdRow.Register)
                                       .arg(Tried.join(QStringLiteral(", "))));

@@ -9,6 +9,8 @@ namespace Korvelctl {
 
 class ProbeCommand : public CtlCommand
 {
+    Q_DECLARE_TR_FUNCTIONS(ProbeCommand)
+
 public:
     using CtlCommand::CtlCommand;
     int Run() override;

@@ -36,7 +36,7 @@ int ScanCommand::Run()
     QJsonArray Faults;
     const auto Fault = [&](int Address, const QString &Text) {
         Faults.append(QJsonObject {{QStringLiteral("address"), Address}, {QStringLiteral("fault"), Text}});
-        Ctl.Say(QStringLiteral("address %1: fault on the bus: %2").arg(Address).arg(Text));
+        Ctl.Say(tr("address %1: fault on the bus: %2").arg(Address).arg(Text));
     };
     int Silent = 0; // the last address that did not answer in time
     bool AskedAgain = false;
@@ -54,7 +54,7 @@ int ScanCommand::Run()
         } else if (Line.Heard()) {
             const ExchangeFault &Failed = Exchange.Failure();
             if (Failed.Code == FaultCode::OtherAddress && Failed.Got == Silent && Silent && !AskedAgain) {
-                Fault(Silent, QStringLiteral("replied after the wait of %1 ms").arg(Set.WaitMs));
+                Fault(Silent, tr("replied after the wait of %1 ms").arg(Set.WaitMs));
                 AskedAgain = true;
                 --Address;
                 continue;
@@ -70,7 +70,7 @@ int ScanCommand::Run()
         Found.insert(QStringLiteral("fault"), QStringLiteral("no-device"));
         const ParamRegisters::Param &IdRow = ParamRegisters::Map[CtlFiles::IdIndex];
         return Ctl.Fail(DeviceFailed,
-                        QStringLiteral("no device answered a read of %1 (register %2) at addresses %3 to %4")
+                        tr("no device answered a read of %1 (register %2) at addresses %3 to %4")
                             .arg(QString::fromLatin1(IdRow.Name))
                             .arg(IdRow.Register)
                             .arg(Set.From)

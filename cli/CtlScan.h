@@ -9,6 +9,8 @@ namespace Korvelctl {
 
 class ScanCommand : public CtlCommand
 {
+    Q_DECLARE_TR_FUNCTIONS(ScanCommand)
+
 public:
     using CtlCommand::CtlCommand;
     int Run() override;

@@ -12,32 +12,34 @@ int WriteEidsCommand::Run()
         Ready = Ctl.OpenLine();
     if (!Ready.Ok())
         return Ctl.Fail(Ready);
-    QString Committed = QStringLiteral("the commit was sent; ");
+    QString Committed = Context::CommitSent();
     if (!Exchange.WriteEids(CtlFiles::WholeList(Eids))) {
         if (!Ctl.CommitUncertain())
             return Ctl.DeviceFault();
         if (!Set.Verify)
-            return Ctl.DeviceFault(QString(),
-                                   QStringLiteral("; the device may have taken the list (--verify reads it back)"));
-        Committed = Ctl.CommitLost(QStringLiteral("list"));
+            return Ctl.DeviceFault(QString(), tr("; the device may have taken the list (--verify reads it back)"));
+        Committed = Ctl.CommitLost(tr("reading the list back"));
     }
     if (Set.Verify) {
         QVector<qint32> Got;
         if (!Exchange.ReadEids(EidCount, &Got))
-            return Ctl.DeviceFault(Committed + QStringLiteral("verify: "));
+            return Ctl.DeviceFault(Committed + tr("verify: "));
         const QVector<CtlFiles::Difference> Differ = CtlFiles::EidDifferences(Eids, Got);
         if (!Differ.isEmpty())
             return Ctl.Fail(DeviceFailed,
-                            Committed + QStringLiteral("verify: %1 of %2 EIDs differ; entry %3 reads %4, "
-                                                       "the file says %5")
-                                            .arg(Differ.size())
-                                            .arg(Eids.size())
+                            Committed
+                                + tr("verify: %n of %1 EIDs differ; entry %2 reads %3, the file says %4", nullptr,
+                                     Differ.size())
+                                      .arg(Eids.size())
                                             .arg(Differ.first().Entry)
                                             .arg(QString::fromLatin1(CtlFiles::EidText(Differ.first().Device)),
                                                  QString::fromLatin1(CtlFiles::EidText(Differ.first().File))),
                             {{QStringLiteral("fault"), QStringLiteral("verify")}});
     }
-    Out << Eids.size() << " EIDs written and committed" << (Set.Verify ? ", verified" : "") << '\n';
+    // One form in English whatever the count; the catalogue gives each its forms.
+    Out << (Set.Verify ? tr("%n EIDs written and committed, verified", nullptr, Eids.size())
+                       : tr("%n EIDs written and committed", nullptr, Eids.size()))
+        << '\n';
     return Done;
 }
 

@@ -9,6 +9,8 @@ namespace Korvelctl {
 
 class WriteEidsCommand : public CtlCommand
 {
+    Q_DECLARE_TR_FUNCTIONS(WriteEidsCommand)
+
 public:
     using CtlCommand::CtlCommand;
     int Run() override;

@@ -55,16 +55,15 @@ int WriteParamsCommand::WriteFollowing(const ParamList &Wanted)
     // A value the device keeps other than the one sent must not be committed.
     Exchange.SetStrictEcho(true);
     ParamList Echoed = Wanted;
-    QString Committed = QStringLiteral("the commit was sent; ");
+    QString Committed = Context::CommitSent();
     if (!Exchange.WriteParams(&Echoed)) {
         // A lost or garbled reply to the commit says nothing of whether the
         // device took it: say so, and with --verify go and look.
         if (!Ctl.CommitUncertain())
             return Ctl.DeviceFault();
         if (!Set.Verify)
-            return Ctl.DeviceFault(QString(), QStringLiteral("; the device may have taken the change (--verify "
-                                                             "reads it back)"));
-        Committed = Ctl.CommitLost(QStringLiteral("values"));
+            return Ctl.DeviceFault(QString(), tr("; the device may have taken the change (--verify reads it back)"));
+        Committed = Ctl.CommitLost(tr("reading the values back"));
     }
     const int Address = NewAddress(Wanted, Set.Address);
     // On a fixed-speed line the radio is looked for where the line is.
@@ -93,19 +92,17 @@ int WriteParamsCommand::ReportWritten(const ParamList &Wanted, int Address, int 
             Document.insert(QStringLiteral("baud_at_restart"), Baud);
         return Ctl.PrintJson(Document);
     }
-    Out << Wanted.size() << (Wanted.size() == 1 ? " parameter" : " parameters") << " written and committed";
+    const QString Written = ParamsWritten(Wanted.size());
     if (ServerSpeed)
-        Out << "; the radio answers at " << PlaceText(Address, ServerSpeed) << " once it takes the change over: "
-            << "set " << Set.Port << " to " << ServerSpeed << " Bd before the radio can be reached again";
+        Out << tr("%1; the radio answers at %2 once it takes the change over: set %3 to %4 Bd before the radio can "
+                  "be reached again")
+                   .arg(Written, PlaceText(Address, ServerSpeed), Set.Port, QString::number(ServerSpeed));
     else if (!Moves(Wanted))
-        Out << (Set.Verify ? ", verified" : "");
+        Out << (Set.Verify ? tr("%1, verified").arg(Written) : Written);
     else if (!Set.Verify)
-        Out << "; the device answers at " << PlaceText(Address, Baud) << " once it takes the change over";
-    else if (Found == Baud)
-        Out << ", verified at " << PlaceText(Address, Baud);
+        Out << tr("%1; the device answers at %2 once it takes the change over").arg(Written, PlaceText(Address, Baud));
     else
-        Out << ", verified at " << PlaceText(Address, Found) << " (the old speed; " << Baud
-            << " Bd once the device takes it over at a restart)";
+        Out << VerifiedAt(Written, Address, Baud, Found);
     Out << '\n';
     return Done;
 }

@@ -10,6 +10,8 @@ namespace Korvelctl {
 
 class WriteParamsCommand : public FollowingCommand
 {
+    Q_DECLARE_TR_FUNCTIONS(WriteParamsCommand)
+
 public:
     using FollowingCommand::FollowingCommand;
     int Run() override;

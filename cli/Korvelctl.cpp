@@ -14,6 +14,7 @@
 #include "CtlWriteEids.h"
 #include "CtlWriteParams.h"
 
+#include <QCoreApplication>
 #include <QIODevice>
 #include <QTextStream>
 
@@ -82,8 +83,9 @@ int Run(const QStringList &Arguments, QTextStream &Out, QTextStream &Err)
     // Output that did not reach its reader is no success: a full disk, a
     // closed pipe, a file size limit.
     if (Out.status() != QTextStream::Ok) {
-        const QString Reason = Out.device() ? Out.device()->errorString() : QStringLiteral("write failed");
-        One.Say(QStringLiteral("cannot write standard output: ") + Reason);
+        const QString Reason =
+            Out.device() ? Out.device()->errorString() : QCoreApplication::translate("Korvelctl", "write failed");
+        One.Say(QCoreApplication::translate("Korvelctl", "cannot write standard output: %1").arg(Reason));
         Code = Code == Done ? int(OutputFailed) : Code;
     }
     Err.flush();

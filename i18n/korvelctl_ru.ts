@@ -859,4 +859,336 @@ busy after --line-wait is 3.
         <translation>соединение приняло не весь запрос (байт: %1 из %2)</translation>
     </message>
 </context>
+<context>
+    <name>ApplyCommand</name>
+    <message>
+        <source>apply params takes -i FILE or NAME=VALUE, not both</source>
+        <translation>apply params принимает -i FILE или NAME=VALUE, но не то и другое вместе</translation>
+    </message>
+    <message>
+        <source>apply params needs -i FILE or NAME=VALUE (e.g. RfFrequency=433)</source>
+        <translation>apply params требует -i FILE или NAME=VALUE (например, RfFrequency=433)</translation>
+    </message>
+    <message>
+        <source>reading the values back</source>
+        <translation>значения считываются обратно</translation>
+    </message>
+    <message>
+        <source>apply eids needs -i FILE</source>
+        <translation>apply eids требует -i FILE</translation>
+    </message>
+    <message>
+        <source>reading the list back</source>
+        <translation>список считывается обратно</translation>
+    </message>
+    <message>
+        <source>verify: </source>
+        <translation>проверка: </translation>
+    </message>
+    <message>
+        <source>verify: entry %1 reads %2 after %3 was written</source>
+        <translation>проверка: в позиции %1 прочитано %2, хотя записано %3</translation>
+    </message>
+    <message>
+        <source>%1; the values sent were put back</source>
+        <translation>%1; прежние значения восстановлены</translation>
+    </message>
+    <message>
+        <source>%1; putting the values sent back failed too (%2): the device may hold them uncommitted until it restarts</source>
+        <translation>%1; восстановить прежние значения тоже не удалось (%2): устройство может хранить отправленные значения незафиксированными до перезапуска</translation>
+    </message>
+    <message>
+        <source>entry %1</source>
+        <extracomment>An entry of the EID list.</extracomment>
+        <translation>позиция %1</translation>
+    </message>
+    <message>
+        <source>unchanged: the device holds these values; nothing written</source>
+        <translation>без изменений: в устройстве уже записаны эти значения; ничего не записано</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n EID entry would be written and committed; nothing written (--check)</source>
+        <translation>
+            <numerusform>%n позиция EID была бы записана и зафиксирована; ничего не записано (--check)</numerusform>
+            <numerusform>%n позиции EID были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
+            <numerusform>%n позиций EID были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n EID entries would be written and committed; nothing written (--check)</source>
+        <translation>
+            <numerusform>%n позиция EID была бы записана и зафиксирована; ничего не записано (--check)</numerusform>
+            <numerusform>%n позиции EID были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
+            <numerusform>%n позиций EID были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n parameter would be written and committed; nothing written (--check)</source>
+        <translation>
+            <numerusform>%n параметр был бы записан и зафиксирован; ничего не записано (--check)</numerusform>
+            <numerusform>%n параметра были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
+            <numerusform>%n параметров были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n parameters would be written and committed; nothing written (--check)</source>
+        <translation>
+            <numerusform>%n параметр был бы записан и зафиксирован; ничего не записано (--check)</numerusform>
+            <numerusform>%n параметра были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
+            <numerusform>%n параметров были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n EID entry written and committed</source>
+        <translation>
+            <numerusform>%n позиция EID записана и зафиксирована</numerusform>
+            <numerusform>%n позиции EID записаны и зафиксированы</numerusform>
+            <numerusform>%n позиций EID записаны и зафиксированы</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n EID entries written and committed</source>
+        <translation>
+            <numerusform>%n позиция EID записана и зафиксирована</numerusform>
+            <numerusform>%n позиции EID записаны и зафиксированы</numerusform>
+            <numerusform>%n позиций EID записаны и зафиксированы</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>Context</name>
+    <message>
+        <source>Try &apos;korvelctl --help&apos; for more information.</source>
+        <translation>Подробнее: korvelctl --help.</translation>
+    </message>
+    <message>
+        <source>warning: %1</source>
+        <translation>предупреждение: %1</translation>
+    </message>
+    <message>
+        <source>warning: %1: %2</source>
+        <translation>предупреждение: %1: %2</translation>
+    </message>
+    <message>
+        <source>the reply to the commit was lost or garbled (%1); </source>
+        <translation>ответ на запрос фиксации потерян или искажён (%1); </translation>
+    </message>
+    <message>
+        <source>the commit was sent; </source>
+        <translation>запрос фиксации отправлен; </translation>
+    </message>
+</context>
+<context>
+    <name>DiffCommand</name>
+    <message>
+        <source>entry %1</source>
+        <extracomment>An entry of the EID list.</extracomment>
+        <translation>позиция %1</translation>
+    </message>
+    <message>
+        <source>%1: device %2, file %3</source>
+        <translation>%1: устройство %2, файл %3</translation>
+    </message>
+</context>
+<context>
+    <name>FollowingCommand</name>
+    <message>
+        <source>address %1, %2 Bd</source>
+        <extracomment>Where a device answers; it follows &quot;at&quot; (&quot;verified at address 33, 115200 Bd&quot;).</extracomment>
+        <translation>адресу %1, %2 бод</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n parameter written and committed</source>
+        <translation>
+            <numerusform>%n параметр записан и зафиксирован</numerusform>
+            <numerusform>%n параметра записаны и зафиксированы</numerusform>
+            <numerusform>%n параметров записаны и зафиксированы</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n parameters written and committed</source>
+        <translation>
+            <numerusform>%n параметр записан и зафиксирован</numerusform>
+            <numerusform>%n параметра записаны и зафиксированы</numerusform>
+            <numerusform>%n параметров записаны и зафиксированы</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1, verified at %2</source>
+        <translation>%1, проверено по %2</translation>
+    </message>
+    <message>
+        <source>%1, verified at %2 (the old speed; %3 Bd once the device takes it over at a restart)</source>
+        <translation>%1, проверено по %2 (это прежняя скорость; на %3 бод устройство перейдёт при перезапуске)</translation>
+    </message>
+    <message>
+        <source>%1 %2 Bd would take the radio off the server&apos;s speed, %3 Bd, which korvelctl cannot change over %4; nothing was written: write without --verify, set the server to %2 Bd, then read or diff</source>
+        <translation>значение %1 %2 бод увело бы радиоустройство со скорости сервера (%3 бод), которую korvelctl не может изменить через %4; ничего не записано: запишите без --verify, переключите сервер на %2 бод, затем выполните read или diff</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <extracomment>The server&apos;s speed where the radio&apos;s is not known.</extracomment>
+        <translation>неизвестно сколько</translation>
+    </message>
+    <message>
+        <source>%1: cannot set the speed %2</source>
+        <translation>%1: не удалось установить скорость %2 бод</translation>
+    </message>
+    <message>
+        <source>verify: %1 (register %2) reads %3 after %4 was written</source>
+        <translation>проверка: %1 (регистр %2): прочитано %3, хотя записано %4</translation>
+    </message>
+    <message>
+        <source>verify at %1: </source>
+        <translation>проверка по %1: </translation>
+    </message>
+    <message>
+        <source>verify: </source>
+        <extracomment>The places a verify found no device at: &quot; at address 33, 115200 Bd, nor at address 33, 9600 Bd&quot;.</extracomment>
+        <translation>проверка: </translation>
+    </message>
+    <message>
+        <source> at %1</source>
+        <translation> по %1</translation>
+    </message>
+    <message>
+        <source>, nor at </source>
+        <translation>, ни по </translation>
+    </message>
+</context>
+<context>
+    <name>Korvelctl</name>
+    <message>
+        <source>write failed</source>
+        <translation>запись не удалась</translation>
+    </message>
+    <message>
+        <source>cannot write standard output: %1</source>
+        <translation>не удалось записать в стандартный вывод: %1</translation>
+    </message>
+</context>
+<context>
+    <name>PortsCommand</name>
+    <message>
+        <source>PORT</source>
+        <extracomment>A heading of the table korvelctl ports prints.</extracomment>
+        <translation>ПОРТ</translation>
+    </message>
+    <message>
+        <source>STATE</source>
+        <extracomment>A heading of the table korvelctl ports prints.</extracomment>
+        <translation>СОСТОЯНИЕ</translation>
+    </message>
+    <message>
+        <source>DESCRIPTION</source>
+        <extracomment>A heading of the table korvelctl ports prints.</extracomment>
+        <translation>ОПИСАНИЕ</translation>
+    </message>
+    <message>
+        <source>MANUFACTURER</source>
+        <extracomment>A heading of the table korvelctl ports prints.</extracomment>
+        <translation>ПРОИЗВОДИТЕЛЬ</translation>
+    </message>
+    <message>
+        <source>SERIAL</source>
+        <extracomment>A heading of the table korvelctl ports prints.</extracomment>
+        <translation>СЕРИЙНЫЙ НОМЕР</translation>
+    </message>
+    <message>
+        <source>no serial ports found</source>
+        <translation>последовательные порты не найдены</translation>
+    </message>
+</context>
+<context>
+    <name>ProbeCommand</name>
+    <message>
+        <source>%1: cannot set the speed %2</source>
+        <translation>%1: не удалось установить скорость %2 бод</translation>
+    </message>
+    <message>
+        <source>%1 Bd, RS-485 address %2</source>
+        <translation>%1 бод, адрес RS-485 %2</translation>
+    </message>
+    <message>
+        <source>no device answered a read of %1 (register %2) at %3 Bd</source>
+        <translation>ни одно устройство не ответило на чтение %1 (регистр %2) на скоростях %3 бод</translation>
+    </message>
+</context>
+<context>
+    <name>ScanCommand</name>
+    <message>
+        <source>address %1: fault on the bus: %2</source>
+        <translation>адрес %1: неисправность шины: %2</translation>
+    </message>
+    <message>
+        <source>replied after the wait of %1 ms</source>
+        <translation>ответ пришёл после окончания ожидания (%1 мс)</translation>
+    </message>
+    <message>
+        <source>no device answered a read of %1 (register %2) at addresses %3 to %4</source>
+        <translation>ни одно устройство не ответило на чтение %1 (регистр %2) по адресам от %3 до %4</translation>
+    </message>
+</context>
+<context>
+    <name>WriteEidsCommand</name>
+    <message>
+        <source>; the device may have taken the list (--verify reads it back)</source>
+        <translation>; устройство могло принять список (--verify считает его обратно)</translation>
+    </message>
+    <message>
+        <source>reading the list back</source>
+        <translation>список считывается обратно</translation>
+    </message>
+    <message>
+        <source>verify: </source>
+        <translation>проверка: </translation>
+    </message>
+    <message numerus="yes">
+        <source>verify: %n of %1 EIDs differ; entry %2 reads %3, the file says %4</source>
+        <translation>
+            <numerusform>проверка: различается %n EID из %1; позиция %2: в устройстве %3, в файле %4</numerusform>
+            <numerusform>проверка: различаются %n EID из %1; позиция %2: в устройстве %3, в файле %4</numerusform>
+            <numerusform>проверка: различаются %n EID из %1; позиция %2: в устройстве %3, в файле %4</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n EIDs written and committed, verified</source>
+        <translation>
+            <numerusform>%n EID записан и зафиксирован, проверено</numerusform>
+            <numerusform>%n EID записаны и зафиксированы, проверено</numerusform>
+            <numerusform>%n EID записаны и зафиксированы, проверено</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n EIDs written and committed</source>
+        <translation>
+            <numerusform>%n EID записан и зафиксирован</numerusform>
+            <numerusform>%n EID записаны и зафиксированы</numerusform>
+            <numerusform>%n EID записаны и зафиксированы</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>WriteParamsCommand</name>
+    <message>
+        <source>; the device may have taken the change (--verify reads it back)</source>
+        <translation>; устройство могло принять изменение (--verify считает его обратно)</translation>
+    </message>
+    <message>
+        <source>reading the values back</source>
+        <translation>значения считываются обратно</translation>
+    </message>
+    <message>
+        <source>%1; the radio answers at %2 once it takes the change over: set %3 to %4 Bd before the radio can be reached again</source>
+        <translation>%1; радиоустройство будет отвечать по %2, когда примет изменение: чтобы снова обратиться к нему, переключите %3 на %4 бод</translation>
+    </message>
+    <message>
+        <source>%1, verified</source>
+        <translation>%1, проверено</translation>
+    </message>
+    <message>
+        <source>%1; the device answers at %2 once it takes the change over</source>
+        <translation>%1; устройство будет отвечать по %2, когда примет изменение</translation>
+    </message>
+</context>
 </TS>
