@@ -2,6 +2,125 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>ApplyCommand</name>
+    <message>
+        <source>apply params takes -i FILE or NAME=VALUE, not both</source>
+        <translation>apply params принимает -i FILE или NAME=VALUE, но не то и другое вместе</translation>
+    </message>
+    <message>
+        <source>apply params needs -i FILE or NAME=VALUE (e.g. RfFrequency=433)</source>
+        <translation>apply params требует -i FILE или NAME=VALUE (например, RfFrequency=433)</translation>
+    </message>
+    <message>
+        <source>reading the values back</source>
+        <translation>значения считываются обратно</translation>
+    </message>
+    <message>
+        <source>apply eids needs -i FILE</source>
+        <translation>apply eids требует -i FILE</translation>
+    </message>
+    <message>
+        <source>reading the list back</source>
+        <translation>список считывается обратно</translation>
+    </message>
+    <message>
+        <source>verify: </source>
+        <translation>проверка: </translation>
+    </message>
+    <message>
+        <source>verify: entry %1 reads %2 after %3 was written</source>
+        <translation>проверка: в позиции %1 прочитано %2, хотя записано %3</translation>
+    </message>
+    <message>
+        <source>%1; the values sent were put back</source>
+        <translation>%1; прежние значения восстановлены</translation>
+    </message>
+    <message>
+        <source>%1; putting the values sent back failed too (%2): the device may hold them uncommitted until it restarts</source>
+        <translation>%1; восстановить прежние значения тоже не удалось (%2): устройство может хранить отправленные значения незафиксированными до перезапуска</translation>
+    </message>
+    <message>
+        <source>entry %1</source>
+        <extracomment>An entry of the EID list.</extracomment>
+        <translation>позиция %1</translation>
+    </message>
+    <message>
+        <source>unchanged: the device holds these values; nothing written</source>
+        <translation>без изменений: в устройстве уже записаны эти значения; ничего не записано</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n EID entry would be written and committed; nothing written (--check)</source>
+        <translation>
+            <numerusform>%n позиция EID была бы записана и зафиксирована; ничего не записано (--check)</numerusform>
+            <numerusform>%n позиции EID были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
+            <numerusform>%n позиций EID были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n EID entries would be written and committed; nothing written (--check)</source>
+        <translation>
+            <numerusform>%n позиция EID была бы записана и зафиксирована; ничего не записано (--check)</numerusform>
+            <numerusform>%n позиции EID были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
+            <numerusform>%n позиций EID были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n parameter would be written and committed; nothing written (--check)</source>
+        <translation>
+            <numerusform>%n параметр был бы записан и зафиксирован; ничего не записано (--check)</numerusform>
+            <numerusform>%n параметра были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
+            <numerusform>%n параметров были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n parameters would be written and committed; nothing written (--check)</source>
+        <translation>
+            <numerusform>%n параметр был бы записан и зафиксирован; ничего не записано (--check)</numerusform>
+            <numerusform>%n параметра были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
+            <numerusform>%n параметров были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n EID entry written and committed</source>
+        <translation>
+            <numerusform>%n позиция EID записана и зафиксирована</numerusform>
+            <numerusform>%n позиции EID записаны и зафиксированы</numerusform>
+            <numerusform>%n позиций EID записаны и зафиксированы</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n EID entries written and committed</source>
+        <translation>
+            <numerusform>%n позиция EID записана и зафиксирована</numerusform>
+            <numerusform>%n позиции EID записаны и зафиксированы</numerusform>
+            <numerusform>%n позиций EID записаны и зафиксированы</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>Context</name>
+    <message>
+        <source>Try &apos;korvelctl --help&apos; for more information.</source>
+        <translation>Подробнее: korvelctl --help.</translation>
+    </message>
+    <message>
+        <source>warning: %1</source>
+        <translation>предупреждение: %1</translation>
+    </message>
+    <message>
+        <source>warning: %1: %2</source>
+        <translation>предупреждение: %1: %2</translation>
+    </message>
+    <message>
+        <source>the reply to the commit was lost or garbled (%1); </source>
+        <translation>ответ на запрос фиксации потерян или искажён (%1); </translation>
+    </message>
+    <message>
+        <source>the commit was sent; </source>
+        <translation>запрос фиксации отправлен; </translation>
+    </message>
+</context>
+<context>
     <name>CtlAssignments</name>
     <message>
         <source>&quot;%1&quot; must be a speed of %2 or %3 Bd, or an item index from %4 to %5, not %6</source>
@@ -528,6 +647,18 @@ busy after --line-wait is 3.
     </message>
 </context>
 <context>
+    <name>DiffCommand</name>
+    <message>
+        <source>entry %1</source>
+        <extracomment>An entry of the EID list.</extracomment>
+        <translation>позиция %1</translation>
+    </message>
+    <message>
+        <source>%1: device %2, file %3</source>
+        <translation>%1: устройство %2, файл %3</translation>
+    </message>
+</context>
+<context>
     <name>EidListFile</name>
     <message>
         <source>line %1, column %2: the quote is not closed</source>
@@ -583,6 +714,72 @@ busy after --line-wait is 3.
     </message>
 </context>
 <context>
+    <name>FollowingCommand</name>
+    <message>
+        <source>address %1, %2 Bd</source>
+        <extracomment>Where a device answers; it follows &quot;at&quot; (&quot;verified at address 33, 115200 Bd&quot;).</extracomment>
+        <translation>адресу %1, %2 бод</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n parameter written and committed</source>
+        <translation>
+            <numerusform>%n параметр записан и зафиксирован</numerusform>
+            <numerusform>%n параметра записаны и зафиксированы</numerusform>
+            <numerusform>%n параметров записаны и зафиксированы</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n parameters written and committed</source>
+        <translation>
+            <numerusform>%n параметр записан и зафиксирован</numerusform>
+            <numerusform>%n параметра записаны и зафиксированы</numerusform>
+            <numerusform>%n параметров записаны и зафиксированы</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1, verified at %2</source>
+        <translation>%1, проверено по %2</translation>
+    </message>
+    <message>
+        <source>%1, verified at %2 (the old speed; %3 Bd once the device takes it over at a restart)</source>
+        <translation>%1, проверено по %2 (это прежняя скорость; на %3 бод устройство перейдёт при перезапуске)</translation>
+    </message>
+    <message>
+        <source>%1 %2 Bd would take the radio off the server&apos;s speed, %3 Bd, which korvelctl cannot change over %4; nothing was written: write without --verify, set the server to %2 Bd, then read or diff</source>
+        <translation>значение %1 %2 бод увело бы радиоустройство со скорости сервера (%3 бод), которую korvelctl не может изменить через %4; ничего не записано: запишите без --verify, переключите сервер на %2 бод, затем выполните read или diff</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <extracomment>The server&apos;s speed where the radio&apos;s is not known.</extracomment>
+        <translation>неизвестно сколько</translation>
+    </message>
+    <message>
+        <source>%1: cannot set the speed %2</source>
+        <translation>%1: не удалось установить скорость %2 бод</translation>
+    </message>
+    <message>
+        <source>verify: %1 (register %2) reads %3 after %4 was written</source>
+        <translation>проверка: %1 (регистр %2): прочитано %3, хотя записано %4</translation>
+    </message>
+    <message>
+        <source>verify at %1: </source>
+        <translation>проверка по %1: </translation>
+    </message>
+    <message>
+        <source>verify: </source>
+        <extracomment>The places a verify found no device at: &quot; at address 33, 115200 Bd, nor at address 33, 9600 Bd&quot;.</extracomment>
+        <translation>проверка: </translation>
+    </message>
+    <message>
+        <source> at %1</source>
+        <translation> по %1</translation>
+    </message>
+    <message>
+        <source>, nor at </source>
+        <translation>, ни по </translation>
+    </message>
+</context>
+<context>
     <name>InputText</name>
     <message>
         <source>an odd number of bytes in a %1 file: it ends in half a character</source>
@@ -603,6 +800,17 @@ busy after --line-wait is 3.
     <message>
         <source>a UTF-32 file; save it as UTF-8 or UTF-16</source>
         <translation>файл в UTF-32; сохраните его в UTF-8 или UTF-16</translation>
+    </message>
+</context>
+<context>
+    <name>Korvelctl</name>
+    <message>
+        <source>write failed</source>
+        <translation>запись не удалась</translation>
+    </message>
+    <message>
+        <source>cannot write standard output: %1</source>
+        <translation>не удалось записать в стандартный вывод: %1</translation>
     </message>
 </context>
 <context>
@@ -748,6 +956,53 @@ busy after --line-wait is 3.
     </message>
 </context>
 <context>
+    <name>PortsCommand</name>
+    <message>
+        <source>PORT</source>
+        <extracomment>A heading of the table korvelctl ports prints.</extracomment>
+        <translation>ПОРТ</translation>
+    </message>
+    <message>
+        <source>STATE</source>
+        <extracomment>A heading of the table korvelctl ports prints.</extracomment>
+        <translation>СОСТОЯНИЕ</translation>
+    </message>
+    <message>
+        <source>DESCRIPTION</source>
+        <extracomment>A heading of the table korvelctl ports prints.</extracomment>
+        <translation>ОПИСАНИЕ</translation>
+    </message>
+    <message>
+        <source>MANUFACTURER</source>
+        <extracomment>A heading of the table korvelctl ports prints.</extracomment>
+        <translation>ПРОИЗВОДИТЕЛЬ</translation>
+    </message>
+    <message>
+        <source>SERIAL</source>
+        <extracomment>A heading of the table korvelctl ports prints.</extracomment>
+        <translation>СЕРИЙНЫЙ НОМЕР</translation>
+    </message>
+    <message>
+        <source>no serial ports found</source>
+        <translation>последовательные порты не найдены</translation>
+    </message>
+</context>
+<context>
+    <name>ProbeCommand</name>
+    <message>
+        <source>%1: cannot set the speed %2</source>
+        <translation>%1: не удалось установить скорость %2 бод</translation>
+    </message>
+    <message>
+        <source>%1 Bd, RS-485 address %2</source>
+        <translation>%1 бод, адрес RS-485 %2</translation>
+    </message>
+    <message>
+        <source>no device answered a read of %1 (register %2) at %3 Bd</source>
+        <translation>ни одно устройство не ответило на чтение %1 (регистр %2) на скоростях %3 бод</translation>
+    </message>
+</context>
+<context>
     <name>Rfc2217</name>
     <message>
         <source>%1 Bd</source>
@@ -834,6 +1089,21 @@ busy after --line-wait is 3.
     </message>
 </context>
 <context>
+    <name>ScanCommand</name>
+    <message>
+        <source>address %1: fault on the bus: %2</source>
+        <translation>адрес %1: неисправность шины: %2</translation>
+    </message>
+    <message>
+        <source>replied after the wait of %1 ms</source>
+        <translation>ответ пришёл после окончания ожидания (%1 мс)</translation>
+    </message>
+    <message>
+        <source>no device answered a read of %1 (register %2) at addresses %3 to %4</source>
+        <translation>ни одно устройство не ответило на чтение %1 (регистр %2) по адресам от %3 до %4</translation>
+    </message>
+</context>
+<context>
     <name>StreamLine</name>
     <message>
         <source>the line did not fall silent within %1 s: something on it sends without pause</source>
@@ -857,276 +1127,6 @@ busy after --line-wait is 3.
     <message>
         <source>the connection took only %1 of %2 bytes</source>
         <translation>соединение приняло не весь запрос (байт: %1 из %2)</translation>
-    </message>
-</context>
-<context>
-    <name>ApplyCommand</name>
-    <message>
-        <source>apply params takes -i FILE or NAME=VALUE, not both</source>
-        <translation>apply params принимает -i FILE или NAME=VALUE, но не то и другое вместе</translation>
-    </message>
-    <message>
-        <source>apply params needs -i FILE or NAME=VALUE (e.g. RfFrequency=433)</source>
-        <translation>apply params требует -i FILE или NAME=VALUE (например, RfFrequency=433)</translation>
-    </message>
-    <message>
-        <source>reading the values back</source>
-        <translation>значения считываются обратно</translation>
-    </message>
-    <message>
-        <source>apply eids needs -i FILE</source>
-        <translation>apply eids требует -i FILE</translation>
-    </message>
-    <message>
-        <source>reading the list back</source>
-        <translation>список считывается обратно</translation>
-    </message>
-    <message>
-        <source>verify: </source>
-        <translation>проверка: </translation>
-    </message>
-    <message>
-        <source>verify: entry %1 reads %2 after %3 was written</source>
-        <translation>проверка: в позиции %1 прочитано %2, хотя записано %3</translation>
-    </message>
-    <message>
-        <source>%1; the values sent were put back</source>
-        <translation>%1; прежние значения восстановлены</translation>
-    </message>
-    <message>
-        <source>%1; putting the values sent back failed too (%2): the device may hold them uncommitted until it restarts</source>
-        <translation>%1; восстановить прежние значения тоже не удалось (%2): устройство может хранить отправленные значения незафиксированными до перезапуска</translation>
-    </message>
-    <message>
-        <source>entry %1</source>
-        <extracomment>An entry of the EID list.</extracomment>
-        <translation>позиция %1</translation>
-    </message>
-    <message>
-        <source>unchanged: the device holds these values; nothing written</source>
-        <translation>без изменений: в устройстве уже записаны эти значения; ничего не записано</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n EID entry would be written and committed; nothing written (--check)</source>
-        <translation>
-            <numerusform>%n позиция EID была бы записана и зафиксирована; ничего не записано (--check)</numerusform>
-            <numerusform>%n позиции EID были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
-            <numerusform>%n позиций EID были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%n EID entries would be written and committed; nothing written (--check)</source>
-        <translation>
-            <numerusform>%n позиция EID была бы записана и зафиксирована; ничего не записано (--check)</numerusform>
-            <numerusform>%n позиции EID были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
-            <numerusform>%n позиций EID были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%n parameter would be written and committed; nothing written (--check)</source>
-        <translation>
-            <numerusform>%n параметр был бы записан и зафиксирован; ничего не записано (--check)</numerusform>
-            <numerusform>%n параметра были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
-            <numerusform>%n параметров были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%n parameters would be written and committed; nothing written (--check)</source>
-        <translation>
-            <numerusform>%n параметр был бы записан и зафиксирован; ничего не записано (--check)</numerusform>
-            <numerusform>%n параметра были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
-            <numerusform>%n параметров были бы записаны и зафиксированы; ничего не записано (--check)</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%n EID entry written and committed</source>
-        <translation>
-            <numerusform>%n позиция EID записана и зафиксирована</numerusform>
-            <numerusform>%n позиции EID записаны и зафиксированы</numerusform>
-            <numerusform>%n позиций EID записаны и зафиксированы</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%n EID entries written and committed</source>
-        <translation>
-            <numerusform>%n позиция EID записана и зафиксирована</numerusform>
-            <numerusform>%n позиции EID записаны и зафиксированы</numerusform>
-            <numerusform>%n позиций EID записаны и зафиксированы</numerusform>
-        </translation>
-    </message>
-</context>
-<context>
-    <name>Context</name>
-    <message>
-        <source>Try &apos;korvelctl --help&apos; for more information.</source>
-        <translation>Подробнее: korvelctl --help.</translation>
-    </message>
-    <message>
-        <source>warning: %1</source>
-        <translation>предупреждение: %1</translation>
-    </message>
-    <message>
-        <source>warning: %1: %2</source>
-        <translation>предупреждение: %1: %2</translation>
-    </message>
-    <message>
-        <source>the reply to the commit was lost or garbled (%1); </source>
-        <translation>ответ на запрос фиксации потерян или искажён (%1); </translation>
-    </message>
-    <message>
-        <source>the commit was sent; </source>
-        <translation>запрос фиксации отправлен; </translation>
-    </message>
-</context>
-<context>
-    <name>DiffCommand</name>
-    <message>
-        <source>entry %1</source>
-        <extracomment>An entry of the EID list.</extracomment>
-        <translation>позиция %1</translation>
-    </message>
-    <message>
-        <source>%1: device %2, file %3</source>
-        <translation>%1: устройство %2, файл %3</translation>
-    </message>
-</context>
-<context>
-    <name>FollowingCommand</name>
-    <message>
-        <source>address %1, %2 Bd</source>
-        <extracomment>Where a device answers; it follows &quot;at&quot; (&quot;verified at address 33, 115200 Bd&quot;).</extracomment>
-        <translation>адресу %1, %2 бод</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n parameter written and committed</source>
-        <translation>
-            <numerusform>%n параметр записан и зафиксирован</numerusform>
-            <numerusform>%n параметра записаны и зафиксированы</numerusform>
-            <numerusform>%n параметров записаны и зафиксированы</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%n parameters written and committed</source>
-        <translation>
-            <numerusform>%n параметр записан и зафиксирован</numerusform>
-            <numerusform>%n параметра записаны и зафиксированы</numerusform>
-            <numerusform>%n параметров записаны и зафиксированы</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>%1, verified at %2</source>
-        <translation>%1, проверено по %2</translation>
-    </message>
-    <message>
-        <source>%1, verified at %2 (the old speed; %3 Bd once the device takes it over at a restart)</source>
-        <translation>%1, проверено по %2 (это прежняя скорость; на %3 бод устройство перейдёт при перезапуске)</translation>
-    </message>
-    <message>
-        <source>%1 %2 Bd would take the radio off the server&apos;s speed, %3 Bd, which korvelctl cannot change over %4; nothing was written: write without --verify, set the server to %2 Bd, then read or diff</source>
-        <translation>значение %1 %2 бод увело бы радиоустройство со скорости сервера (%3 бод), которую korvelctl не может изменить через %4; ничего не записано: запишите без --verify, переключите сервер на %2 бод, затем выполните read или diff</translation>
-    </message>
-    <message>
-        <source>unknown</source>
-        <extracomment>The server&apos;s speed where the radio&apos;s is not known.</extracomment>
-        <translation>неизвестно сколько</translation>
-    </message>
-    <message>
-        <source>%1: cannot set the speed %2</source>
-        <translation>%1: не удалось установить скорость %2 бод</translation>
-    </message>
-    <message>
-        <source>verify: %1 (register %2) reads %3 after %4 was written</source>
-        <translation>проверка: %1 (регистр %2): прочитано %3, хотя записано %4</translation>
-    </message>
-    <message>
-        <source>verify at %1: </source>
-        <translation>проверка по %1: </translation>
-    </message>
-    <message>
-        <source>verify: </source>
-        <extracomment>The places a verify found no device at: &quot; at address 33, 115200 Bd, nor at address 33, 9600 Bd&quot;.</extracomment>
-        <translation>проверка: </translation>
-    </message>
-    <message>
-        <source> at %1</source>
-        <translation> по %1</translation>
-    </message>
-    <message>
-        <source>, nor at </source>
-        <translation>, ни по </translation>
-    </message>
-</context>
-<context>
-    <name>Korvelctl</name>
-    <message>
-        <source>write failed</source>
-        <translation>запись не удалась</translation>
-    </message>
-    <message>
-        <source>cannot write standard output: %1</source>
-        <translation>не удалось записать в стандартный вывод: %1</translation>
-    </message>
-</context>
-<context>
-    <name>PortsCommand</name>
-    <message>
-        <source>PORT</source>
-        <extracomment>A heading of the table korvelctl ports prints.</extracomment>
-        <translation>ПОРТ</translation>
-    </message>
-    <message>
-        <source>STATE</source>
-        <extracomment>A heading of the table korvelctl ports prints.</extracomment>
-        <translation>СОСТОЯНИЕ</translation>
-    </message>
-    <message>
-        <source>DESCRIPTION</source>
-        <extracomment>A heading of the table korvelctl ports prints.</extracomment>
-        <translation>ОПИСАНИЕ</translation>
-    </message>
-    <message>
-        <source>MANUFACTURER</source>
-        <extracomment>A heading of the table korvelctl ports prints.</extracomment>
-        <translation>ПРОИЗВОДИТЕЛЬ</translation>
-    </message>
-    <message>
-        <source>SERIAL</source>
-        <extracomment>A heading of the table korvelctl ports prints.</extracomment>
-        <translation>СЕРИЙНЫЙ НОМЕР</translation>
-    </message>
-    <message>
-        <source>no serial ports found</source>
-        <translation>последовательные порты не найдены</translation>
-    </message>
-</context>
-<context>
-    <name>ProbeCommand</name>
-    <message>
-        <source>%1: cannot set the speed %2</source>
-        <translation>%1: не удалось установить скорость %2 бод</translation>
-    </message>
-    <message>
-        <source>%1 Bd, RS-485 address %2</source>
-        <translation>%1 бод, адрес RS-485 %2</translation>
-    </message>
-    <message>
-        <source>no device answered a read of %1 (register %2) at %3 Bd</source>
-        <translation>ни одно устройство не ответило на чтение %1 (регистр %2) на скоростях %3 бод</translation>
-    </message>
-</context>
-<context>
-    <name>ScanCommand</name>
-    <message>
-        <source>address %1: fault on the bus: %2</source>
-        <translation>адрес %1: неисправность шины: %2</translation>
-    </message>
-    <message>
-        <source>replied after the wait of %1 ms</source>
-        <translation>ответ пришёл после окончания ожидания (%1 мс)</translation>
-    </message>
-    <message>
-        <source>no device answered a read of %1 (register %2) at addresses %3 to %4</source>
-        <translation>ни одно устройство не ответило на чтение %1 (регистр %2) по адресам от %3 до %4</translation>
     </message>
 </context>
 <context>
