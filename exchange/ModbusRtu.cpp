@@ -1,5 +1,7 @@
 #include "ModbusRtu.h"
 
+#include <QCoreApplication>
+
 quint16 ModbusCrc16Step(quint16 Crc, quint8 Byte)
 {
     Crc ^= Byte;
@@ -173,18 +175,22 @@ quint8 ExceptionCode(const QByteArray &Reply)
 
 QString ExceptionMeaning(quint8 Code)
 {
+    const char *Meaning = nullptr;
     switch (Code) {
-    case 0x01: return QStringLiteral("illegal function");
-    case 0x02: return QStringLiteral("illegal data address");
-    case 0x03: return QStringLiteral("illegal data value");
-    case 0x04: return QStringLiteral("server device failure");
-    case 0x05: return QStringLiteral("acknowledge");
-    case 0x06: return QStringLiteral("server device busy");
-    case 0x08: return QStringLiteral("memory parity error");
-    case ExceptionGatewayNoPath: return QStringLiteral("the gateway has no path to that unit");
-    case ExceptionGatewayNoAnswer: return QStringLiteral("the gateway's target did not answer");
+    case 0x01: Meaning = QT_TRANSLATE_NOOP("ModbusRtu", "illegal function"); break;
+    case 0x02: Meaning = QT_TRANSLATE_NOOP("ModbusRtu", "illegal data address"); break;
+    case 0x03: Meaning = QT_TRANSLATE_NOOP("ModbusRtu", "illegal data value"); break;
+    case 0x04: Meaning = QT_TRANSLATE_NOOP("ModbusRtu", "server device failure"); break;
+    case 0x05: Meaning = QT_TRANSLATE_NOOP("ModbusRtu", "acknowledge"); break;
+    case 0x06: Meaning = QT_TRANSLATE_NOOP("ModbusRtu", "server device busy"); break;
+    case 0x08: Meaning = QT_TRANSLATE_NOOP("ModbusRtu", "memory parity error"); break;
+    case ExceptionGatewayNoPath: Meaning = QT_TRANSLATE_NOOP("ModbusRtu", "the gateway has no path to that unit"); break;
+    case ExceptionGatewayNoAnswer:
+        Meaning = QT_TRANSLATE_NOOP("ModbusRtu", "the gateway's target did not answer");
+        break;
     default: return QString();
     }
+    return QCoreApplication::translate("ModbusRtu", Meaning);
 }
 
 QString HexText(const QByteArray &Data)

@@ -714,6 +714,89 @@ busy after --line-wait is 3.
     </message>
 </context>
 <context>
+    <name>ExchangeFault</name>
+    <message>
+        <source>wrong count: echo of %1 registers instead of %2</source>
+        <translation>неверное количество: регистров в ответе %1 вместо %2</translation>
+    </message>
+    <message>
+        <source>wrong count: byte count %1 instead of %2</source>
+        <translation>неверное количество: счётчик байт %1 вместо %2</translation>
+    </message>
+    <message>
+        <source>wrong echo: register %1 instead of %2</source>
+        <translation>неверное эхо: регистр %1 вместо %2</translation>
+    </message>
+    <message>
+        <source>sent %1, the device echoed %2; nothing committed</source>
+        <translation>отправлено %1, устройство вернуло %2; ничего не зафиксировано</translation>
+    </message>
+    <message>
+        <source>Modbus exception %1</source>
+        <translation>исключение Modbus %1</translation>
+    </message>
+    <message>
+        <source>Modbus exception %1 (%2)</source>
+        <translation>исключение Modbus %1 (%2)</translation>
+    </message>
+    <message>
+        <source>reading %1 (register %2)</source>
+        <translation>чтение %1 (регистр %2)</translation>
+    </message>
+    <message>
+        <source>writing %1 (register %2)</source>
+        <translation>запись %1 (регистр %2)</translation>
+    </message>
+    <message>
+        <source>commit with code %1 (register %2)</source>
+        <translation>фиксация с кодом %1 (регистр %2)</translation>
+    </message>
+    <message>
+        <source>writing EID block %1 (entries %2 to %3, registers %4 to %5)</source>
+        <translation>запись блока EID %1 (позиции с %2 по %3, регистры с %4 по %5)</translation>
+    </message>
+    <message>
+        <source>reading EID block %1 (entries %2 to %3, registers %4 to %5)</source>
+        <translation>чтение блока EID %1 (позиции с %2 по %3, регистры с %4 по %5)</translation>
+    </message>
+    <message>
+        <source>the port refused the request</source>
+        <translation>порт не принял запрос</translation>
+    </message>
+    <message>
+        <source>no reply within %1 s</source>
+        <translation>нет ответа за %1 с</translation>
+    </message>
+    <message>
+        <source>only %1 of %2 bytes within %3 s</source>
+        <translation>за %3 с принято байт: %1 из %2</translation>
+    </message>
+    <message>
+        <source>%1 bytes instead of %2</source>
+        <translation>байт в ответе: %1 вместо %2</translation>
+    </message>
+    <message>
+        <source>bad CRC</source>
+        <translation>неверная контрольная сумма (CRC)</translation>
+    </message>
+    <message>
+        <source>reply from address %1 instead of %2</source>
+        <translation>ответ с адреса %1 вместо %2</translation>
+    </message>
+    <message>
+        <source>wrong function: %1 instead of %2</source>
+        <translation>неверная функция: %1 вместо %2</translation>
+    </message>
+    <message>
+        <source>wrong echo: code %1 instead of %2</source>
+        <translation>неверное эхо: код %1 вместо %2</translation>
+    </message>
+    <message>
+        <source>reply of %1 bytes refused</source>
+        <translation>ответ отклонён, байт в нём: %1</translation>
+    </message>
+</context>
+<context>
     <name>FollowingCommand</name>
     <message>
         <source>address %1, %2 Bd</source>
@@ -928,6 +1011,45 @@ busy after --line-wait is 3.
     <message>
         <source>a Modbus TCP reply from unit %1 instead of %2</source>
         <translation>ответ Modbus TCP от устройства (unit) %1 вместо %2</translation>
+    </message>
+</context>
+<context>
+    <name>ModbusRtu</name>
+    <message>
+        <source>illegal function</source>
+        <translation>недопустимая функция</translation>
+    </message>
+    <message>
+        <source>illegal data address</source>
+        <translation>недопустимый адрес данных</translation>
+    </message>
+    <message>
+        <source>illegal data value</source>
+        <translation>недопустимое значение данных</translation>
+    </message>
+    <message>
+        <source>server device failure</source>
+        <translation>отказ устройства</translation>
+    </message>
+    <message>
+        <source>acknowledge</source>
+        <translation>запрос принят, выполняется</translation>
+    </message>
+    <message>
+        <source>server device busy</source>
+        <translation>устройство занято</translation>
+    </message>
+    <message>
+        <source>memory parity error</source>
+        <translation>ошибка чётности памяти</translation>
+    </message>
+    <message>
+        <source>the gateway has no path to that unit</source>
+        <translation>у шлюза нет пути к этому устройству</translation>
+    </message>
+    <message>
+        <source>the gateway&apos;s target did not answer</source>
+        <translation>устройство за шлюзом не ответило</translation>
     </message>
 </context>
 <context>
