@@ -922,16 +922,22 @@ void TestKorvelctl::portStatus()
 
 // Russian under a Russian locale, English under C, the same exit status;
 // with --json not a word of it changes, stderr included. The rows cover a
-// usage error with its hint, a line of a diff and a count in a summary
-// (Russian's "few" form), an input file's fault and the help.
+// bad URL, a silent device (a number in seconds), a busy port, a differing
+// echo, a verified write, a usage error with its hint, a line of a diff, a
+// count in a summary (Russian's "few" form), an input file's fault and the
+// help.
 void TestKorvelctl::speaksTheOperatorsLanguage()
 {
     const QString Program = QStringLiteral(KORVELCTL);
     SimProgram Sim({});
-    QVERIFY(!Sim.Port.isEmpty());
+    SimProgram Echoing({"--fault", "echo-value"});
+    QVERIFY(!Sim.Port.isEmpty() && !Echoing.Port.isEmpty());
     WriteFile(File("rfsf.json"), "{\"RfSf\": 7}");
     WriteFile(File("blank.txt"), "1\n\n2\n");
     const QStringList At {"--port", Sim.Port, "--address", "17"};
+    // Held as another program holds a port: korvelctl finds it busy.
+    QSerialPort Holder(Pair.SlavePath());
+    QVERIFY(Holder.open(QIODevice::ReadWrite));
     struct Row
     {
         QStringList Arguments;
@@ -941,6 +947,11 @@ void TestKorvelctl::speaksTheOperatorsLanguage()
     };
     const Row Rows[] = {
         {{"probe", "--port", "bogus://x"}, 2, "неизвестная схема 'bogus'", "unknown scheme 'bogus'"},
+        {{"read", "params", "--port", Sim.Port, "--address", "9", "--wait", "200"}, 1,
+         "чтение ModbusID (регистр 40003): нет ответа за 0,2 с", "reading ModbusID (register 40003): no reply within 0.2 s"},
+        {{"read", "params", "--port", Pair.SlavePath()}, 3, "порт занят", "the port is busy"},
+        {{"set", "RfSf=7", "--port", Echoing.Port}, 1, "отправлено 7, устройство вернуло 8; ничего не зафиксировано",
+         "sent 7, the device echoed 8; nothing committed"},
         {QStringList {"apply", "params"} + At, 2,
          "требует -i FILE или NAME=VALUE (например, RfFrequency=433)\nПодробнее: korvelctl --help.",
          "needs -i FILE or NAME=VALUE (e.g. RfFrequency=433)\nTry 'korvelctl --help' for more information."},
@@ -954,11 +965,14 @@ void TestKorvelctl::speaksTheOperatorsLanguage()
         {{"diff", "eids", "--port", "x", "-i", File("blank.txt")}, 2, "строка 2: пусто; запишите 0",
          "line 2: the line is blank"},
         {{"--help"}, 0, "Коды возврата: 0 выполнено;", "Exit status: 0 done;"},
+        // Last: it changes what the rows above read.
+        {QStringList {"write", "params", "-i", File("rfsf.json"), "--verify"} + At, 0,
+         "1 параметр записан и зафиксирован, проверено", "1 parameter written and committed, verified"},
     };
     for (const Row &Each : Rows) {
         const LocaleRun Russian = RunUnder(QStringLiteral("ru_RU.UTF-8"), Program, Each.Arguments);
         const LocaleRun English = RunUnder(QStringLiteral("C"), Program, Each.Arguments);
-        QVERIFY2((Russian.Out + Russian.Err).contains(Each.Russian), qPrintable(Russian.Out + Russian.Err));
+        QVERIFY2((Russian.Out + Russian.Err).contains(Each.Russian), qPrintable(Each.Arguments.join(QLatin1Char(' ')) + QStringLiteral(": ") + Russian.Out + Russian.Err));
         QVERIFY2((English.Out + English.Err).contains(Each.English), qPrintable(English.Out + English.Err));
         QCOMPARE(Russian.Code, Each.Exit);
         QCOMPARE(English.Code, Each.Exit);
@@ -979,6 +993,7 @@ void TestKorvelctl::speaksTheOperatorsLanguage()
     QCOMPARE(RussianJson.Err, EnglishJson.Err);
     QCOMPARE(RussianJson.Code, EnglishJson.Code);
     Sim.Stop();
+    Echoing.Stop();
 }
 
 QTEST_MAIN(TestKorvelctl)
