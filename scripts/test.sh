@@ -6,6 +6,8 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 bash "$root/scripts/setup.sh"
 # Every shell script passes shellcheck before anything is built.
 bash "$root/scripts/shellcheck.sh"
+# No file over 450 lines, no function over 60, in the libraries and programs.
+bash "$root/scripts/sizes.sh"
 # Every suite runs with Qt 5 in build/ and with Qt 6 in build-qt6/. Every
 # process of a run is traced for file opens: a test that tries to open one
 # of the machine's serial devices fails the run (the tests open
