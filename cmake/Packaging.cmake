@@ -161,6 +161,13 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The collection korvel.radio is for Ansible's engine, which the tool does
 # not need.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS ansible-core)
+# Qt's own texts in the programs' --help (usage, the help and version
+# options) in the operator's language.
+if(KORVEL_QT STREQUAL "5")
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qttranslations5-l10n)
+else()
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
+endif()
 
 # The dependencies are the font the window is drawn for and the shared
 # libraries the programs load. The window asks for Arial; without an

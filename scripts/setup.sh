@@ -17,12 +17,12 @@ set -euo pipefail
 RUN_PACKAGES=(
     build-essential cmake pkg-config
     qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev
-    qttools5-dev qttools5-dev-tools
+    qttools5-dev qttools5-dev-tools qttranslations5-l10n
     fonts-dejavu-core fonts-liberation2
     util-linux procps
 )
 TEST_PACKAGES=(
-    qt6-base-dev qt6-serialport-dev qt6-l10n-tools qt6-tools-dev
+    qt6-base-dev qt6-serialport-dev qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
     xvfb xauth
     mbpoll libmodbus-dev
     clang libclang-rt-14-dev
