@@ -17,14 +17,6 @@ namespace CtlAssignments {
 
 namespace {
 
-QString ParamNames()
-{
-    QStringList Names;
-    for (const ParamRegisters::Param &Row : ParamRegisters::Map)
-        Names << QString::fromLatin1(Row.Name);
-    return Names.join(QStringLiteral(", "));
-}
-
 // BaudRate as its item index or as the speed itself.
 bool ReadBaudRate(const QString &Text, int *Index)
 {
@@ -69,7 +61,7 @@ bool Parse(const QStringList &Words, ParamList *Params, QString *Error, bool Any
 {
     if (Words.isEmpty()) {
         *Error = QCoreApplication::translate("CtlAssignments", "set needs NAME=VALUE, one or more, with names from %1")
-                     .arg(ParamNames());
+                     .arg(CtlFiles::ParamNames());
         return false;
     }
     QMap<int, ParamValue> Given; // by register: the register map's order
@@ -85,7 +77,7 @@ bool Parse(const QStringList &Words, ParamList *Params, QString *Error, bool Any
         const ParamRegisters::Param *Row = ParamRegisters::Find(Name);
         if (!Row) {
             *Error = QCoreApplication::translate("CtlAssignments", "%1 is no parameter; the parameters are %2")
-                         .arg(CtlFiles::Quoted(Name), ParamNames());
+                         .arg(CtlFiles::Quoted(Name), CtlFiles::ParamNames());
             return false;
         }
         if (Given.contains(Row->Register)) {

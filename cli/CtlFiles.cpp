@@ -20,15 +20,6 @@ namespace CtlFiles {
 
 namespace {
 
-
-QString ParamNames()
-{
-    QStringList Names;
-    for (const ParamRegisters::Param &Row : ParamRegisters::Map)
-        Names << QString::fromLatin1(Row.Name);
-    return Names.join(QStringLiteral(", "));
-}
-
 // The keys of the top-level object in the order written, repeats included,
 // which QJsonObject does not keep. The text is known to be valid JSON.
 QStringList TopLevelKeys(const QByteArray &Text)
@@ -80,6 +71,14 @@ QString RangeError(const QString &Key, int Min, int Max, const QJsonValue &Value
 }
 
 } // namespace
+
+QString ParamNames()
+{
+    QStringList Names;
+    for (const ParamRegisters::Param &Row : ParamRegisters::Map)
+        Names << QString::fromLatin1(Row.Name);
+    return Names.join(QStringLiteral(", "));
+}
 
 QString Quoted(const QString &Text)
 {

@@ -73,6 +73,9 @@ QByteArray EidText(qint32 Eid);
 QVector<qint32> WholeList(const QVector<qint32> &Eids);
 QByteArray FormatEids(const QVector<qint32> &Eids);
 
+// The parameters' names as the register map lists them, comma-separated.
+QString ParamNames();
+
 // The file's own text in a message: quoted, with control characters
 // escaped, so that a stray carriage return or terminal escape in the file
 // cannot break the one line of the message.
