@@ -219,7 +219,7 @@ inroot wineserver -w
 programs="$work/prefix/drive_c/Program Files/Korvel"
 menu="$work/prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Корвел.lnk"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvel'
-for f in korvel.exe korvelctl.exe korvelctl_ru.qm uninstall.exe Qt5Core.dll Qt5Network.dll platforms/qwindows.dll \
+for f in korvel.exe korvelctl.exe korvelctl_ru.qm korvel_ru.qm qtbase_ru.qm uninstall.exe Qt5Core.dll Qt5Network.dll platforms/qwindows.dll \
          styles/qwindowsvistastyle.dll libwinpthread-1.dll README.txt; do
     [ -f "$programs/$f" ] || fail "not installed: Program Files\\Korvel\\$f"
 done
