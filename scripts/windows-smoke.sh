@@ -6,8 +6,8 @@
 # a Cyrillic name and the EID list, writes parameters with --verify and finds
 # the speed, refuses a bad port in Russian (code page 866) under a Russian
 # locale with the exit status of English, and reads the parameters of a
-# second simulator through ser2net on
-# the loopback, raw (tcp://) and with RFC 2217 (rfc2217://); the installed
+# second simulator through ser2net on the loopback, raw (tcp://) and with
+# RFC 2217 (rfc2217://); the installed
 # korvel.exe, started with --log, opens COM5 in its
 # window «Корвел», reads both tabs and writes them back (the simulator's log
 # and state show every value written back as read, both commits answered, and
