@@ -4,7 +4,8 @@
 // Text for the terminal in the encoding it shows: UTF-8 on Linux whether
 // or not the locale is generated (never '?' for Cyrillic); on Windows the
 // console's output code page (866 for a Russian cmd.exe), or the OEM code
-// page when the output is no console.
+// page when the output is no console, a dash, quotation marks or an
+// ellipsis that page lacks written in ASCII.
 
 #include <QByteArray>
 #include <QString>

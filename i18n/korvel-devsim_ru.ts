@@ -2,6 +2,145 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>DeviceFault</name>
+    <message>
+        <source>no reply at all; the request is not carried out</source>
+        <translation>ответа нет вовсе; запрос не выполняется</translation>
+    </message>
+    <message>
+        <source>the reply&apos;s last CRC byte is inverted</source>
+        <translation>последний байт CRC в ответе инвертирован</translation>
+    </message>
+    <message>
+        <source>the reply loses its last K bytes (default 1; at least one byte stays)</source>
+        <translation>ответ теряет последние K байт (по умолчанию 1; хотя бы один байт остаётся)</translation>
+    </message>
+    <message>
+        <source>K bytes 0xFF follow the reply (default 1)</source>
+        <translation>за ответом идут K байт 0xFF (по умолчанию 1)</translation>
+    </message>
+    <message>
+        <source>the reply goes out in pieces of SIZE bytes, GAP ms apart (default 2,20)</source>
+        <extracomment>&quot;2,20&quot; is SIZE 2 and GAP 20, two values, not a decimal number.</extracomment>
+        <translation>ответ уходит частями по SIZE байт с паузами по GAP мс (по умолчанию SIZE 2, GAP 20)</translation>
+    </message>
+    <message>
+        <source>the reply starts MS ms later than usual (default 2000)</source>
+        <translation>ответ начинается на MS мс позже обычного (по умолчанию 2000)</translation>
+    </message>
+    <message>
+        <source>a read reply&apos;s byte count claims two bytes more; a multiple-write echo one register more</source>
+        <translation>в ответе на чтение счётчик байтов завышен на два; в эхе записи нескольких регистров число регистров завышено на один</translation>
+    </message>
+    <message>
+        <source>a single-register write is stored, but echoed with V (default: value + 1)</source>
+        <translation>запись одного регистра сохраняется, но в эхе стоит значение V (по умолчанию: записанное + 1)</translation>
+    </message>
+    <message>
+        <source>a commit is carried out, but echoed with code V (default 0)</source>
+        <translation>подтверждение выполняется, но в эхе стоит код V (по умолчанию 0)</translation>
+    </message>
+    <message>
+        <source>exception reply with CODE (default 4, server device failure); not carried out</source>
+        <translation>ответ-исключение с кодом CODE (по умолчанию 4, отказ устройства); запрос не выполняется</translation>
+    </message>
+    <message>
+        <source>the line is hung up instead of a reply, and the simulator ends</source>
+        <translation>вместо ответа линия разрывается, и симулятор завершается</translation>
+    </message>
+    <message>
+        <source>fault &apos;%1&apos; takes no value</source>
+        <translation>неисправность &apos;%1&apos; не принимает значений</translation>
+    </message>
+    <message numerus="yes">
+        <source>fault &apos;%1&apos; takes at most %n value(s)</source>
+        <translation>
+            <numerusform>неисправность &apos;%1&apos; принимает не больше %n значения</numerusform>
+            <numerusform>неисправность &apos;%1&apos; принимает не больше %n значений</numerusform>
+            <numerusform>неисправность &apos;%1&apos; принимает не больше %n значений</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>fault &apos;%1&apos;: value &apos;%2&apos; is not a number from %3 to %4</source>
+        <translation>неисправность &apos;%1&apos;: значение &apos;%2&apos; — не число от %3 до %4</translation>
+    </message>
+    <message>
+        <source>unknown fault &apos;%1&apos; (known: %2)</source>
+        <translation>неизвестная неисправность &apos;%1&apos; (известные: %2)</translation>
+    </message>
+    <message>
+        <source>fault &apos;%1&apos;: after &apos;@&apos; a request number from 1 up is needed</source>
+        <translation>неисправность &apos;%1&apos;: после &apos;@&apos; нужен номер запроса, начиная с 1</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceState</name>
+    <message>
+        <source>&quot;%1&quot; must be an object</source>
+        <translation>значение &quot;%1&quot; должно быть объектом</translation>
+    </message>
+    <message>
+        <source>&quot;Parameters&quot;: &quot;%1&quot; is no register from %2 to %3</source>
+        <translation>&quot;Parameters&quot;: &quot;%1&quot; — не номер регистра от %2 до %3</translation>
+    </message>
+    <message>
+        <source>&quot;Parameters&quot;: register %1 needs a whole number from 0 to 65535</source>
+        <translation>&quot;Parameters&quot;: в регистре %1 должно быть целое число от 0 до 65535</translation>
+    </message>
+    <message>
+        <source>&quot;Eids&quot;: &quot;%1&quot; is no first register of an EID (47001, 47003 ... 47399)</source>
+        <translation>&quot;Eids&quot;: &quot;%1&quot; — не первый регистр EID (47001, 47003 ... 47399)</translation>
+    </message>
+    <message>
+        <source>&quot;Eids&quot;: EID at %1 needs a whole 32-bit number</source>
+        <translation>&quot;Eids&quot;: EID в регистре %1 должен быть целым 32-битным числом</translation>
+    </message>
+    <message>
+        <source>unknown key &quot;%1&quot;</source>
+        <translation>неизвестный ключ &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>&quot;Version&quot; must be 1</source>
+        <translation>значение &quot;Version&quot; должно быть равно 1</translation>
+    </message>
+    <message>
+        <source>not valid JSON (%1 at byte %2)</source>
+        <translation>неверный JSON (%1, байт %2)</translation>
+    </message>
+    <message>
+        <source>not a JSON object</source>
+        <translation>не объект JSON</translation>
+    </message>
+    <message>
+        <source>unknown key &quot;%1&quot; beside &quot;Devices&quot;</source>
+        <translation>неизвестный ключ &quot;%1&quot; рядом с &quot;Devices&quot;</translation>
+    </message>
+    <message numerus="yes">
+        <source>&quot;Devices&quot; must hold %n states, one for each device of --devices</source>
+        <translation>
+            <numerusform>в &quot;Devices&quot; должно быть %n состояние, по одному на каждое устройство из --devices</numerusform>
+            <numerusform>в &quot;Devices&quot; должно быть %n состояния, по одному на каждое устройство из --devices</numerusform>
+            <numerusform>в &quot;Devices&quot; должно быть %n состояний, по одному на каждое устройство из --devices</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>&quot;Devices&quot;: entry %1 must be an object</source>
+        <translation>&quot;Devices&quot;: элемент %1 должен быть объектом</translation>
+    </message>
+    <message>
+        <source>&quot;Devices&quot;: entry %1: %2</source>
+        <translation>&quot;Devices&quot;: элемент %1: %2</translation>
+    </message>
+    <message>
+        <source>cannot be written (%1)</source>
+        <translation>недоступен для записи (%1)</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>не удалось записать %1: %2</translation>
+    </message>
+</context>
+<context>
     <name>DevsimOptions</name>
     <message>
         <source>--port needs a path</source>

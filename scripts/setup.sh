@@ -32,7 +32,7 @@ TEST_PACKAGES=(
 
 WINDOWS_PACKAGES=(
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    xz-utils nsis zip
+    xz-utils nsis zip qttranslations5-l10n
     wine wine64 xvfb xauth xdotool imagemagick
     debootstrap ser2net
 )

@@ -4,8 +4,10 @@
 # silently; the installed korvelctl.exe lists COM5 (the Linux device
 # simulator's pseudo-terminal) as free, reads the parameters into a file with
 # a Cyrillic name and the EID list, writes parameters with --verify and finds
-# the speed, and reads the parameters of a second simulator through ser2net on
-# the loopback, raw (tcp://) and with RFC 2217 (rfc2217://); the installed
+# the speed, refuses a bad port in Russian (code page 866) under a Russian
+# locale with the exit status of English, and reads the parameters of a
+# second simulator through ser2net on the loopback, raw (tcp://) and with
+# RFC 2217 (rfc2217://); the installed
 # korvel.exe, started with --log, opens COM5 in its
 # window «Корвел», reads both tabs and writes them back (the simulator's log
 # and state show every value written back as read, both commits answered, and
@@ -217,7 +219,7 @@ inroot wineserver -w
 programs="$work/prefix/drive_c/Program Files/Korvel"
 menu="$work/prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Корвел.lnk"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvel'
-for f in korvel.exe korvelctl.exe korvelctl_ru.qm uninstall.exe Qt5Core.dll Qt5Network.dll platforms/qwindows.dll \
+for f in korvel.exe korvelctl.exe korvelctl_ru.qm korvel_ru.qm qtbase_ru.qm uninstall.exe Qt5Core.dll Qt5Network.dll platforms/qwindows.dll \
          styles/qwindowsvistastyle.dll libwinpthread-1.dll README.txt; do
     [ -f "$programs/$f" ] || fail "not installed: Program Files\\Korvel\\$f"
 done
@@ -246,17 +248,28 @@ ctl probe --port COM5 >probe.txt || fail "korvelctl probe"
 grep -q 9600 probe.txt || { cat probe.txt >&2; fail "probe did not find 9600 baud"; }
 step "korvelctl ports, read params (into a Cyrillic file name) and eids, write params --verify, probe"
 
-# Russian where Windows speaks Russian: under Wine the UI language follows
-# the environment's locale. Into a file, not a console, korvelctl.exe
-# writes the OEM code page, which is 866 for Russian.
-if inroot env LC_ALL=ru_RU.UTF-8 LD_PRELOAD=/mnt/work/pty-modem-lines.so \
-    wine "C:\\Program Files\\Korvel\\korvelctl.exe" probe --port bogus://x >russian.txt 2>&1; then
-    fail "korvelctl.exe took bogus://x"
+# Russian where Windows speaks Russian, with the status of English. Wine
+# takes the Windows locale (the UI language, the ANSI and OEM code pages)
+# from the C library's locale, and from the name in LC_ALL where the C
+# library has no such locale: the root holds only C.utf8, so LC_ALL it is
+# (LANG or LC_MESSAGES alone would leave Wine in en-US). LC_ALL=ru_RU.UTF-8
+# gives UI language 0x0419 and OEM code page 866, which korvelctl.exe
+# writes into a file or a pipe; the catalogue's dash, which 866 lacks,
+# comes out as '-'.
+english=0
+ctl probe --port bogus://x >english.txt 2>&1 || english=$?
+russian=0
+inroot env LC_ALL=ru_RU.UTF-8 LD_PRELOAD=/mnt/work/pty-modem-lines.so \
+    wine "C:\\Program Files\\Korvel\\korvelctl.exe" probe --port bogus://x >russian.txt 2>&1 || russian=$?
+if [ "$english" -eq 0 ] || [ "$russian" != "$english" ]; then
+    fail "korvelctl.exe probe --port bogus://x ended with $russian in Russian, $english in English"
 fi
-if ! iconv -f CP866 -t UTF-8 russian.txt | grep -q 'неизвестная схема'; then
-    cat russian.txt >&2
-    fail "korvelctl.exe did not answer in Russian (code page 866)"
-fi
+grep -q "unknown scheme 'bogus'" english.txt || { cat english.txt >&2; fail "korvelctl.exe did not answer in English"; }
+iconv -f CP866 -t UTF-8 russian.txt | tr -d '\r' >russian-utf8.txt
+for line in "korvelctl: --port 'bogus://x': неизвестная схема 'bogus'; укажите последовательный порт (ttyUSB0, COM3, /dev/ttyUSB0), tcp://HOST:PORT[?baud=N], rfc2217://HOST:PORT или modbus-tcp://HOST[:PORT] (адрес IPv6 - в квадратных скобках: tcp://[::1]:4001)" \
+    "Подробнее: korvelctl --help."; do
+    grep -qxF -- "$line" russian-utf8.txt || { cat russian-utf8.txt >&2; fail "korvelctl.exe did not say in Russian (code page 866): $line"; }
+done
 step "korvelctl.exe answers in Russian under a Russian locale, in code page 866"
 
 # ---- korvelctl.exe through a serial device server ----------------------------------

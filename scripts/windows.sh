@@ -89,12 +89,16 @@ mkdir -p "$stage/platforms" "$stage/styles" "$stage/licenses"
 
 cp "$build/korvel.exe" "$build/cli/korvelctl.exe" "$stage/"
 # The Russian catalogues beside the programs, made by the build machine's
-# lrelease (the Qt for MinGW brings no tools that run here); Qt's own
-# catalogue too, where that Qt carries one.
+# lrelease (the Qt for MinGW brings no tools that run here); Qt's own too,
+# for the refusals of its command-line parser: that Qt's where it carries
+# one, else the build machine's Qt 5 (qttranslations5-l10n) of the same 5.15.
 cp "$build/translations/korvelctl_ru.qm" "$build/translations/korvel_ru.qm" "$stage/"
-if [ -f "$qt/translations/qtbase_ru.qm" ]; then
-    cp "$qt/translations/qtbase_ru.qm" "$stage/"
-fi
+for qtbase in "$qt/translations/qtbase_ru.qm" /usr/share/qt5/translations/qtbase_ru.qm; do
+    if [ -f "$qtbase" ]; then
+        cp "$qtbase" "$stage/"
+        break
+    fi
+done
 # korvelctl.exe reaches serial servers and Modbus TCP gateways: Network.
 for module in Core Gui Widgets SerialPort Network; do
     cp "$qt/bin/Qt5$module.dll" "$stage/"

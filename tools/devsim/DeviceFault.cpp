@@ -3,6 +3,7 @@
 #include "DeviceBytes.h"
 #include "WholeNumber.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 using DeviceBytes::SetError;
@@ -16,32 +17,37 @@ struct FaultName
     int Args;      // how many values it takes
     int Min, Max;  // range of the first value
     int Min2, Max2;
-    const char *Help;
+    const char *Synopsis; // as --help shows it; nullptr: the name alone
+    const char *Help;     // for the operator, in the catalogue
 };
 
+// The values' names (K, SIZE, GAP, MS, V, CODE) are those of the synopsis.
 const FaultName FaultNames[] = {
-    {DeviceFault::Silence, "silence", 0, 0, 0, 0, 0,
-     "no reply at all; the request is not carried out"},
-    {DeviceFault::BadCrc, "bad-crc", 0, 0, 0, 0, 0,
-     "the reply's last CRC byte is inverted"},
-    {DeviceFault::ShortReply, "short", 1, 1, 255, 0, 0,
-     "short[=K]|the reply loses its last K bytes (default 1; at least one byte stays)"},
-    {DeviceFault::ExtraBytes, "extra", 1, 1, 255, 0, 0,
-     "extra[=K]|K bytes 0xFF follow the reply (default 1)"},
-    {DeviceFault::Chunks, "chunks", 2, 1, 255, 0, 60000,
-     "chunks[=SIZE[,GAP]]|the reply goes out in pieces of SIZE bytes, GAP ms apart (default 2,20)"},
-    {DeviceFault::Slow, "slow", 1, 0, 600000, 0, 0,
-     "slow[=MS]|the reply starts MS ms later than usual (default 2000)"},
-    {DeviceFault::WrongCount, "wrong-count", 0, 0, 0, 0, 0,
-     "a read reply's byte count claims two bytes more; a multiple-write echo one register more"},
-    {DeviceFault::EchoValue, "echo-value", 1, 0, 65535, 0, 0,
-     "echo-value[=V]|a single-register write is stored, but echoed with V (default: value + 1)"},
-    {DeviceFault::CommitCode, "commit-code", 1, 0, 65535, 0, 0,
-     "commit-code[=V]|a commit is carried out, but echoed with code V (default 0)"},
-    {DeviceFault::Exception, "exception", 1, 1, 255, 0, 0,
-     "exception[=CODE]|exception reply with CODE (default 4, server device failure); not carried out"},
-    {DeviceFault::HangUp, "hangup", 0, 0, 0, 0, 0,
-     "the line is hung up instead of a reply, and the simulator ends"},
+    {DeviceFault::Silence, "silence", 0, 0, 0, 0, 0, nullptr,
+     QT_TRANSLATE_NOOP("DeviceFault", "no reply at all; the request is not carried out")},
+    {DeviceFault::BadCrc, "bad-crc", 0, 0, 0, 0, 0, nullptr,
+     QT_TRANSLATE_NOOP("DeviceFault", "the reply's last CRC byte is inverted")},
+    {DeviceFault::ShortReply, "short", 1, 1, 255, 0, 0, "short[=K]",
+     QT_TRANSLATE_NOOP("DeviceFault", "the reply loses its last K bytes (default 1; at least one byte stays)")},
+    {DeviceFault::ExtraBytes, "extra", 1, 1, 255, 0, 0, "extra[=K]",
+     QT_TRANSLATE_NOOP("DeviceFault", "K bytes 0xFF follow the reply (default 1)")},
+    {DeviceFault::Chunks, "chunks", 2, 1, 255, 0, 60000, "chunks[=SIZE[,GAP]]",
+     //: "2,20" is SIZE 2 and GAP 20, two values, not a decimal number.
+     QT_TRANSLATE_NOOP("DeviceFault", "the reply goes out in pieces of SIZE bytes, GAP ms apart (default 2,20)")},
+    {DeviceFault::Slow, "slow", 1, 0, 600000, 0, 0, "slow[=MS]",
+     QT_TRANSLATE_NOOP("DeviceFault", "the reply starts MS ms later than usual (default 2000)")},
+    {DeviceFault::WrongCount, "wrong-count", 0, 0, 0, 0, 0, nullptr,
+     QT_TRANSLATE_NOOP("DeviceFault",
+                       "a read reply's byte count claims two bytes more; a multiple-write echo one register more")},
+    {DeviceFault::EchoValue, "echo-value", 1, 0, 65535, 0, 0, "echo-value[=V]",
+     QT_TRANSLATE_NOOP("DeviceFault", "a single-register write is stored, but echoed with V (default: value + 1)")},
+    {DeviceFault::CommitCode, "commit-code", 1, 0, 65535, 0, 0, "commit-code[=V]",
+     QT_TRANSLATE_NOOP("DeviceFault", "a commit is carried out, but echoed with code V (default 0)")},
+    {DeviceFault::Exception, "exception", 1, 1, 255, 0, 0, "exception[=CODE]",
+     QT_TRANSLATE_NOOP("DeviceFault",
+                       "exception reply with CODE (default 4, server device failure); not carried out")},
+    {DeviceFault::HangUp, "hangup", 0, 0, 0, 0, 0, nullptr,
+     QT_TRANSLATE_NOOP("DeviceFault", "the line is hung up instead of a reply, and the simulator ends")},
 };
 
 const FaultName &NameOf(DeviceFault::Kind Kind)
@@ -62,20 +68,22 @@ bool ParseValues(const QString &Values, const FaultName &Kind, DeviceFault &Faul
     const QString Name = QString::fromLatin1(Kind.Name);
     const QStringList Parts = Values.split(QLatin1Char(','));
     if (Kind.Args == 0) {
-        SetError(Error, QStringLiteral("fault '%1' takes no value").arg(Name));
+        SetError(Error, QCoreApplication::translate("DeviceFault", "fault '%1' takes no value").arg(Name));
         return false;
     }
     if (Parts.size() > Kind.Args) {
-        SetError(Error, QStringLiteral("fault '%1' takes at most %2 value(s)").arg(Name).arg(Kind.Args));
+        SetError(Error,
+                 QCoreApplication::translate("DeviceFault", "fault '%1' takes at most %n value(s)", nullptr, Kind.Args)
+                     .arg(Name));
         return false;
     }
     if (!ParseWholeNumber(Parts[0], Kind.Min, Kind.Max, &Fault.Arg, HexToo)) {
-        SetError(Error, QStringLiteral("fault '%1': value '%2' is not a number from %3 to %4")
+        SetError(Error, QCoreApplication::translate("DeviceFault", "fault '%1': value '%2' is not a number from %3 to %4")
                             .arg(Name, Parts[0]).arg(Kind.Min).arg(Kind.Max));
         return false;
     }
     if (Parts.size() > 1 && !ParseWholeNumber(Parts[1], Kind.Min2, Kind.Max2, &Fault.Arg2, HexToo)) {
-        SetError(Error, QStringLiteral("fault '%1': value '%2' is not a number from %3 to %4")
+        SetError(Error, QCoreApplication::translate("DeviceFault", "fault '%1': value '%2' is not a number from %3 to %4")
                             .arg(Name, Parts[1]).arg(Kind.Min2).arg(Kind.Max2));
         return false;
     }
@@ -90,7 +98,8 @@ const FaultName *FindKind(const QString &Name, QString *Error)
             return &Entry;
         Known << QString::fromLatin1(Entry.Name);
     }
-    SetError(Error, QStringLiteral("unknown fault '%1' (known: %2)").arg(Name, Known.join(QStringLiteral(", "))));
+    SetError(Error, QCoreApplication::translate("DeviceFault", "unknown fault '%1' (known: %2)")
+                         .arg(Name, Known.join(QStringLiteral(", "))));
     return nullptr;
 }
 
@@ -103,7 +112,7 @@ bool DeviceFault::Parse(const QString &Text, DeviceFault &Out, QString *Error)
     const int At = Rest.indexOf(QLatin1Char('@'));
     if (At >= 0) {
         if (!ParseWholeNumber(Rest.mid(At + 1), 1, 1000000000, &Fault.Nth, HexToo)) {
-            SetError(Error, QStringLiteral("fault '%1': after '@' a request number from 1 up is needed")
+            SetError(Error, QCoreApplication::translate("DeviceFault", "fault '%1': after '@' a request number from 1 up is needed")
                                 .arg(Text));
             return false;
         }
@@ -135,19 +144,14 @@ QString DeviceFault::ToString() const
 
 QString DeviceFault::Usage()
 {
-    // "synopsis|text" or plain text for a kind without values; the text is
-    // wrapped into a column beside the synopsis.
+    // The text in the operator's language, wrapped into a column beside the
+    // synopsis.
     constexpr int Indent = 24;
     constexpr int Width = 78;
     QString Text;
     for (const FaultName &Entry : FaultNames) {
-        QString Help = QString::fromLatin1(Entry.Help);
-        QString Synopsis = QString::fromLatin1(Entry.Name);
-        const int Bar = Help.indexOf(QLatin1Char('|'));
-        if (Bar >= 0) {
-            Synopsis = Help.left(Bar);
-            Help = Help.mid(Bar + 1);
-        }
+        const QString Help = QCoreApplication::translate("DeviceFault", Entry.Help);
+        const QString Synopsis = QString::fromLatin1(Entry.Synopsis ? Entry.Synopsis : Entry.Name);
         QString Line = QStringLiteral("    ") + Synopsis;
         for (const QString &Word : Help.split(QLatin1Char(' '))) {
             if (Line.size() < Indent) {

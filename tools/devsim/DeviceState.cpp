@@ -4,6 +4,7 @@
 #include "DeviceBytes.h"
 #include "DeviceCore.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -52,7 +53,7 @@ bool ObjectAt(const QJsonObject &State, const char *Key, QJsonObject &Out, QStri
 {
     const QJsonValue Value = State.value(QLatin1String(Key));
     if (!Value.isUndefined() && !Value.isObject()) {
-        SetError(Error, QStringLiteral("\"%1\" must be an object").arg(QLatin1String(Key)));
+        SetError(Error, QCoreApplication::translate("DeviceState", "\"%1\" must be an object").arg(QLatin1String(Key)));
         return false;
     }
     Out = Value.toObject();
@@ -67,15 +68,14 @@ bool LoadParams(const QJsonObject &Object, QVector<quint16> &Params, QString *Er
         bool Ok = false;
         const int R = It.key().toInt(&Ok);
         if (!Ok || R <= First || R > Last) {
-            SetError(Error, QStringLiteral("\"Parameters\": \"%1\" is no register from %2 to %3")
-                                .arg(It.key())
-                                .arg(First + 1)
-                                .arg(Last));
+            SetError(Error, QCoreApplication::translate("DeviceState", "\"Parameters\": \"%1\" is no register from %2 to %3")
+                                .arg(It.key()).arg(First + 1).arg(Last));
             return false;
         }
         qint64 Value = 0;
         if (!Whole(It.value(), 0, 65535, Value)) {
-            SetError(Error, QStringLiteral("\"Parameters\": register %1 needs a whole number from 0 to 65535")
+            SetError(Error, QCoreApplication::translate("DeviceState",
+                                                        "\"Parameters\": register %1 needs a whole number from 0 to 65535")
                                 .arg(R));
             return false;
         }
@@ -91,14 +91,16 @@ bool LoadEids(const QJsonObject &Object, QVector<quint16> &Eids, QString *Error)
         bool Ok = false;
         const int R = It.key().toInt(&Ok);
         if (!Ok || R < First || R >= DeviceCore::EidLast || (R - First) % 2 != 0) {
-            SetError(Error, QStringLiteral("\"Eids\": \"%1\" is no first register of an EID (47001, 47003 ... 47399)")
+            SetError(Error, QCoreApplication::translate(
+                                "DeviceState", "\"Eids\": \"%1\" is no first register of an EID (47001, 47003 ... 47399)")
                                 .arg(It.key()));
             return false;
         }
         qint64 Value = 0;
         // Signed as the tool shows them; unsigned 32-bit numbers are taken too.
         if (!Whole(It.value(), -2147483648.0, 4294967295.0, Value)) {
-            SetError(Error, QStringLiteral("\"Eids\": EID at %1 needs a whole 32-bit number").arg(R));
+            SetError(Error,
+                     QCoreApplication::translate("DeviceState", "\"Eids\": EID at %1 needs a whole 32-bit number").arg(R));
             return false;
         }
         const quint32 Bits = quint32(Value);
@@ -115,12 +117,12 @@ bool DeviceCore::LoadState(const QJsonObject &State, QString *Error)
     for (auto It = State.constBegin(); It != State.constEnd(); ++It) {
         if (It.key() != QLatin1String("Version") && It.key() != QLatin1String("Parameters")
             && It.key() != QLatin1String("Eids")) {
-            SetError(Error, QStringLiteral("unknown key \"%1\"").arg(It.key()));
+            SetError(Error, QCoreApplication::translate("DeviceState", "unknown key \"%1\"").arg(It.key()));
             return false;
         }
     }
     if (State.contains(QStringLiteral("Version")) && State.value(QStringLiteral("Version")).toInt() != 1) {
-        SetError(Error, QStringLiteral("\"Version\" must be 1"));
+        SetError(Error, QCoreApplication::translate("DeviceState", "\"Version\" must be 1"));
         return false;
     }
     QVector<quint16> Params = KeptParams;
@@ -146,9 +148,11 @@ QString ReadStateObject(const QString &Path, QJsonObject *State)
     QJsonParseError Parse;
     const QJsonDocument Document = QJsonDocument::fromJson(File.readAll(), &Parse);
     if (Parse.error != QJsonParseError::NoError)
-        return QStringLiteral("not valid JSON (%1 at byte %2)").arg(Parse.errorString()).arg(Parse.offset);
+        return QCoreApplication::translate("DeviceState", "not valid JSON (%1 at byte %2)")
+            .arg(Parse.errorString())
+            .arg(Parse.offset);
     if (!Document.isObject())
-        return QStringLiteral("not a JSON object");
+        return QCoreApplication::translate("DeviceState", "not a JSON object");
     *State = Document.object();
     return QString();
 }
@@ -159,21 +163,23 @@ QString LoadDevices(DeviceBus &Bus, const QJsonObject &State)
 {
     for (auto It = State.constBegin(); It != State.constEnd(); ++It) {
         if (It.key() != QLatin1String("Version") && It.key() != QLatin1String("Devices"))
-            return QStringLiteral("unknown key \"%1\" beside \"Devices\"").arg(It.key());
+            return QCoreApplication::translate("DeviceState", "unknown key \"%1\" beside \"Devices\"").arg(It.key());
     }
     if (State.value(QStringLiteral("Version")).toInt(1) != 1)
-        return QStringLiteral("\"Version\" must be 1");
+        return QCoreApplication::translate("DeviceState", "\"Version\" must be 1");
     const QJsonArray Devices = State.value(QStringLiteral("Devices")).toArray();
     if (Devices.size() != Bus.Count())
-        return QStringLiteral("\"Devices\" must hold %1 states, one for each device of --devices").arg(Bus.Count());
+        return QCoreApplication::translate("DeviceState",
+                                           "\"Devices\" must hold %n states, one for each device of --devices", nullptr,
+                                           Bus.Count());
     std::vector<DeviceCore> Loaded;
     for (int I = 0; I < Bus.Count(); ++I) {
         Loaded.push_back(Bus.Device(I));
         QString Error;
         if (!Devices[I].isObject())
-            return QStringLiteral("\"Devices\": entry %1 must be an object").arg(I + 1);
+            return QCoreApplication::translate("DeviceState", "\"Devices\": entry %1 must be an object").arg(I + 1);
         if (!Loaded.back().LoadState(Devices[I].toObject(), &Error))
-            return QStringLiteral("\"Devices\": entry %1: %2").arg(I + 1).arg(Error);
+            return QCoreApplication::translate("DeviceState", "\"Devices\": entry %1: %2").arg(I + 1).arg(Error);
     }
     for (int I = 0; I < Bus.Count(); ++I)
         Bus.Device(I) = Loaded[size_t(I)];
@@ -202,7 +208,7 @@ bool Writable(const QString &Path, QString *Error)
 {
     QSaveFile Probe(Path);
     if (!Probe.open(QIODevice::WriteOnly)) {
-        SetError(Error, QStringLiteral("cannot be written (%1)").arg(Probe.errorString()));
+        SetError(Error, QCoreApplication::translate("DeviceState", "cannot be written (%1)").arg(Probe.errorString()));
         return false;
     }
     Probe.cancelWriting();
@@ -217,7 +223,7 @@ bool WriteState(const QJsonObject &State, const QString &Path, QString *Error)
         if (File.commit())
             return true;
     }
-    SetError(Error, QStringLiteral("cannot write %1: %2").arg(Path, File.errorString()));
+    SetError(Error, QCoreApplication::translate("DeviceState", "cannot write %1: %2").arg(Path, File.errorString()));
     return false;
 }
 
