@@ -42,5 +42,9 @@ int main(int argc, char *argv[])
                                             .arg(Parser.value(LogOption), Log->ErrorString()))
                              .constData());
     }
+    // The window is written in Russian itself; Qt's own texts in it (the
+    // notice's button, the fields' menus) stay as they always were, whatever
+    // the system's language.
+    Language::Uninstall();
     return RunMainWindow(App);
 }

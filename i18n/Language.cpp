@@ -20,6 +20,7 @@ namespace {
 const char *const Catalogued[] = {"ru"};
 
 QString Installed;
+QList<QTranslator *> Loaded;
 
 // "ru_RU.UTF-8@euro" is Russian: the language is what comes before the
 // territory, the encoding and the modifier.
@@ -59,8 +60,10 @@ bool Load(const QString &Name, const QStringList &Where)
 {
     auto *Catalogue = new QTranslator(QCoreApplication::instance());
     for (const QString &Folder : Where) {
-        if (Catalogue->load(Name, Folder) && QCoreApplication::installTranslator(Catalogue))
+        if (Catalogue->load(Name, Folder) && QCoreApplication::installTranslator(Catalogue)) {
+            Loaded << Catalogue;
             return true;
+        }
     }
     delete Catalogue;
     return false;
@@ -115,6 +118,16 @@ bool Install(const QString &Program)
     // QCommandLineParser's own texts; English where Qt's catalogue is missing.
     Load(QStringLiteral("qtbase_") + Language, Where + QStringList {QtOwn});
     return true;
+}
+
+void Uninstall()
+{
+    for (QTranslator *Catalogue : Loaded) {
+        QCoreApplication::removeTranslator(Catalogue);
+        delete Catalogue;
+    }
+    Loaded.clear();
+    Installed.clear();
 }
 
 bool Russian()

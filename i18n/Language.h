@@ -37,6 +37,8 @@ QString OfSystem();
 // tree's translations/ folder.
 bool Install(const QString &Program);
 
+// Removes what Install installed: the texts are English again.
+void Uninstall();
 // Whether a Russian catalogue is installed in this process.
 bool Russian();
 
