@@ -1,5 +1,7 @@
 #include "CtlExchanges.h"
 
+#include "CtlContext.h"
+
 #include "CtlFiles.h"
 #include "CtlLine.h"
 #include "DeviceExchange.h"
@@ -68,7 +70,8 @@ QString RunCtlRounds(const QString &PortPath, int Baud, const Options &Opt, Exch
     QString Error;
     if (!Line.Open(PortPath, Baud, &Error))
         return Error;
-    DeviceExchange Exchange(Line);
+    // Logged as korvelctl logs: through its own category, off unless -v.
+    DeviceExchange Exchange(Line, CtlExchangeLog());
     Previous = qInstallMessageHandler(DropDebug);
     for (int R = 0; R < Opt.Repeats; ++R) {
         Progress(QStringLiteral("%1 baud, korvelctl, round %2 of %3").arg(Baud).arg(R + 1).arg(Opt.Repeats));

@@ -1,5 +1,6 @@
 #include "NetExchanges.h"
 
+#include "CtlContext.h"
 #include "CtlExchanges.h"
 #include "CtlLine.h"
 #include "DeviceExchange.h"
@@ -66,11 +67,12 @@ NetTimes RunNetRounds(const Options &Opt)
         Connect(&Times.Telnet, std::unique_ptr<StreamLine>(new Rfc2217Line(QStringLiteral("127.0.0.1"), TelnetServer.TelnetPort))),
         Connect(&Times.Gateway, std::unique_ptr<StreamLine>(new ModbusTcpLine(QStringLiteral("127.0.0.1"), Bridge.Port))),
     };
-    DeviceExchange OnPty(Direct);
+    // Logged as korvelctl logs: through its own category, off unless -v.
+    DeviceExchange OnPty(Direct, CtlExchangeLog());
     std::unique_ptr<DeviceExchange> Through[3];
     for (int W = 0; W < 3; ++W) {
         if (Opened[W])
-            Through[W].reset(new DeviceExchange(*Opened[W]));
+            Through[W].reset(new DeviceExchange(*Opened[W], CtlExchangeLog()));
     }
     // Through the gateway the request names the device's unit.
     if (Through[2])
