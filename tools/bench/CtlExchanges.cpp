@@ -1,7 +1,6 @@
 #include "CtlExchanges.h"
 
 #include "CtlContext.h"
-
 #include "CtlFiles.h"
 #include "CtlLine.h"
 #include "DeviceExchange.h"
